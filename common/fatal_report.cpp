@@ -1,0 +1,38 @@
+// Win32-only. Message boxes and the top-level error report.
+#include "common/fatal_report.h"
+
+#include "common/error_text.h"
+#include "common/win32.h"
+
+namespace kit {
+
+std::wstring ProgramTitle() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return L"probe";
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const std::size_t slash = path.find_last_of(L"\\/");
+  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.find_last_of(L'.');
+  if (dot != std::wstring::npos && dot > 0) name.resize(dot);
+  return name;
+}
+
+void ShowMessage(void* owner, std::wstring_view text) {
+  const std::wstring body(text);
+  const std::wstring title = ProgramTitle();
+  MessageBoxW(static_cast<HWND>(owner), body.c_str(), title.c_str(), MB_OK);
+}
+
+void ReportFatalError(std::uint32_t code, std::wstring_view description) {
+  ShowMessage(nullptr, FormatErrorReport(code, description));
+  ExitProcess(1);
+}
+
+}  // namespace kit

@@ -1,0 +1,20 @@
+// Win32-only. The program's top-level error report: one message box with the error's number and
+// description, then the end of the process. Also the plain message box every probe uses.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kit {
+
+// The program's name as its file carries it, without folder and ".exe": the title of its
+// message boxes.
+std::wstring ProgramTitle();
+
+// A message box with only an OK button and no icon, owned by `owner` (may be null).
+void ShowMessage(void* owner, std::wstring_view text);
+
+[[noreturn]] void ReportFatalError(std::uint32_t code, std::wstring_view description);
+
+}  // namespace kit

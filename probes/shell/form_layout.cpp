@@ -1,0 +1,106 @@
+// Plain logic over form descriptions, shared by the Win32 builder and the native unit tests.
+#include "probes/shell/form_layout.h"
+
+#include "common/twips.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <set>
+#include <utility>
+
+namespace kit::shell {
+namespace {
+
+std::wstring Describe(const ItemRecord& item) {
+  std::wstring text = L"item '" + std::wstring(item.name) + L"'";
+  if (item.index) text += L"(" + std::to_wstring(*item.index) + L")";
+  return text;
+}
+
+bool FitsItemField(std::int32_t value) {
+  return value >= std::numeric_limits<std::int16_t>::min() && value <= std::numeric_limits<std::int16_t>::max();
+}
+
+}  // namespace
+
+std::optional<std::wstring> CheckForm(FormDescription form) {
+  if (form.empty() || form[0].kind != ItemKind::Window) return L"the first record must describe the window";
+  if (form[0].width <= 0 || form[0].height <= 0) return L"the window needs a client size";
+  std::set<std::pair<std::wstring_view, int>> names;
+  std::set<int> tabIndexes;
+  for (std::size_t i = 0; i < form.size(); ++i) {
+    const ItemRecord& item = form[i];
+    if (item.name.empty()) return L"record " + std::to_wstring(i) + L" has no name";
+    if (!names.insert({item.name, item.index ? *item.index : -1}).second) return Describe(item) + L" is named twice";
+    if (i == 0) continue;
+    if (item.kind == ItemKind::Window) return Describe(item) + L": only the first record is a window";
+    for (std::int32_t v : {item.left, item.top, item.width, item.height}) {
+      if (!FitsItemField(v)) return Describe(item) + L": position or size out of range";
+    }
+    if (item.width < 0 || item.height < 0) return Describe(item) + L": negative size";
+    if (item.kind == ItemKind::ActiveX && (item.control.classId.empty() || item.control.componentFile.empty())) {
+      return Describe(item) + L": an ActiveX record needs its class identifier and component file";
+    }
+    if (item.tabIndex && !tabIndexes.insert(*item.tabIndex).second) {
+      return Describe(item) + L": tab index " + std::to_wstring(*item.tabIndex) + L" is used twice";
+    }
+    if (!item.container.empty()) {
+      bool found = false;
+      for (std::size_t c = 0; c < i; ++c) {
+        if (form[c].name == item.container) {
+          found = form[c].kind == ItemKind::Window || form[c].kind == ItemKind::ActiveX;
+          break;
+        }
+      }
+      if (!found) return Describe(item) + L": container '" + std::wstring(item.container) + L"' is not an earlier container record";
+    }
+  }
+  return std::nullopt;
+}
+
+std::size_t ContainerOf(FormDescription form, std::size_t item) {
+  const std::wstring_view name = form[item].container;
+  if (name.empty()) return 0;
+  for (std::size_t c = 0; c < item; ++c) {
+    if (form[c].name == name) return c;
+  }
+  return 0;
+}
+
+PixelRect ItemPixels(const ItemRecord& item, Dpi dpi) {
+  return {TwipsToPixels(item.left, dpi.x), TwipsToPixels(item.top, dpi.y), TwipsToPixels(item.width, dpi.x),
+          TwipsToPixels(item.height, dpi.y)};
+}
+
+PixelRect ClientPixels(const ItemRecord& window, Dpi dpi) {
+  return {0, 0, TwipsToPixels(window.width, dpi.x), TwipsToPixels(window.height, dpi.y)};
+}
+
+PixelRect AlignedPixels(const ItemRecord& item, PixelRect current, int clientWidth, int clientHeight) {
+  switch (item.align) {
+    case Align::Top:
+      return {0, 0, clientWidth, current.height};
+    case Align::Bottom:
+      return {0, clientHeight - current.height, clientWidth, current.height};
+    case Align::None:
+      break;
+  }
+  return current;
+}
+
+std::vector<std::size_t> TabOrder(FormDescription form) {
+  std::vector<std::size_t> order;
+  for (std::size_t i = 1; i < form.size(); ++i) {
+    if (form[i].tabIndex) order.push_back(i);
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return *form[a].tabIndex < *form[b].tabIndex; });
+  return order;
+}
+
+int FontHeightPixels(double points, int dpiY) {
+  return -static_cast<int>(std::lround(points * dpiY / 72.0));
+}
+
+}  // namespace kit::shell

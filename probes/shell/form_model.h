@@ -1,0 +1,83 @@
+// The form description: the static, ordered list of item records every probe builds its window
+// `Form1` from. The first record is the window itself, the rest are its items in creation order.
+// Plain data: a probe's form is a constant table of these records.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <variant>
+
+namespace kit::shell {
+
+class Form;
+struct ItemRecord;
+
+enum class ItemKind : std::uint8_t { Window, CommandButton, CheckBox, ActiveX };
+
+// Controls aligned to an edge of the client area keep to it across its full width at every size.
+enum class Align : std::uint8_t { None, Top, Bottom };
+
+// Where the window opens: where the system puts a new window, or with its client area at the
+// record's left/top in screen twips.
+enum class Placement : std::uint8_t { SystemDefault, Fixed };
+
+struct FontSpec {
+  std::wstring_view face{};
+  double points = 8.0;
+  std::int16_t weight = 400;  // 400 normal, 700 bold
+  bool italic = false;
+  bool underline = false;
+  bool strikeout = false;
+  std::uint8_t charset = 0;
+};
+
+// A saved property of an ActiveX control: a named, typed value handed to it at creation.
+using PropertyValue = std::variant<std::int32_t, float, bool, FontSpec>;
+struct SavedProperty {
+  std::wstring_view name{};
+  PropertyValue value{};
+};
+
+// The initial state of an ActiveX control, in the form its class expects.
+struct SavedState {
+  std::span<const SavedProperty> bag{};    // property bag, in order
+  std::span<const std::byte> stream{};     // or an opaque control stream
+};
+
+// What an ActiveX record names beside the ProgID in `ItemRecord::classOrProgId`.
+struct ControlClass {
+  std::wstring_view progId{};         // names the class in messages
+  std::wstring_view classId{};        // "{...}": what the control is created by
+  std::wstring_view componentFile{};  // the file that holds the class, named in failure reports
+};
+
+using ClickHandler = void (*)(Form& form, const ItemRecord& item);
+
+struct ItemRecord {
+  std::wstring_view name{};
+  std::optional<std::int16_t> index{};  // place in a control array; absent for single items
+  ItemKind kind = ItemKind::CommandButton;
+  ControlClass control{};             // ActiveX only
+  std::wstring_view caption{};
+  // Twips, relative to the client area of the container. For the window: width and height of
+  // its client area, and left/top only with Placement::Fixed.
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::optional<std::int16_t> tabIndex{};
+  std::optional<FontSpec> font{};       // absent: the default user-interface font
+  std::wstring_view container{};        // empty: the window
+  SavedState saved{};                 // ActiveX only
+  Align align = Align::None;
+  Placement placement = Placement::SystemDefault;  // window only
+  bool invisibleAtRunTime = false;    // ActiveX only: the control has no visible area
+  ClickHandler onClick = nullptr;     // buttons and check boxes
+};
+
+using FormDescription = std::span<const ItemRecord>;
+
+}  // namespace kit::shell

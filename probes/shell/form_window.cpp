@@ -1,0 +1,321 @@
+// Win32-only. Builds `Form1` and runs it. The window procedure never lets an exception out; the
+// failures it meets end in the top-level error report.
+#include "probes/shell/form_window.h"
+
+#include "common/fatal_report.h"
+#include "common/system_error.h"
+#include "common/twips.h"
+#include "probes/shell/control_failure.h"
+#include "probes/shell/control_site.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kit::shell {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"DiagKitForm";
+// Item control identifiers start well above IDOK and IDCANCEL, which the dialog manager sends
+// for Enter and Escape.
+constexpr int kFirstItemId = 1000;
+constexpr DWORD kFormStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+constexpr int kIconResource = 1;
+constexpr wchar_t kOriginalProcProperty[] = L"DiagKitItemProc";
+
+Dpi ReadScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  Dpi dpi{GetDeviceCaps(screen, LOGPIXELSX), GetDeviceCaps(screen, LOGPIXELSY)};
+  ReleaseDC(nullptr, screen);
+  if (dpi.x <= 0) dpi.x = 96;
+  if (dpi.y <= 0) dpi.y = 96;
+  return dpi;
+}
+
+bool RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof(existing);
+  if (GetClassInfoExW(instance, kFormClass, &existing)) return true;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  wc.lpszClassName = kFormClass;
+  return RegisterClassExW(&wc) != 0;
+}
+
+BuildFailure LastErrorFailure(std::wstring_view what) {
+  const DWORD code = GetLastError();
+  return {code, std::wstring(what) + L": " + DescribeError(code)};
+}
+
+}  // namespace
+
+Form::Form(FormDescription description, const FormHooks& hooks)
+    : m_description(description), m_hooks(hooks), m_dpi(ReadScreenDpi()), m_items(description.size(), nullptr) {}
+
+Form::~Form() {
+  if (m_window) DestroyWindow(m_window);
+}
+
+std::unique_ptr<Form> Form::Build(FormDescription description, const FormHooks& hooks, BuildFailure& failure) {
+  std::unique_ptr<Form> form(new Form(description, hooks));
+  if (!form->CreateWindowFrame(failure)) return nullptr;
+  for (std::size_t i = 1; i < description.size(); ++i) {
+    if (!form->CreateItem(i, failure)) return nullptr;
+  }
+  form->ArrangeTabOrder();
+  form->LayAlignedItems();
+  return form;
+}
+
+bool Form::CreateWindowFrame(BuildFailure& failure) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (!RegisterFormClass(instance, &Form::WindowProc)) {
+    failure = LastErrorFailure(L"registering the window class");
+    return false;
+  }
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    m_defaultFont.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+  }
+  const ItemRecord& record = m_description[0];
+  const PixelRect client = ClientPixels(record, m_dpi);
+  RECT frame{0, 0, client.width, client.height};
+  AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+  int x = CW_USEDEFAULT;
+  int y = CW_USEDEFAULT;
+  if (record.placement == Placement::Fixed) {
+    x = TwipsToPixels(record.left, m_dpi.x) + frame.left;
+    y = TwipsToPixels(record.top, m_dpi.y) + frame.top;
+  }
+  const std::wstring caption(record.caption);
+  m_window = CreateWindowExW(kFormExStyle, kFormClass, caption.c_str(), kFormStyle, x, y, frame.right - frame.left,
+                             frame.bottom - frame.top, nullptr, nullptr, instance, this);
+  if (!m_window) {
+    failure = LastErrorFailure(L"creating the window");
+    return false;
+  }
+  m_items[0] = m_window;
+  return true;
+}
+
+HFONT Form::FontFor(const ItemRecord& item) {
+  if (!item.font) return m_defaultFont.get();
+  LOGFONTW font{};
+  font.lfHeight = FontHeightPixels(item.font->points, m_dpi.y);
+  font.lfWeight = item.font->weight;
+  font.lfItalic = item.font->italic;
+  font.lfUnderline = item.font->underline;
+  font.lfStrikeOut = item.font->strikeout;
+  font.lfCharSet = item.font->charset;
+  const std::size_t length = std::min(item.font->face.size(), std::size(font.lfFaceName) - 1);
+  std::copy_n(item.font->face.data(), length, font.lfFaceName);
+  m_fonts.emplace_back(CreateFontIndirectW(&font));
+  return m_fonts.back() ? m_fonts.back().get() : m_defaultFont.get();
+}
+
+bool Form::CreateItem(std::size_t record, BuildFailure& failure) {
+  const ItemRecord& item = m_description[record];
+  const std::size_t container = ContainerOf(m_description, record);
+  HWND parent = m_items[container] ? m_items[container] : m_window;
+  const PixelRect rect = ItemPixels(item, m_dpi);
+
+  if (item.kind == ItemKind::ActiveX) {
+    HRESULT code = S_OK;
+    std::unique_ptr<HostedControl> control = CreateHostedControl(item, parent, rect, code);
+    if (!control) {
+      failure = {static_cast<std::uint32_t>(code), ControlFailureText(item, static_cast<std::uint32_t>(code), DescribeError(static_cast<std::uint32_t>(code)))};
+      return false;
+    }
+    m_items[record] = control->ContainerWindow();
+    m_controls.push_back(std::move(control));
+    return true;
+  }
+
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+  style |= item.kind == ItemKind::CheckBox ? BS_AUTOCHECKBOX : BS_PUSHBUTTON;
+  const std::wstring caption(item.caption);
+  HWND window = CreateWindowExW(0, L"BUTTON", caption.c_str(), style, rect.left, rect.top, rect.width, rect.height,
+                                parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstItemId + record)),
+                                GetModuleHandleW(nullptr), nullptr);
+  if (!window) {
+    failure = LastErrorFailure(L"creating " + std::wstring(item.name));
+    return false;
+  }
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(item)), FALSE);
+  m_items[record] = window;
+  if (m_hooks.notify) WatchItem(window, record);
+  return true;
+}
+
+void Form::ArrangeTabOrder() {
+  // The dialog manager walks siblings in z-order; put them in tab-index order, first on top.
+  HWND previous = HWND_TOP;
+  for (std::size_t record : TabOrder(m_description)) {
+    HWND item = m_items[record];
+    if (!item) continue;
+    SetWindowPos(item, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    previous = item;
+  }
+}
+
+void Form::LayAlignedItems() {
+  RECT client{};
+  GetClientRect(m_window, &client);
+  for (std::size_t i = 1; i < m_description.size(); ++i) {
+    const ItemRecord& item = m_description[i];
+    if (item.align == Align::None || !m_items[i]) continue;
+    const PixelRect placed = AlignedPixels(item, ItemPixels(item, m_dpi), client.right, client.bottom);
+    SetWindowPos(m_items[i], nullptr, placed.left, placed.top, placed.width, placed.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+HWND Form::FirstFocusable() const {
+  for (std::size_t record : TabOrder(m_description)) {
+    HWND item = m_items[record];
+    if (item && IsWindowVisible(item) && IsWindowEnabled(item) && (GetWindowLongW(item, GWL_STYLE) & WS_TABSTOP)) {
+      return item;
+    }
+  }
+  return nullptr;
+}
+
+void Form::Show(int showCommand) {
+  ShowWindow(m_window, showCommand);
+  UpdateWindow(m_window);
+  m_lastFocus = FirstFocusable();
+  SetFocus(m_lastFocus ? m_lastFocus : m_window);
+}
+
+int Form::RunMessageLoop() {
+  MSG message{};
+  BOOL got = FALSE;
+  while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+    if (m_window && IsDialogMessageW(m_window, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return got == 0 ? static_cast<int>(message.wParam) : 1;
+}
+
+void Form::Close() {
+  for (auto& control : m_controls) control->Close();
+  if (m_window && !DestroyWindow(m_window)) {
+    const DWORD code = GetLastError();
+    ReportFatalError(code, DescribeError(code));
+  }
+}
+
+HWND Form::ItemWindow(std::size_t record) const {
+  return record < m_items.size() && record > 0 ? m_items[record] : nullptr;
+}
+
+HWND Form::ItemWindow(std::wstring_view name, std::optional<std::int16_t> index) const {
+  for (std::size_t i = 1; i < m_description.size(); ++i) {
+    if (m_description[i].name == name && m_description[i].index == index) return m_items[i];
+  }
+  return nullptr;
+}
+
+std::size_t Form::RecordOfWindow(HWND item) const {
+  for (std::size_t i = 1; i < m_items.size(); ++i) {
+    if (m_items[i] == item) return i;
+  }
+  return 0;
+}
+
+void Form::Notify(std::wstring_view item, std::wstring_view what) const {
+  if (m_hooks.notify) m_hooks.notify(item, what);
+}
+
+void Form::WatchItem(HWND item, std::size_t record) {
+  // Buttons keep no data of their own in GWLP_USERDATA: it carries the record index.
+  SetWindowLongPtrW(item, GWLP_USERDATA, static_cast<LONG_PTR>(record));
+  const LONG_PTR original = SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::ItemProc));
+  SetPropW(item, kOriginalProcProperty, reinterpret_cast<HANDLE>(original));
+}
+
+LRESULT CALLBACK Form::ItemProc(HWND item, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto original = reinterpret_cast<WNDPROC>(GetPropW(item, kOriginalProcProperty));
+  if (message == WM_DESTROY) {
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(GetAncestor(item, GA_ROOT), GWLP_USERDATA));
+    const auto record = static_cast<std::size_t>(GetWindowLongPtrW(item, GWLP_USERDATA));
+    if (form && record < form->m_description.size()) form->Notify(form->m_description[record].name, L"destroy");
+  } else if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(item, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    RemovePropW(item, kOriginalProcProperty);
+  }
+  return CallWindowProcW(original, item, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* created = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    created->m_window = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+  }
+  auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!form || form->m_window != window) return DefWindowProcW(window, message, wParam, lParam);
+  return form->Handle(message, wParam, lParam);
+}
+
+LRESULT Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      std::size_t record = 0;
+      if (id == IDOK) {
+        // Enter on a focused button presses it, as in any dialog.
+        record = RecordOfWindow(GetFocus());
+      } else if (HIWORD(wParam) == BN_CLICKED && id >= kFirstItemId) {
+        record = static_cast<std::size_t>(id - kFirstItemId);
+      }
+      if (record > 0 && record < m_description.size() && m_description[record].onClick &&
+          m_description[record].kind != ItemKind::ActiveX) {
+        m_description[record].onClick(*this, m_description[record]);
+      }
+      return 0;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(m_window, focus)) m_lastFocus = focus;
+      } else if (m_lastFocus && IsWindow(m_lastFocus)) {
+        SetFocus(m_lastFocus);
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+      if (m_lastFocus && IsWindow(m_lastFocus)) SetFocus(m_lastFocus);
+      return 0;
+    case WM_SIZE:
+      LayAlignedItems();
+      break;
+    case WM_CLOSE:
+      Notify(m_description[0].name, L"close");
+      Close();
+      return 0;
+    case WM_DESTROY:
+      Notify(m_description[0].name, L"destroy");
+      PostQuitMessage(0);
+      break;
+    case WM_NCDESTROY: {
+      HWND window = std::exchange(m_window, nullptr);
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      return DefWindowProcW(window, message, wParam, lParam);
+    }
+  }
+  return DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+}  // namespace kit::shell

@@ -1,0 +1,86 @@
+// Win32-only. `Form1` built from a form description: the window, its items at their twips
+// places, fonts, tab order and focus, the click routing and the orderly close.
+#pragma once
+
+#include "common/owners.h"
+#include "common/win32.h"
+#include "probes/shell/form_layout.h"
+#include "probes/shell/form_model.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kit::shell {
+
+class HostedControl;
+
+// What a program may hook into the shell. Probes that only look need none of it.
+struct FormHooks {
+  // Every close and destroy notification of `Form1` and its items, by item name and with
+  // "close" or "destroy"; the probes' own test programs journal these.
+  void (*notify)(std::wstring_view item, std::wstring_view what) = nullptr;
+  // Code of the program's own that runs while the window loads: every item exists, nothing is
+  // shown yet.
+  void (*onLoad)(Form& form) = nullptr;
+};
+
+struct BuildFailure {
+  std::uint32_t code = 0;
+  std::wstring message;
+};
+
+class Form {
+public:
+  // Builds the window and every item, in description order; shows nothing. Returns null and
+  // fills `failure` when an item cannot be created.
+  static std::unique_ptr<Form> Build(FormDescription description, const FormHooks& hooks, BuildFailure& failure);
+
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+  ~Form();
+
+  // Shows the window and gives the focus to the first item in tab order that can take it.
+  void Show(int showCommand);
+  // Runs until the window is gone; returns the process exit code.
+  int RunMessageLoop();
+  // Closes the window in the orderly way: every item and the window get their close and
+  // destroy notifications. A failure is reported by the top-level error report.
+  void Close();
+
+  HWND Window() const { return m_window; }
+  // The item's window, or null when the record has none (the window record, an invisible control).
+  HWND ItemWindow(std::size_t record) const;
+  HWND ItemWindow(std::wstring_view name, std::optional<std::int16_t> index = std::nullopt) const;
+  FormDescription Description() const { return m_description; }
+  Dpi ScreenDpi() const { return m_dpi; }
+
+private:
+  Form(FormDescription description, const FormHooks& hooks);
+  bool CreateWindowFrame(BuildFailure& failure);
+  bool CreateItem(std::size_t record, BuildFailure& failure);
+  HFONT FontFor(const ItemRecord& item);
+  void ArrangeTabOrder();
+  void LayAlignedItems();
+  HWND FirstFocusable() const;
+  std::size_t RecordOfWindow(HWND item) const;
+  void Notify(std::wstring_view item, std::wstring_view what) const;
+
+  void WatchItem(HWND item, std::size_t record);
+  static LRESULT CALLBACK ItemProc(HWND item, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+  FormDescription m_description;
+  FormHooks m_hooks;
+  Dpi m_dpi;
+  HWND m_window = nullptr;
+  HWND m_lastFocus = nullptr;
+  std::vector<HWND> m_items;  // per record; [0] is the window
+  std::vector<std::unique_ptr<HostedControl>> m_controls;
+  UniqueFont m_defaultFont;
+  std::vector<UniqueFont> m_fonts;
+};
+
+}  // namespace kit::shell
