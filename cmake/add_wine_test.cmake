@@ -1,0 +1,12 @@
+# add_wine_test(<name> <target> [ARGS...]): a test that runs a Windows program of this build
+# under wine64, through the harness (private prefix, own Xvfb display). Wine tests share the
+# prefix's wineserver, so they run one at a time.
+function(add_wine_test name target)
+  if(NOT WIN32)
+    return()
+  endif()
+  add_test(NAME ${name}
+           COMMAND ${KIT_ROOT}/tools/wine_harness.sh --build ${CMAKE_BINARY_DIR} --timeout 900 --
+                   $<TARGET_FILE:${target}> ${ARGN})
+  set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 960)
+endfunction()

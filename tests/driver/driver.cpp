@@ -1,0 +1,250 @@
+// Win32-only. The test driver: the ordinary window functions, used from another process.
+#include "tests/driver/driver.h"
+
+#include "common/ansi_text.h"
+
+#include <algorithm>
+
+namespace kit::driver {
+namespace {
+
+constexpr DWORD kPollMs = 20;
+
+struct FindContext {
+  DWORD processId;
+  bool visibleOnly;
+  std::vector<HWND>* found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM lParam) {
+  auto* context = reinterpret_cast<FindContext*>(lParam);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == context->processId && (!context->visibleOnly || IsWindowVisible(window))) {
+    context->found->push_back(window);
+  }
+  return TRUE;
+}
+
+void CollectChildren(HWND form, HWND parent, HWND focus, std::vector<Item>& items) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    Item item;
+    item.window = child;
+    item.className = ClassName(child);
+    item.text = WindowText(child);
+    GetWindowRect(child, &item.rect);
+    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&item.rect), 2);
+    item.style = GetWindowLongW(child, GWL_STYLE);
+    item.visible = IsWindowVisible(child);
+    item.enabled = IsWindowEnabled(child);
+    item.tabStop = (item.style & WS_TABSTOP) != 0;
+    item.focused = child == focus;
+    const LONG kind = item.style & BS_TYPEMASK;
+    if (_wcsicmp(item.className.c_str(), L"Button") == 0 &&
+        (kind == BS_CHECKBOX || kind == BS_AUTOCHECKBOX || kind == BS_3STATE || kind == BS_AUTO3STATE ||
+         kind == BS_RADIOBUTTON || kind == BS_AUTORADIOBUTTON)) {
+      DWORD_PTR state = 0;
+      if (SendMessageTimeoutW(child, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state)) {
+        item.check = static_cast<int>(state);
+      }
+    }
+    items.push_back(item);
+    CollectChildren(form, child, focus, items);
+  }
+}
+
+BOOL CALLBACK CollectTexts(HWND child, LPARAM lParam) {
+  auto* box = reinterpret_cast<MessageBoxInfo*>(lParam);
+  const std::wstring cls = ClassName(child);
+  if (_wcsicmp(cls.c_str(), L"Button") == 0) {
+    box->buttons.push_back(WindowText(child));
+  } else if (_wcsicmp(cls.c_str(), L"Static") == 0) {
+    const std::wstring text = WindowText(child);
+    if (!text.empty()) box->text += (box->text.empty() ? L"" : L"\n") + text;
+  }
+  return TRUE;
+}
+
+std::wstring StripAmpersand(std::wstring text) {
+  text.erase(std::remove(text.begin(), text.end(), L'&'), text.end());
+  return text;
+}
+
+LPARAM PointParam(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
+
+}  // namespace
+
+Program Program::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder) {
+  Program program;
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+    program.m_error = L"CreateProcess(" + exe + L") failed with " + std::to_wstring(GetLastError());
+    return program;
+  }
+  CloseHandle(info.hThread);
+  program.m_process.reset(info.hProcess);
+  program.m_id = info.dwProcessId;
+  program.m_thread = info.dwThreadId;
+  return program;
+}
+
+Program::~Program() {
+  if (Running()) Kill();
+}
+
+bool Program::Running() const { return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
+
+void Program::Kill() {
+  if (!m_process) return;
+  TerminateProcess(m_process.get(), 99);
+  WaitForSingleObject(m_process.get(), 5000);
+}
+
+HWND Program::WaitForWindow(std::wstring_view title, DWORD timeoutMs) const {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  do {
+    for (HWND window : TopLevelWindows(m_id)) {
+      if (WindowText(window) == title) {
+        const ULONGLONG now = GetTickCount64();
+        if (WaitIdle(window, static_cast<DWORD>(deadline > now ? deadline - now : 1))) return window;
+      }
+    }
+    if (!Running()) return nullptr;
+    Sleep(kPollMs);
+  } while (GetTickCount64() < deadline);
+  return nullptr;
+}
+
+bool Program::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
+  if (!m_process) return false;
+  if (WaitForSingleObject(m_process.get(), timeoutMs) != WAIT_OBJECT_0) return false;
+  if (exitCode) GetExitCodeProcess(m_process.get(), exitCode);
+  return true;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly) {
+  std::vector<HWND> found;
+  FindContext context{processId, visibleOnly, &found};
+  EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&context));
+  return found;
+}
+
+std::wstring WindowText(HWND window) {
+  // WM_GETTEXT with a bound: a hung program must not hang the test.
+  wchar_t buffer[1024] = {};
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                           2000, &copied)) {
+    return {};
+  }
+  return std::wstring(buffer, std::min<std::size_t>(copied, std::size(buffer) - 1));
+}
+
+std::wstring ClassName(HWND window) {
+  wchar_t buffer[256] = {};
+  const int length = GetClassNameW(window, buffer, static_cast<int>(std::size(buffer)));
+  return std::wstring(buffer, length > 0 ? length : 0);
+}
+
+SIZE ClientSize(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return {client.right - client.left, client.bottom - client.top};
+}
+
+HWND FocusedWindow(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+std::vector<Item> ListItems(HWND form) {
+  std::vector<Item> items;
+  CollectChildren(form, form, FocusedWindow(form), items);
+  return items;
+}
+
+std::optional<Item> FindItem(HWND form, std::wstring_view text) {
+  for (const Item& item : ListItems(form)) {
+    if (item.text == text) return item;
+  }
+  return std::nullopt;
+}
+
+bool WaitIdle(HWND window, DWORD timeoutMs) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
+
+void Click(HWND item) {
+  RECT client{};
+  GetClientRect(item, &client);
+  const int x = client.right / 2;
+  const int y = client.bottom / 2;
+  PostMessageW(item, WM_MOUSEMOVE, 0, PointParam(x, y));
+  PostMessageW(item, WM_LBUTTONDOWN, MK_LBUTTON, PointParam(x, y));
+  PostMessageW(item, WM_LBUTTONUP, 0, PointParam(x, y));
+}
+
+void PressKey(HWND anyWindowOfThread, UINT virtualKey) {
+  HWND target = FocusedWindow(anyWindowOfThread);
+  if (!target) target = anyWindowOfThread;
+  const UINT scan = MapVirtualKeyW(virtualKey, 0);
+  PostMessageW(target, WM_KEYDOWN, virtualKey, 1 | (static_cast<LPARAM>(scan) << 16));
+  if (virtualKey == VK_SPACE) PostMessageW(target, WM_CHAR, L' ', 1 | (static_cast<LPARAM>(scan) << 16));
+  PostMessageW(target, WM_KEYUP, virtualKey, 1 | (static_cast<LPARAM>(scan) << 16) | (1u << 30) | (1u << 31));
+}
+
+void CloseWithCloseBox(HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+void Resize(HWND window, int width, int height) {
+  SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  do {
+    for (HWND window : TopLevelWindows(processId)) {
+      if (ClassName(window) != L"#32770") continue;
+      MessageBoxInfo box;
+      box.window = window;
+      box.title = WindowText(window);
+      EnumChildWindows(window, &CollectTexts, reinterpret_cast<LPARAM>(&box));
+      for (std::wstring& button : box.buttons) button = StripAmpersand(button);
+      return box;
+    }
+    Sleep(kPollMs);
+  } while (GetTickCount64() < deadline);
+  return std::nullopt;
+}
+
+bool PressOk(const MessageBoxInfo& box) {
+  for (HWND child = GetWindow(box.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (_wcsicmp(ClassName(child).c_str(), L"Button") == 0 && StripAmpersand(WindowText(child)) == L"OK") {
+      Click(child);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::wstring Describe(const std::vector<Item>& items) {
+  std::wstring text;
+  for (const Item& item : items) {
+    text += item.className + L" \"" + item.text + L"\" at " + std::to_wstring(item.rect.left) + L"," +
+            std::to_wstring(item.rect.top) + L" " + std::to_wstring(item.rect.right - item.rect.left) + L"x" +
+            std::to_wstring(item.rect.bottom - item.rect.top) + (item.focused ? L" focused" : L"") +
+            (item.check >= 0 ? L" check=" + std::to_wstring(item.check) : L"") + L"\n";
+  }
+  return text;
+}
+
+std::string Narrow(std::wstring_view text) { return ToAnsi(text); }
+
+}  // namespace kit::driver

@@ -1,0 +1,104 @@
+// Win32-only. Drives a running program of the kit from outside, the way a person would: starts
+// it, finds its window, reads what is on it, clicks, types, answers message boxes, closes it and
+// waits for it to end. Every wait has a bound; nothing here hangs on a program that misbehaves.
+#pragma once
+
+#include "common/owners.h"
+#include "common/win32.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kit::driver {
+
+inline constexpr DWORD kDefaultWaitMs = 15000;
+
+// A started program. The destructor ends it if it still runs, so a failed test leaves nothing
+// behind.
+class Program {
+public:
+  // Starts `exe` with `arguments` in `folder` (empty: the caller's current folder). On failure the
+  // program is not running and Error() says why.
+  static Program Start(const std::wstring& exe, const std::wstring& arguments = L"",
+                       const std::wstring& folder = L"");
+  Program(Program&&) = default;
+  Program& operator=(Program&&) = default;
+  ~Program();
+
+  bool Started() const { return static_cast<bool>(m_process); }
+  const std::wstring& Error() const { return m_error; }
+  DWORD Id() const { return m_id; }
+  HANDLE Handle() const { return m_process.get(); }
+
+  // The program's visible top-level window with this title, once it exists and answers messages;
+  // null when none appears within the bound.
+  HWND WaitForWindow(std::wstring_view title = L"Form1", DWORD timeoutMs = kDefaultWaitMs) const;
+  // True when the process ended within the bound; its exit code goes to `exitCode`.
+  bool WaitForExit(DWORD timeoutMs = kDefaultWaitMs, DWORD* exitCode = nullptr) const;
+  bool Running() const;
+  void Kill();
+
+private:
+  Program() = default;
+  UniqueHandleObject m_process;
+  DWORD m_id = 0;
+  DWORD m_thread = 0;
+  std::wstring m_error;
+};
+
+// One child window of a form, as another program sees it.
+struct Item {
+  HWND window = nullptr;
+  std::wstring className;
+  std::wstring text;
+  RECT rect{};  // pixels, relative to the top-level window's client area
+  bool visible = false;
+  bool enabled = false;
+  bool tabStop = false;
+  bool focused = false;
+  int check = -1;  // BST_* for check boxes, -1 for anything else
+  LONG style = 0;
+};
+
+std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly = true);
+std::wstring WindowText(HWND window);
+std::wstring ClassName(HWND window);
+SIZE ClientSize(HWND window);
+// Every descendant of `form`, in z-order per parent (which is the tab order the dialog manager
+// follows), parents before their children.
+std::vector<Item> ListItems(HWND form);
+std::optional<Item> FindItem(HWND form, std::wstring_view text);
+// The window that has the keyboard focus in `window`'s thread, or null.
+HWND FocusedWindow(HWND window);
+
+// Waits until the window's thread has handled everything sent before: Wine's WaitForInputIdle
+// reports idle once and stays so, a WM_NULL answered with a bound tells the truth.
+bool WaitIdle(HWND window, DWORD timeoutMs = kDefaultWaitMs);
+
+// A left click in the middle of `item`, as the mouse gives it.
+void Click(HWND item);
+// A key pressed and released on the window that has the focus in `anyWindowOfThread`'s thread.
+void PressKey(HWND anyWindowOfThread, UINT virtualKey);
+// The close box (or the system menu's Close).
+void CloseWithCloseBox(HWND window);
+// Resizes a top-level window to the outer size given, in pixels.
+void Resize(HWND window, int width, int height);
+
+struct MessageBoxInfo {
+  HWND window = nullptr;
+  std::wstring title;
+  std::wstring text;
+  std::vector<std::wstring> buttons;
+};
+// The first message box of the process that appears within the bound.
+std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs = kDefaultWaitMs);
+// Presses the message box's "OK" button; false when it has none.
+bool PressOk(const MessageBoxInfo& box);
+
+// Text for test output: the items of a form, one per line.
+std::wstring Describe(const std::vector<Item>& items);
+std::string Narrow(std::wstring_view text);
+
+}  // namespace kit::driver
