@@ -1,0 +1,127 @@
+// The registry walks behind the registration lookup.
+#include "verifier/registry_lookup.h"
+
+#include <cstdlib>
+
+namespace kit::verifier {
+namespace {
+
+// Registry buffers of the lookup, in characters (the data buffer in bytes).
+constexpr std::uint32_t kRegBufferSize = 255;
+
+bool IsPredefinedRoot(std::int64_t root) { return root >= kClassesRoot && root <= kLastPredefinedRoot; }
+
+std::optional<std::int64_t> ParseInteger(const std::wstring& text) {
+  if (text.empty()) return std::nullopt;
+  std::size_t i = text[0] == L'-' || text[0] == L'+' ? 1 : 0;
+  if (i == text.size() || text.size() > 12) return std::nullopt;
+  for (std::size_t j = i; j < text.size(); ++j) {
+    if (text[j] < L'0' || text[j] > L'9') return std::nullopt;
+  }
+  return std::wcstoll(text.c_str(), nullptr, 10);
+}
+
+const wchar_t kTypeLibKey[] = L"TypeLib\\";
+
+}  // namespace
+
+std::uint32_t DwordFromBytes(std::string_view data) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < data.size() && i < 4; ++i) {
+    value |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
+  }
+  return value;
+}
+
+std::optional<float> ParseVersionNumber(const std::wstring& text) {
+  std::size_t i = 0;
+  if (!text.empty() && (text[0] == L'-' || text[0] == L'+')) i = 1;
+  bool digits = false;
+  bool dot = false;
+  for (std::size_t j = i; j < text.size(); ++j) {
+    if (text[j] >= L'0' && text[j] <= L'9') {
+      digits = true;
+    } else if (text[j] == L'.' && !dot) {
+      dot = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!digits) return std::nullopt;
+  return std::wcstof(text.c_str(), nullptr);
+}
+
+std::wstring ReadRegValue(VerifierOs& os, std::int32_t root, const std::wstring& key, const std::wstring& name) {
+  if (!IsPredefinedRoot(root)) return {};
+  KeyHandle handle = 0;
+  if (os.RegOpenKey(root, key, kKeyRead, handle) != kRegSuccess) return {};
+  OpenedKey opened(os, handle);
+  std::string data(kRegBufferSize, ' ');
+  std::uint32_t type = 0;
+  if (os.RegQueryValue(opened.get(), name, type, data) != kRegSuccess) return {};
+  if (type == kRegDword) return std::to_wstring(DwordFromBytes(data));
+  // The byte count includes the terminating zero of a text value; an empty value has none.
+  if (data.empty()) return {};
+  data.resize(data.size() - 1);
+  return os.FromAnsiBytes(data);
+}
+
+std::wstring FindSubKey(VerifierOs& os, std::wstring root, std::wstring key, std::wstring wanted) {
+  const auto rootValue = ParseInteger(root);
+  if (!rootValue || !IsPredefinedRoot(*rootValue)) return {};
+  KeyHandle handle = 0;
+  if (os.RegOpenKey(static_cast<std::int32_t>(*rootValue), key, kKeyRead, handle) != kRegSuccess) return {};
+  OpenedKey opened(os, handle);
+
+  // A walk ends at the first call that returns anything but success, whatever its code.
+  auto walk = [&](auto&& visit) {
+    std::wstring subkey;
+    for (std::uint32_t index = 0; os.RegEnumKey(opened.get(), index, kRegBufferSize, subkey) == kRegSuccess; ++index) {
+      visit(subkey);
+    }
+  };
+
+  std::wstring chosen;
+  walk([&](const std::wstring& subkey) {
+    if (subkey == wanted) chosen = subkey;
+  });
+  if (!chosen.empty()) return chosen;
+
+  float best = 0;
+  walk([&](const std::wstring& subkey) {
+    const auto number = ParseVersionNumber(subkey);
+    if (number && *number >= best) {
+      best = *number;
+      chosen = subkey;
+    }
+  });
+  return chosen;
+}
+
+Registration LookUpRegistration(VerifierOs& os, const std::wstring& typeLibId, std::wstring& expectedVersion) {
+  Registration result;
+  const std::wstring root = std::to_wstring(kClassesRoot);
+  const std::wstring libraryKey = kTypeLibKey + typeLibId;
+  const std::wstring registered = FindSubKey(os, root, libraryKey, expectedVersion);
+  if (registered.empty()) {
+    result.notRegistered = true;
+    return result;
+  }
+  if (registered != expectedVersion) {
+    // Numbers compare as numbers (1.00 equals 1.0); a text that is no number differs as text.
+    const auto registeredNumber = ParseVersionNumber(registered);
+    const auto expectedNumber = ParseVersionNumber(expectedVersion);
+    if (!registeredNumber || !expectedNumber || *registeredNumber != *expectedNumber) result.mismatch = true;
+    expectedVersion = registered;
+  }
+  const std::wstring versionKey = libraryKey + L"\\" + expectedVersion;
+  const std::wstring locale = FindSubKey(os, root, versionKey, L"0");
+  if (locale.empty()) {
+    result.mismatch = true;
+    return result;
+  }
+  result.serverPath = ReadRegValue(os, kClassesRoot, versionKey + L"\\" + locale + L"\\Win32", L"");
+  return result;
+}
+
+}  // namespace kit::verifier
