@@ -10,6 +10,6 @@ void EndAtOnce(Form&, const ItemRecord&) {
   ExitProcess(0);
 }
 
-void CloseForm(Form& form, const ItemRecord&) { form.Close(); }
+void CloseForm(Form& form, const ItemRecord&) { form.RequestClose(); }
 
 }  // namespace kit::shell

@@ -19,7 +19,7 @@ constexpr wchar_t kFormClass[] = L"DiagKitForm";
 // for Enter and Escape.
 constexpr int kFirstItemId = 1000;
 constexpr DWORD kFormStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+constexpr DWORD kFormExStyle = 0;
 constexpr int kIconResource = 1;
 constexpr wchar_t kOriginalProcProperty[] = L"DiagKitItemProc";
 
@@ -191,6 +191,7 @@ HWND Form::FirstFocusable() const {
 }
 
 void Form::Show(int showCommand) {
+  m_shown = true;
   ShowWindow(m_window, showCommand);
   UpdateWindow(m_window);
   m_lastFocus = FirstFocusable();
@@ -207,6 +208,8 @@ int Form::RunMessageLoop() {
   }
   return got == 0 ? static_cast<int>(message.wParam) : 1;
 }
+
+void Form::RequestClose() { SendMessageW(m_window, WM_CLOSE, 0, 0); }
 
 void Form::Close() {
   for (auto& control : m_controls) control->Close();
@@ -307,7 +310,9 @@ LRESULT Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DESTROY:
       Notify(m_description[0].name, L"destroy");
-      PostQuitMessage(0);
+      // Only a shown form ends the program: a form torn down after a failed build must not
+      // post a quit that would close the failure report before anyone reads it.
+      if (m_shown) PostQuitMessage(0);
       break;
     case WM_NCDESTROY: {
       HWND window = std::exchange(m_window, nullptr);

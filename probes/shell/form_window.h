@@ -45,8 +45,11 @@ public:
   void Show(int showCommand);
   // Runs until the window is gone; returns the process exit code.
   int RunMessageLoop();
-  // Closes the window in the orderly way: every item and the window get their close and
-  // destroy notifications. A failure is reported by the top-level error report.
+  // Closes the window as its close box does: the window gets its close notification, then
+  // Close() runs.
+  void RequestClose();
+  // Closes the window in the orderly way: hosted controls are shut down, then the window and
+  // every item get their destroy notifications. A failure goes to the top-level error report.
   void Close();
 
   HWND Window() const { return m_window; }
@@ -77,6 +80,7 @@ private:
   Dpi m_dpi;
   HWND m_window = nullptr;
   HWND m_lastFocus = nullptr;
+  bool m_shown = false;
   std::vector<HWND> m_items;  // per record; [0] is the window
   std::vector<std::unique_ptr<HostedControl>> m_controls;
   UniqueFont m_defaultFont;

@@ -178,8 +178,20 @@ std::optional<Item> FindItem(HWND form, std::wstring_view text) {
 }
 
 bool WaitIdle(HWND window, DWORD timeoutMs) {
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+  // A thread handles sent messages before it takes the next posted one, so each answered WM_NULL
+  // lets at least one message posted before it (a key, a click) through. Enough round trips
+  // drain what a test posts in one step.
+  constexpr int kRoundTrips = 12;
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (int i = 0; i < kRoundTrips; ++i) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return false;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, static_cast<UINT>(deadline - now), &result)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 void Click(HWND item) {
@@ -232,6 +244,20 @@ bool PressOk(const MessageBoxInfo& box) {
     }
   }
   return false;
+}
+
+std::wstring BesideMe(std::wstring_view file) {
+  wchar_t path[MAX_PATH * 4] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+  std::wstring folder(path, length);
+  folder.resize(folder.find_last_of(L"\\/") + 1);
+  return folder + std::wstring(file);
+}
+
+std::wstring FromUnixPath(std::wstring_view path) {
+  std::wstring windows = L"Z:" + std::wstring(path);
+  std::replace(windows.begin(), windows.end(), L'/', L'\\');
+  return windows;
 }
 
 std::wstring Describe(const std::vector<Item>& items) {

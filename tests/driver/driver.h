@@ -77,6 +77,18 @@ HWND FocusedWindow(HWND window);
 // reports idle once and stays so, a WM_NULL answered with a bound tells the truth.
 bool WaitIdle(HWND window, DWORD timeoutMs = kDefaultWaitMs);
 
+// Polls `condition` until it holds or the bound passes; the last answer is returned. For what
+// another process does after a posted key or click, whose handling no round trip can prove.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = kDefaultWaitMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (!condition()) {
+    if (GetTickCount64() >= deadline) return condition();
+    Sleep(10);
+  }
+  return true;
+}
+
 // A left click in the middle of `item`, as the mouse gives it.
 void Click(HWND item);
 // A key pressed and released on the window that has the focus in `anyWindowOfThread`'s thread.
@@ -96,6 +108,11 @@ struct MessageBoxInfo {
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs = kDefaultWaitMs);
 // Presses the message box's "OK" button; false when it has none.
 bool PressOk(const MessageBoxInfo& box);
+
+// The full path of a file in the folder of the running test program (the build's bin folder).
+std::wstring BesideMe(std::wstring_view file);
+// A Linux path as Wine's Z: drive shows it.
+std::wstring FromUnixPath(std::wstring_view path);
 
 // Text for test output: the items of a form, one per line.
 std::wstring Describe(const std::vector<Item>& items);
