@@ -33,7 +33,7 @@ std::wstring OsVersionName(const OsVersionInfo& info) {
 
 std::wstring CDLLVersion::GetOSVersion() {
   OsVersionInfo info;
-  if (!m_os.GetVersionEx(info)) return L"Unknown";
+  if (!m_os.QueryOsVersion(info)) return L"Unknown";
   return OsVersionName(info);
 }
 

@@ -13,9 +13,9 @@ bool IsProgramName(const std::wstring& name) {
 }
 
 std::wstring GetModulePath(VerifierOs& os, std::wstring name) {
-  const ModuleHandle module = os.GetModuleHandle(name);
+  const ModuleHandle module = os.FindLoadedModule(name);
   if (module == 0) return {};
-  return os.GetModuleFileName(module);
+  return os.ModuleFileName(module);
 }
 
 namespace {
@@ -36,11 +36,11 @@ bool LocateProgram(VerifierOs& os, const std::wstring& name, std::wstring& path)
 }
 
 bool LocateLibrary(VerifierOs& os, std::wstring& name, std::wstring& path) {
-  const ModuleHandle module = os.LoadLibrary(name);
+  const ModuleHandle module = os.LoadModule(name);
   if (module != 0) {
     // The path is read while the module is loaded, then the load is undone.
     path = GetModulePath(os, name);
-    os.FreeLibrary(module);
+    os.UnloadModule(module);
     return true;
   }
   os.FindFileInPath(name, path);

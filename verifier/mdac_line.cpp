@@ -13,14 +13,14 @@ constexpr std::size_t kDataBuffer = 1024;
 bool GetKeyValue(VerifierOs& os, std::int32_t KeyRoot, const std::wstring& KeyName, const std::wstring& SubKeyRef,
                  std::wstring& KeyVal) {
   KeyHandle handle = 0;
-  if (os.RegOpenKey(KeyRoot, KeyName, kKeyRead, handle) != kRegSuccess) {
+  if (os.OpenKey(KeyRoot, KeyName, kKeyRead, handle) != kRegSuccess) {
     KeyVal.clear();
     return false;
   }
   OpenedKey opened(os, handle);
   std::string data(kDataBuffer, '\0');
   std::uint32_t type = 0;
-  if (os.RegQueryValue(opened.get(), SubKeyRef, type, data) != kRegSuccess) {
+  if (os.QueryValue(opened.get(), SubKeyRef, type, data) != kRegSuccess) {
     KeyVal.clear();
     return false;
   }

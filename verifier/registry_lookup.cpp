@@ -54,11 +54,11 @@ std::optional<float> ParseVersionNumber(const std::wstring& text) {
 std::wstring ReadRegValue(VerifierOs& os, std::int32_t root, const std::wstring& key, const std::wstring& name) {
   if (!IsPredefinedRoot(root)) return {};
   KeyHandle handle = 0;
-  if (os.RegOpenKey(root, key, kKeyRead, handle) != kRegSuccess) return {};
+  if (os.OpenKey(root, key, kKeyRead, handle) != kRegSuccess) return {};
   OpenedKey opened(os, handle);
   std::string data(kRegBufferSize, ' ');
   std::uint32_t type = 0;
-  if (os.RegQueryValue(opened.get(), name, type, data) != kRegSuccess) return {};
+  if (os.QueryValue(opened.get(), name, type, data) != kRegSuccess) return {};
   if (type == kRegDword) return std::to_wstring(DwordFromBytes(data));
   // The byte count includes the terminating zero of a text value; an empty value has none.
   if (data.empty()) return {};
@@ -70,13 +70,13 @@ std::wstring FindSubKey(VerifierOs& os, std::wstring root, std::wstring key, std
   const auto rootValue = ParseInteger(root);
   if (!rootValue || !IsPredefinedRoot(*rootValue)) return {};
   KeyHandle handle = 0;
-  if (os.RegOpenKey(static_cast<std::int32_t>(*rootValue), key, kKeyRead, handle) != kRegSuccess) return {};
+  if (os.OpenKey(static_cast<std::int32_t>(*rootValue), key, kKeyRead, handle) != kRegSuccess) return {};
   OpenedKey opened(os, handle);
 
   // A walk ends at the first call that returns anything but success, whatever its code.
   auto walk = [&](auto&& visit) {
     std::wstring subkey;
-    for (std::uint32_t index = 0; os.RegEnumKey(opened.get(), index, kRegBufferSize, subkey) == kRegSuccess; ++index) {
+    for (std::uint32_t index = 0; os.EnumSubKey(opened.get(), index, kRegBufferSize, subkey) == kRegSuccess; ++index) {
       visit(subkey);
     }
   };

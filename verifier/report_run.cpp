@@ -27,7 +27,7 @@ public:
   explicit TextCursor(ReportSurface& surface) : m_surface(surface), m_lineHeight(surface.LineHeight()) {}
 
   void Print(std::wstring_view text, bool lineBreak) {
-    m_x += m_surface.DrawText(m_x, m_y, text);
+    m_x += m_surface.PrintText(m_x, m_y, text);
     if (lineBreak) {
       m_x = 0;
       m_y += m_lineHeight;

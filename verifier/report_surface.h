@@ -24,7 +24,7 @@ public:
   virtual std::int32_t PixelHeight() = 0;
   virtual std::int32_t LineHeight() = 0;
   // Draws `text` in the window's font with its top-left corner at (x, y); returns its width.
-  virtual std::int32_t DrawText(std::int32_t x, std::int32_t y, std::wstring_view text) = 0;
+  virtual std::int32_t PrintText(std::int32_t x, std::int32_t y, std::wstring_view text) = 0;
   virtual void DrawLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, int systemColor) = 0;
 };
 

@@ -11,7 +11,7 @@ std::wstring TrimSpaces(std::wstring_view text) {
 }
 
 std::wstring GetErrorText(VerifierOs& os, std::uint32_t code) {
-  std::wstring text = os.FormatMessage(code);
+  std::wstring text = os.MessageText(code);
   // System messages end in CR LF; that line end is dropped. A message without one is kept whole
   // rather than losing two of its own characters.
   if (text.size() >= 2 && text.compare(text.size() - 2, 2, L"\r\n") == 0) {

@@ -47,37 +47,37 @@ public:
   virtual std::uint32_t RecordedError() const = 0;
   virtual void ResetRecordedError() = 0;
 
-  // Loader (LoadLibraryA, FreeLibrary, GetModuleHandleA, GetModuleFileNameA).
-  virtual ModuleHandle LoadLibrary(const std::wstring& name) = 0;
-  virtual void FreeLibrary(ModuleHandle module) = 0;
-  virtual ModuleHandle GetModuleHandle(const std::wstring& name) = 0;
+  // Loader (LoadLibraryA, UnloadModule, GetModuleHandleA, GetModuleFileNameA).
+  virtual ModuleHandle LoadModule(const std::wstring& name) = 0;
+  virtual void UnloadModule(ModuleHandle module) = 0;
+  virtual ModuleHandle FindLoadedModule(const std::wstring& name) = 0;
   // The module's whole file name, however long; empty on failure.
-  virtual std::wstring GetModuleFileName(ModuleHandle module) = 0;
+  virtual std::wstring ModuleFileName(ModuleHandle module) = 0;
 
   // FormatMessageA from the system into a 1024-character buffer: exactly the characters written,
   // line end included; empty when the system has no text.
-  virtual std::wstring FormatMessage(std::uint32_t code) = 0;
+  virtual std::wstring MessageText(std::uint32_t code) = 0;
 
   // GetFileVersionInfoSizeA, GetFileVersionInfoA, VerQueryValueA on the root block: the file
   // version's most and least significant 32 bits. Nothing on any failure.
   virtual std::optional<std::pair<std::uint32_t, std::uint32_t>> ReadFileVersion(const std::wstring& path) = 0;
 
   // GetVersionExA with the 148-byte single-byte record; false when the call fails.
-  virtual bool GetVersionEx(OsVersionInfo& info) = 0;
+  virtual bool QueryOsVersion(OsVersionInfo& info) = 0;
 
   // The maker's search function `_FINDFILEINPATH@16` of VELutil32.dll, bound on first use and
   // kept for the life of this object. Both texts go in and come back (up to the first NUL).
   // False when the library or its export cannot be bound; nothing is called then.
   virtual bool FindFileInPath(std::wstring& name, std::wstring& path) = 0;
 
-  // Registry (RegOpenKeyExA, RegQueryValueExA, RegEnumKeyExA, RegCloseKey). Results are the
+  // Registry (RegOpenKeyExA, RegQueryValueExA, RegEnumKeyExA, CloseKey). Results are the
   // platform's codes, 0 for success.
-  virtual long RegOpenKey(std::int32_t root, const std::wstring& path, std::uint32_t access, KeyHandle& key) = 0;
+  virtual long OpenKey(std::int32_t root, const std::wstring& path, std::uint32_t access, KeyHandle& key) = 0;
   // `data` comes in with the buffer's capacity as its size and leaves with the bytes written.
-  virtual long RegQueryValue(KeyHandle key, const std::wstring& name, std::uint32_t& type, std::string& data) = 0;
+  virtual long QueryValue(KeyHandle key, const std::wstring& name, std::uint32_t& type, std::string& data) = 0;
   // `capacity` characters for the name, terminating zero included.
-  virtual long RegEnumKey(KeyHandle key, std::uint32_t index, std::uint32_t capacity, std::wstring& name) = 0;
-  virtual void RegCloseKey(KeyHandle key) = 0;
+  virtual long EnumSubKey(KeyHandle key, std::uint32_t index, std::uint32_t capacity, std::wstring& name) = 0;
+  virtual void CloseKey(KeyHandle key) = 0;
   // Registry data in the ANSI code page, as text.
   virtual std::wstring FromAnsiBytes(std::string_view bytes) const = 0;
 
@@ -99,7 +99,7 @@ public:
   OpenedKey(VerifierOs& os, KeyHandle key) : m_os(os), m_key(key) {}
   OpenedKey(const OpenedKey&) = delete;
   OpenedKey& operator=(const OpenedKey&) = delete;
-  ~OpenedKey() { m_os.RegCloseKey(m_key); }
+  ~OpenedKey() { m_os.CloseKey(m_key); }
   KeyHandle get() const { return m_key; }
 
 private:

@@ -1,0 +1,8 @@
+// Dravon_DLLVer: the component version verifier over the Dravon table; writes DLLver.log.
+#include "common/win32.h"
+#include "verifier/report_window.h"
+#include "verifier/settings.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+  return kit::verifier::RunVerifierProgram(kit::verifier::DravonSettings(), showCommand);
+}
