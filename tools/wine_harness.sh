@@ -66,6 +66,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   timeout 60 "$KIT_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   timeout 60 /usr/lib/wine/wineserver -w || true
 fi
+# Wine's own TrueType fonts (Marlett draws the caption buttons, Tahoma the texts); this Wine
+# build does not find them in its data folder by itself.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -d /usr/share/wine/fonts ] && [ ! -f "$fonts/marlett.ttf" ]; then
+  mkdir -p "$fonts" && cp /usr/share/wine/fonts/*.ttf "$fonts/"
+fi
 
 status=0
 if [ "$mode" = shell ]; then
