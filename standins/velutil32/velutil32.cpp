@@ -34,6 +34,9 @@ void Journal(const char* name, long nameLength, long pathLength) {
 // Four 32-bit arguments on the 32-bit build: the module name and its length, the path buffer
 // and its length, both texts writable and zero-terminated.
 extern "C" long WINAPI FINDFILEINPATH(char* name, long nameLength, char* path, long pathLength) {
+  // The caller reads the thread's last-error code after the call: whatever this function does
+  // for its tests must leave the code the caller had, unless a test asks for another.
+  const DWORD callersError = GetLastError();
   Journal(name, nameLength, pathLength);
   char finding[MAX_PATH];
   if (path && pathLength > 0 && ReadVariable("VELUTIL32_WRITE_PATH", finding, sizeof(finding))) {
@@ -45,6 +48,6 @@ extern "C" long WINAPI FINDFILEINPATH(char* name, long nameLength, char* path, l
   char code[16];
   // Set last: nothing after this may touch the thread's last-error code.
   const DWORD lastError = ReadVariable("VELUTIL32_LAST_ERROR", code, sizeof(code)) ? std::strtoul(code, nullptr, 10) : 0;
-  if (lastError != 0) SetLastError(lastError);
+  SetLastError(lastError != 0 ? lastError : callersError);
   return 0;
 }

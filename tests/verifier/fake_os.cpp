@@ -55,8 +55,8 @@ int FakeOs::CallCount(const std::wstring& prefix) const {
                                         [&](const std::wstring& call) { return call.starts_with(prefix); }));
 }
 
-ModuleHandle FakeOs::LoadLibrary(const std::wstring& name) {
-  calls.push_back(L"LoadLibrary " + name);
+ModuleHandle FakeOs::LoadModule(const std::wstring& name) {
+  calls.push_back(L"LoadModule " + name);
   const auto library = libraries.find(name);
   if (library == libraries.end()) {
     const auto error = loadErrors.find(name);
@@ -69,14 +69,14 @@ ModuleHandle FakeOs::LoadLibrary(const std::wstring& name) {
   return m_handleNames.size();
 }
 
-void FakeOs::FreeLibrary(ModuleHandle module) {
-  calls.push_back(L"FreeLibrary");
+void FakeOs::UnloadModule(ModuleHandle module) {
+  calls.push_back(L"UnloadModule");
   if (module == 0 || module > m_handleNames.size()) return;
   --loadCounts[m_handleNames[module - 1]];
 }
 
-ModuleHandle FakeOs::GetModuleHandle(const std::wstring& name) {
-  calls.push_back(L"GetModuleHandle " + name);
+ModuleHandle FakeOs::FindLoadedModule(const std::wstring& name) {
+  calls.push_back(L"FindLoadedModule " + name);
   const auto library = libraries.find(name);
   if (library == libraries.end() || !library->second.hasHandle || loadCounts[name] <= 0) {
     recorded = kModuleNotFound;
@@ -88,14 +88,14 @@ ModuleHandle FakeOs::GetModuleHandle(const std::wstring& name) {
   return 0;
 }
 
-std::wstring FakeOs::GetModuleFileName(ModuleHandle module) {
-  calls.push_back(L"GetModuleFileName");
+std::wstring FakeOs::ModuleFileName(ModuleHandle module) {
+  calls.push_back(L"ModuleFileName");
   if (module == 0 || module > m_handleNames.size()) return {};
   return libraries[m_handleNames[module - 1]].path;
 }
 
-std::wstring FakeOs::FormatMessage(std::uint32_t code) {
-  calls.push_back(L"FormatMessage " + std::to_wstring(code));
+std::wstring FakeOs::MessageText(std::uint32_t code) {
+  calls.push_back(L"MessageText " + std::to_wstring(code));
   const auto message = messages.find(code);
   return message == messages.end() ? std::wstring() : message->second;
 }
@@ -107,8 +107,8 @@ std::optional<std::pair<std::uint32_t, std::uint32_t>> FakeOs::ReadFileVersion(c
   return version->second;
 }
 
-bool FakeOs::GetVersionEx(OsVersionInfo& info) {
-  calls.push_back(L"GetVersionEx");
+bool FakeOs::QueryOsVersion(OsVersionInfo& info) {
+  calls.push_back(L"QueryOsVersion");
   if (!osVersion) return false;
   info = *osVersion;
   return true;
@@ -124,8 +124,8 @@ bool FakeOs::FindFileInPath(std::wstring& name, std::wstring& path) {
   return true;
 }
 
-long FakeOs::RegOpenKey(std::int32_t root, const std::wstring& path, std::uint32_t access, KeyHandle& key) {
-  calls.push_back(L"RegOpenKey " + path);
+long FakeOs::OpenKey(std::int32_t root, const std::wstring& path, std::uint32_t access, KeyHandle& key) {
+  calls.push_back(L"OpenKey " + path);
   openAccess.push_back(access);
   const auto rootKey = roots.find(root);
   FakeKey* current = rootKey == roots.end() ? nullptr : &rootKey->second;
@@ -142,8 +142,8 @@ long FakeOs::RegOpenKey(std::int32_t root, const std::wstring& path, std::uint32
   return kRegSuccess;
 }
 
-long FakeOs::RegQueryValue(KeyHandle key, const std::wstring& name, std::uint32_t& type, std::string& data) {
-  calls.push_back(L"RegQueryValue " + name);
+long FakeOs::QueryValue(KeyHandle key, const std::wstring& name, std::uint32_t& type, std::string& data) {
+  calls.push_back(L"QueryValue " + name);
   FakeKey* opened = m_keys.at(key);
   const auto value = opened->values.find(name);
   if (value == opened->values.end()) return recorded = kFileNotFound, kFileNotFound;
@@ -154,8 +154,8 @@ long FakeOs::RegQueryValue(KeyHandle key, const std::wstring& name, std::uint32_
   return kRegSuccess;
 }
 
-long FakeOs::RegEnumKey(KeyHandle key, std::uint32_t index, std::uint32_t capacity, std::wstring& name) {
-  calls.push_back(L"RegEnumKey " + std::to_wstring(index));
+long FakeOs::EnumSubKey(KeyHandle key, std::uint32_t index, std::uint32_t capacity, std::wstring& name) {
+  calls.push_back(L"EnumSubKey " + std::to_wstring(index));
   FakeKey* opened = m_keys.at(key);
   if (opened->enumFailure && index >= opened->enumFailure->first) {
     return recorded = opened->enumFailure->second, opened->enumFailure->second;
@@ -168,8 +168,8 @@ long FakeOs::RegEnumKey(KeyHandle key, std::uint32_t index, std::uint32_t capaci
   return kRegSuccess;
 }
 
-void FakeOs::RegCloseKey(KeyHandle key) {
-  calls.push_back(L"RegCloseKey");
+void FakeOs::CloseKey(KeyHandle key) {
+  calls.push_back(L"CloseKey");
   if (m_keys.erase(key) != 0) --openKeys;
 }
 

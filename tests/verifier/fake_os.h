@@ -34,13 +34,13 @@ class FakeOs : public VerifierOs {
 public:
   // Loader script.
   struct Library {
-    std::wstring path;        // what GetModuleFileName returns
-    bool hasHandle = true;    // GetModuleHandle finds it after a load
+    std::wstring path;        // what ModuleFileName returns
+    bool hasHandle = true;    // FindLoadedModule finds it after a load
   };
   std::map<std::wstring, Library> libraries;      // by name as passed
   std::map<std::wstring, std::uint32_t> loadErrors;  // load failures by name; default 126
   std::map<std::wstring, int> loadCounts;         // current use count per name
-  std::map<std::uint32_t, std::wstring> messages; // FormatMessage texts
+  std::map<std::uint32_t, std::wstring> messages; // MessageText texts
   std::map<std::wstring, std::pair<std::uint32_t, std::uint32_t>> versions;
   std::optional<OsVersionInfo> osVersion;
   // Outside search function.
@@ -59,23 +59,23 @@ public:
   std::map<std::wstring, FileFacts> fileFacts;
   double today = 45000;
 
-  std::vector<std::wstring> calls;  // journal: "LoadLibrary advpack.dll", ...
+  std::vector<std::wstring> calls;  // journal: "LoadModule advpack.dll", ...
   std::uint32_t recorded = 0;
 
   std::uint32_t RecordedError() const override { return recorded; }
   void ResetRecordedError() override { recorded = 0; }
-  ModuleHandle LoadLibrary(const std::wstring& name) override;
-  void FreeLibrary(ModuleHandle module) override;
-  ModuleHandle GetModuleHandle(const std::wstring& name) override;
-  std::wstring GetModuleFileName(ModuleHandle module) override;
-  std::wstring FormatMessage(std::uint32_t code) override;
+  ModuleHandle LoadModule(const std::wstring& name) override;
+  void UnloadModule(ModuleHandle module) override;
+  ModuleHandle FindLoadedModule(const std::wstring& name) override;
+  std::wstring ModuleFileName(ModuleHandle module) override;
+  std::wstring MessageText(std::uint32_t code) override;
   std::optional<std::pair<std::uint32_t, std::uint32_t>> ReadFileVersion(const std::wstring& path) override;
-  bool GetVersionEx(OsVersionInfo& info) override;
+  bool QueryOsVersion(OsVersionInfo& info) override;
   bool FindFileInPath(std::wstring& name, std::wstring& path) override;
-  long RegOpenKey(std::int32_t root, const std::wstring& path, std::uint32_t access, KeyHandle& key) override;
-  long RegQueryValue(KeyHandle key, const std::wstring& name, std::uint32_t& type, std::string& data) override;
-  long RegEnumKey(KeyHandle key, std::uint32_t index, std::uint32_t capacity, std::wstring& name) override;
-  void RegCloseKey(KeyHandle key) override;
+  long OpenKey(std::int32_t root, const std::wstring& path, std::uint32_t access, KeyHandle& key) override;
+  long QueryValue(KeyHandle key, const std::wstring& name, std::uint32_t& type, std::string& data) override;
+  long EnumSubKey(KeyHandle key, std::uint32_t index, std::uint32_t capacity, std::wstring& name) override;
+  void CloseKey(KeyHandle key) override;
   std::wstring FromAnsiBytes(std::string_view bytes) const override;
   bool OrdinaryFileExists(const std::wstring& path) override;
   std::wstring CurrentDirectory() override { return currentDirectory; }

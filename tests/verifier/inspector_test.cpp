@@ -129,7 +129,7 @@ TEST_F(InspectorTest, LocatedWithoutIdentifierIsNotApplicable) {
   EXPECT_EQ(got.registration, L"n/a");
   EXPECT_EQ(got.version, L"6.0.8169.0");
   EXPECT_EQ(got.size, 4096);
-  EXPECT_EQ(os.CallCount(L"RegOpenKey"), 0) << "no identifier, no registry lookup";
+  EXPECT_EQ(os.CallCount(L"OpenKey"), 0) << "no identifier, no registry lookup";
 }
 
 TEST_F(InspectorTest, UnreadableOrHugeFileLeavesSizeAndDateZeroOnly) {
@@ -170,7 +170,7 @@ TEST_F(InspectorTest, UntrimmedModuleNameIsUsedAndTheVersionTextTrimmed) {
   os.libraries[L" padded.dll "] = {L"C:\\padded.dll"};
   const Outcome got = Load(L" padded.dll ");
   EXPECT_EQ(got.path, L"C:\\padded.dll");
-  EXPECT_EQ(os.CallCount(L"LoadLibrary  padded.dll "), 1);
+  EXPECT_EQ(os.CallCount(L"LoadModule  padded.dll "), 1);
 }
 
 TEST(OsVersionName, NamesOnlyTheVersionsOfItsTable) {

@@ -40,7 +40,7 @@ TEST(LocateFile, ProgramNamesAreLookedUpAsFilesWithoutLoading) {
     EXPECT_EQ(LocateFile(os, name, path), c.found) << std::string(c.name.begin(), c.name.end());
     EXPECT_EQ(path, c.path);
   }
-  EXPECT_EQ(os.CallCount(L"LoadLibrary"), 0) << Journal(os);
+  EXPECT_EQ(os.CallCount(L"LoadModule"), 0) << Journal(os);
   EXPECT_EQ(os.CallCount(L"FindFileInPath"), 0);
   EXPECT_EQ(os.recorded, 87u) << "file look-ups are no platform calls";
 }
@@ -58,8 +58,8 @@ TEST(LocateFile, LibraryIsLoadedItsPathTakenWhileLoadedThenFreed) {
   EXPECT_TRUE(LocateFile(os, name, path));
   EXPECT_EQ(path, L"C:\\Windows\\System32\\advpack.dll");
   EXPECT_EQ(os.loadCounts[L"advpack.dll"], 0) << "unloaded again";
-  const std::vector<std::wstring> expected = {L"LoadLibrary advpack.dll", L"GetModuleHandle advpack.dll",
-                                              L"GetModuleFileName", L"FreeLibrary"};
+  const std::vector<std::wstring> expected = {L"LoadModule advpack.dll", L"FindLoadedModule advpack.dll",
+                                              L"ModuleFileName", L"UnloadModule"};
   EXPECT_EQ(os.calls, expected) << Journal(os);
 
   // Already loaded: the load only raises its use count, and it stays loaded.

@@ -36,7 +36,7 @@ public:
   std::int32_t WindowWidth() override { return width; }
   std::int32_t PixelHeight() override { return kPixel; }
   std::int32_t LineHeight() override { return kLine; }
-  std::int32_t DrawText(std::int32_t x, std::int32_t y, std::wstring_view text) override {
+  std::int32_t PrintText(std::int32_t x, std::int32_t y, std::wstring_view text) override {
     texts.push_back({x, y, std::wstring(text)});
     return static_cast<std::int32_t>(text.size()) * 90;
   }
@@ -139,7 +139,7 @@ TEST_F(RunTest, LogHoldsTitleHeaderOneLinePerRowAndTheMdacLine) {
       L"MDAC,2.81.1117.0",
   };
   EXPECT_EQ(log.lines, expected);
-  EXPECT_EQ(os.CallCount(L"GetVersionEx"), 2) << "once for the window, once for the log";
+  EXPECT_EQ(os.CallCount(L"QueryOsVersion"), 2) << "once for the window, once for the log";
   EXPECT_EQ(os.searchCalls, 1);
 }
 
@@ -202,14 +202,14 @@ TEST_F(RunTest, LogThatCannotBeOpenedLeavesTheWindowEmpty) {
   EXPECT_EQ(Run(), 32u);
   EXPECT_TRUE(surface.texts.empty());
   EXPECT_EQ(surface.clears, 1);
-  EXPECT_EQ(os.CallCount(L"LoadLibrary"), 0) << "nothing inspected";
+  EXPECT_EQ(os.CallCount(L"LoadModule"), 0) << "nothing inspected";
 }
 
 TEST_F(RunTest, WriteFailureEndsTheRunAtThatStep) {
   log.failAtLine = 4;
   EXPECT_EQ(Run(), 112u);
   EXPECT_EQ(log.lines.size(), 4u);
-  EXPECT_EQ(os.CallCount(L"LoadLibrary"), 2) << "stopped after the second row";
+  EXPECT_EQ(os.CallCount(L"LoadModule"), 2) << "stopped after the second row";
 }
 
 TEST(ComponentTables, BothTablesExactlyAsShipped) {
