@@ -1,0 +1,221 @@
+// Win32-only. Both verifier programs under Wine, driven from outside: the log they leave in
+// their current folder, the window's caption, size and place, a repaint that runs everything
+// again, a log file locked against writing, a machine without VELutil32.dll, and the close box.
+#include "common/twips.h"
+#include "tests/driver/driver.h"
+#include "verifier/settings.h"
+#include "win_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwctype>
+
+namespace kit::verifier::testing {
+namespace {
+
+using driver::Program;
+
+constexpr DWORD kRunMs = 30000;
+
+struct Variant {
+  const wchar_t* exe;
+  const VerifierSettings& settings;
+};
+
+const Variant kVariants[] = {{L"Dravon_DLLVer.exe", DravonSettings()}, {L"HalvardDLLVer.exe", HalvardSettings()}};
+
+int ScreenDpi(int index) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, index);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// The report line of a component names it: its full path ends in "\" and the name (the loader
+// may give another letter case), or it reads "Unable to locate " and the name.
+bool NamesComponent(const std::string& line, std::wstring_view component) {
+  const std::string name = Narrow(std::wstring(component));
+  const std::string path = line.substr(0, line.find(','));
+  if (path == "Unable to locate " + name) return true;
+  std::string tail(1, '\\');
+  tail += Lower(name);
+  return Lower(path).size() > tail.size() && Lower(path).ends_with(tail);
+}
+
+struct Started {
+  Program program;
+  HWND form = nullptr;
+};
+
+Started Start(const std::wstring& exe, const std::wstring& folder) {
+  Started run{Program::Start(exe, L"", folder)};
+  EXPECT_TRUE(run.program.Started()) << Narrow(run.program.Error());
+  if (run.program.Started()) run.form = run.program.WaitForWindow(L"Form1", kRunMs);
+  EXPECT_NE(run.form, nullptr) << "no Form1 from " << Narrow(exe);
+  return run;
+}
+
+void CloseAndExpectEnd(Started& run) {
+  driver::CloseWithCloseBox(run.form);
+  DWORD exitCode = 1234;
+  EXPECT_TRUE(run.program.WaitForExit(10000, &exitCode));
+  EXPECT_EQ(exitCode, 0u);
+}
+
+TEST(VerifierPrograms, LogInTheCurrentFolderHoldsTheWholeReport) {
+  for (const Variant& variant : kVariants) {
+    SCOPED_TRACE(Narrow(variant.exe));
+    ScratchFolder folder(L"log");
+    Started run = Start(driver::BesideMe(variant.exe), folder.Path());
+    ASSERT_TRUE(run.form);
+    const std::string log = ReadAll(folder.File(std::wstring(variant.settings.logFileName)));
+    const std::vector<std::string> lines = ReadLines(folder.File(std::wstring(variant.settings.logFileName)));
+    const std::size_t rows = variant.settings.components.size();
+    ASSERT_EQ(lines.size(), rows + 4) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), static_cast<long>(rows + 4)) << "a bare LF somewhere";
+    EXPECT_TRUE(lines[0].starts_with("File version verification ")) << lines[0];
+    EXPECT_TRUE(lines[0].ends_with(" on Unknown")) << lines[0];
+    EXPECT_EQ(lines[1], "");
+    EXPECT_EQ(lines[2], "File,Reg_Info,Date,Size,Version");
+    for (std::size_t i = 0; i < rows; ++i) {
+      const std::string& line = lines[3 + i];
+      EXPECT_TRUE(NamesComponent(line, variant.settings.components[i])) << "row " << i + 1 << ": " << line;
+      if (line.starts_with("Unable to locate ")) {
+        EXPECT_TRUE(line.ends_with(",,na,na,")) << line;
+      } else {
+        EXPECT_NE(line.find(",n/a,"), std::string::npos) << line;
+      }
+    }
+    EXPECT_EQ(lines.back(), "MDAC,N/A");
+    CloseAndExpectEnd(run);
+  }
+}
+
+TEST(VerifierPrograms, DravonRepeatsAndSystemLibrariesAsThisMachineHasThem) {
+  ScratchFolder folder(L"dravon");
+  Started run = Start(driver::BesideMe(L"Dravon_DLLVer.exe"), folder.Path());
+  ASSERT_TRUE(run.form);
+  const std::vector<std::string> lines = ReadLines(folder.File(L"DLLver.log"));
+  ASSERT_EQ(lines.size(), 58u);
+  // Rows 46, 47, 53, 54 repeat rows 6, 5, 4, 1: the same lines again.
+  EXPECT_EQ(lines[3 + 45], lines[3 + 5]);
+  EXPECT_EQ(lines[3 + 46], lines[3 + 4]);
+  EXPECT_EQ(lines[3 + 52], lines[3 + 3]);
+  EXPECT_EQ(lines[3 + 53], lines[3 + 0]);
+  // Wine provides advapi32 with a version resource: every field is filled.
+  const std::string advapi = lines[3 + 44];
+  EXPECT_NE(Lower(advapi).find("\\advapi32.dll,n/a,"), std::string::npos) << advapi;
+  EXPECT_EQ(std::count(advapi.begin(), advapi.end(), ','), 4) << advapi;
+  EXPECT_NE(advapi.find(" bytes,"), std::string::npos) << advapi;
+  EXPECT_EQ(advapi.find(",na"), std::string::npos) << advapi;
+  EXPECT_EQ(lines[3 + 24], "Unable to locate VEL_Intel_Win32.dll,,na,na,");
+  CloseAndExpectEnd(run);
+}
+
+TEST(VerifierPrograms, MdacLineShowsTheRegisteredVersion) {
+  ScratchKey key(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\DataAccess");
+  key.SetText(L"", L"FullInstallVer", L"2.81.1117.0");
+  ScratchFolder folder(L"mdac");
+  Started run = Start(driver::BesideMe(L"HalvardDLLVer.exe"), folder.Path());
+  ASSERT_TRUE(run.form);
+  const std::vector<std::string> lines = ReadLines(folder.File(L"Halvard_DLLver.log"));
+  ASSERT_EQ(lines.size(), 40u);
+  EXPECT_EQ(lines.back(), "MDAC,2.81.1117.0");
+  CloseAndExpectEnd(run);
+}
+
+TEST(VerifierPrograms, WindowCaptionClientSizeAndPlace) {
+  const int dpiX = ScreenDpi(LOGPIXELSX);
+  const int dpiY = ScreenDpi(LOGPIXELSY);
+  for (const Variant& variant : kVariants) {
+    SCOPED_TRACE(Narrow(variant.exe));
+    ScratchFolder folder(L"window");
+    Started run = Start(driver::BesideMe(variant.exe), folder.Path());
+    ASSERT_TRUE(run.form);
+    EXPECT_EQ(driver::WindowText(run.form), L"Form1");
+    const SIZE client = driver::ClientSize(run.form);
+    EXPECT_EQ(client.cx, TwipsToPixels(variant.settings.clientWidth, dpiX));
+    EXPECT_EQ(client.cy, TwipsToPixels(variant.settings.clientHeight, dpiY));
+    POINT origin{0, 0};
+    ClientToScreen(run.form, &origin);
+    EXPECT_EQ(origin.x, TwipsToPixels(kWindowLeft, dpiX));
+    EXPECT_EQ(origin.y, TwipsToPixels(kWindowTop, dpiY));
+    const LONG style = GetWindowLongW(run.form, GWL_STYLE);
+    EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW) << std::hex << style;
+    EXPECT_EQ(GetMenu(run.form), nullptr);
+    EXPECT_TRUE(driver::ListItems(run.form).empty()) << "the verifier's window has no items";
+    EXPECT_FALSE(driver::WaitForMessageBox(run.program.Id(), 200).has_value());
+    CloseAndExpectEnd(run);
+  }
+}
+
+TEST(VerifierPrograms, RepaintRunsEverythingAgainAndRewritesTheLog) {
+  ScratchFolder folder(L"repaint");
+  const std::wstring journal = folder.File(L"velutil32.journal");
+  SetEnvironmentVariableW(L"VELUTIL32_JOURNAL", journal.c_str());
+  Started run = Start(driver::BesideMe(L"HalvardDLLVer.exe"), folder.Path());
+  SetEnvironmentVariableW(L"VELUTIL32_JOURNAL", nullptr);
+  ASSERT_TRUE(run.form);
+  const std::wstring log = folder.File(L"Halvard_DLLver.log");
+  const std::size_t searchesPerRun = ReadLines(journal).size();
+  EXPECT_GT(searchesPerRun, 0u);
+  ASSERT_TRUE(DeleteFileW(log.c_str())) << "the log is closed between runs";
+  folder.Write(L"Halvard_DLLver.log", std::string(100000, 'x'));
+
+  RedrawWindow(run.form, nullptr, nullptr, RDW_INVALIDATE);
+  EXPECT_TRUE(driver::WaitUntil([&] { return ReadLines(journal).size() == 2 * searchesPerRun; }, kRunMs))
+      << "searches seen: " << ReadLines(journal).size();
+  ASSERT_TRUE(driver::WaitUntil([&] { return ReadLines(log).size() == 40 && ReadAll(log).ends_with("\r\n"); }, kRunMs));
+  EXPECT_EQ(ReadLines(log).size(), 40u) << "the old content is gone";
+  EXPECT_EQ(ReadLines(log).back(), "MDAC,N/A");
+  CloseAndExpectEnd(run);
+}
+
+TEST(VerifierPrograms, LockedLogEndsTheProgramWithAnErrorBeforeAnythingIsInspected) {
+  ScratchFolder folder(L"locked");
+  const std::wstring journal = folder.File(L"velutil32.journal");
+  const std::wstring logPath = folder.File(L"DLLver.log");
+  HANDLE lock = CreateFileW(logPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  SetEnvironmentVariableW(L"VELUTIL32_JOURNAL", journal.c_str());
+  Program program = Program::Start(driver::BesideMe(L"Dravon_DLLVer.exe"), L"", folder.Path());
+  SetEnvironmentVariableW(L"VELUTIL32_JOURNAL", nullptr);
+  ASSERT_TRUE(program.Started());
+  const auto box = driver::WaitForMessageBox(program.Id(), kRunMs);
+  ASSERT_TRUE(box.has_value()) << "no error message";
+  EXPECT_NE(box->text.find(L"32"), std::wstring::npos) << Narrow(box->text);
+  EXPECT_GT(box->text.size(), 10u) << "number and description: " << Narrow(box->text);
+  EXPECT_EQ(box->buttons, std::vector<std::wstring>{L"OK"});
+  EXPECT_TRUE(ReadAll(journal).empty()) << "a row was inspected before the log was open";
+  ASSERT_TRUE(driver::PressOk(*box));
+  DWORD exitCode = 0;
+  EXPECT_TRUE(program.WaitForExit(10000, &exitCode));
+  EXPECT_NE(exitCode, 0u);
+  CloseHandle(lock);
+  EXPECT_EQ(ReadAll(logPath), "") << "the locked file was not touched";
+}
+
+TEST(VerifierPrograms, WithoutVelutil32EveryMissingRowStillReportsUnableToLocate) {
+  // A copy of the program in a folder of its own: the loader finds no VELutil32.dll.
+  ScratchFolder folder(L"noutil");
+  const std::wstring copy = folder.File(L"HalvardDLLVer.exe");
+  ASSERT_TRUE(CopyFileW(driver::BesideMe(L"HalvardDLLVer.exe").c_str(), copy.c_str(), FALSE));
+  Started run = Start(copy, folder.Path());
+  ASSERT_TRUE(run.form);
+  const std::vector<std::string> lines = ReadLines(folder.File(L"Halvard_DLLver.log"));
+  ASSERT_EQ(lines.size(), 40u);
+  EXPECT_EQ(lines[3], "Unable to locate atl71.dll,,na,na,");
+  EXPECT_EQ(lines[38], "Unable to locate xceedcry.dll,,na,na,");
+  EXPECT_EQ(lines.back(), "MDAC,N/A");
+  EXPECT_FALSE(driver::WaitForMessageBox(run.program.Id(), 200).has_value());
+  CloseAndExpectEnd(run);
+}
+
+}  // namespace
+}  // namespace kit::verifier::testing
