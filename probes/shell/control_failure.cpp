@@ -1,15 +1,47 @@
-// The failure report of a control that cannot be created.
+// The failure report of a control that cannot be created: the diagnosis from the stage, the
+// code and the class's registration.
 #include "probes/shell/control_failure.h"
 
 #include "common/error_text.h"
 
 namespace kit::shell {
+namespace {
 
-std::wstring ControlFailureText(const ItemRecord& item, std::uint32_t code, std::wstring_view description) {
+// The loader's "module not found", as a Win32 code and as the HRESULT COM hands on.
+constexpr std::uint32_t kModuleNotFound = 126;
+constexpr std::uint32_t kModuleNotFoundResult = 0x8007007Eu;
+constexpr std::uint32_t kFileNotFoundResult = 0x80070002u;
+constexpr std::uint32_t kClassNotRegistered = 0x80040154u;
+
+std::wstring WhatFailed(const ItemRecord& item, CreationStage stage, std::uint32_t code,
+                        const ClassRegistration& registration) {
+  switch (stage) {
+    case CreationStage::LoadProperties:
+      return L"it refused its saved properties";
+    case CreationStage::Activate:
+      return L"it could not be placed in the window";
+    case CreationStage::Create:
+      break;
+  }
+  if (!registration.registered || code == kClassNotRegistered) {
+    return L"its class " + std::wstring(item.control.classId) + L" is not registered";
+  }
+  if (!registration.serverExists) return L"its file " + registration.serverPath + L" is missing";
+  if (code == kModuleNotFound || code == kModuleNotFoundResult || code == kFileNotFoundResult) {
+    return L"a file it needs is missing (" + registration.serverPath + L" is there)";
+  }
+  return L"creating it failed";
+}
+
+}  // namespace
+
+std::wstring ControlFailureText(const ItemRecord& item, CreationStage stage, std::uint32_t code,
+                                std::wstring_view description, const ClassRegistration& registration) {
   std::wstring text = std::wstring(item.control.componentFile) + L"\r\n\r\nThe control " +
                       std::wstring(item.control.progId) + L" (" + std::wstring(item.name);
   if (item.index) text += L"(" + std::to_wstring(*item.index) + L")";
-  text += L") could not be created.\r\n" + std::wstring(description);
+  text += L") could not be created: " + WhatFailed(item, stage, code, registration) + L".\r\n" +
+          std::wstring(description);
   const std::wstring number = FormatErrorNumber(code);
   if (description.find(number) == std::wstring_view::npos) text += L" (" + number + L")";
   return text;

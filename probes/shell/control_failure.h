@@ -1,5 +1,6 @@
-// The text of the report when an ActiveX control of a form cannot be created: it names the
-// component file first, then what failed and the system's code.
+// The report when an ActiveX control of a form cannot be created. It names the component file
+// first (what the support engineer looks for), then the control, what precisely failed and the
+// system's code.
 #pragma once
 
 #include "probes/shell/form_model.h"
@@ -10,6 +11,20 @@
 
 namespace kit::shell {
 
-std::wstring ControlFailureText(const ItemRecord& item, std::uint32_t code, std::wstring_view description);
+enum class CreationStage : std::uint8_t {
+  Create,          // creating the object from its class
+  LoadProperties,  // handing it its saved properties
+  Activate,        // placing it in the window
+};
+
+// What the registry says of the control's class, read when creation fails.
+struct ClassRegistration {
+  bool registered = false;       // HKCR\CLSID\{class} names an in-process server
+  std::wstring serverPath{};     // the file it names
+  bool serverExists = false;     // that file is there
+};
+
+std::wstring ControlFailureText(const ItemRecord& item, CreationStage stage, std::uint32_t code,
+                                std::wstring_view description, const ClassRegistration& registration);
 
 }  // namespace kit::shell

@@ -1,7 +1,10 @@
-// Win32-only. Hosting one ActiveX control of a form description inside its container window.
+// Win32-only. Hosting one ActiveX control of a form description: created by its class
+// identifier, handed its saved properties, given its extent, activated in place in its container
+// window; closed without saving, its site cleared and released on an orderly close.
 #pragma once
 
 #include "common/win32.h"
+#include "probes/shell/control_failure.h"
 #include "probes/shell/form_layout.h"
 #include "probes/shell/form_model.h"
 
@@ -9,19 +12,26 @@
 
 namespace kit::shell {
 
+struct BuildFailure {
+  std::uint32_t code = 0;
+  std::wstring message{};
+};
+
 class HostedControl {
 public:
   virtual ~HostedControl() = default;
-  // The window items contained in this control go into (the control's own window), or null.
+  // The control's own window: where items it contains go, and its place in the tab order.
+  // Null for a control that shows nothing at run time.
   virtual HWND ContainerWindow() const = 0;
   virtual void Place(const PixelRect& rect) = 0;
-  // Orderly close: close without saving, clear the client site, release.
+  // Orderly close: close without saving, clear the client site, release. Runs once.
   virtual void Close() = 0;
 };
 
-// Creates the control of `item` in `parent` at `rect`, handing it its saved properties.
-// Returns the failure code in `code` when it cannot be created.
+// Creates the control of `item` inside `parent` at `rect`. `ambientFont` is the form's font, the
+// one a control asks for as an ambient property. On failure returns null with the report's
+// code and text in `failure`; nothing of the control is left behind.
 std::unique_ptr<HostedControl> CreateHostedControl(const ItemRecord& item, HWND parent, const PixelRect& rect,
-                                                   HRESULT& code);
+                                                   const LOGFONTW& ambientFont, BuildFailure& failure);
 
 }  // namespace kit::shell

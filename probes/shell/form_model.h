@@ -41,10 +41,21 @@ struct SavedProperty {
   PropertyValue value{};
 };
 
-// The initial state of an ActiveX control, in the form its class expects.
+// The form in which a control class keeps its saved state.
+enum class SavedForm : std::uint8_t {
+  None,           // nothing saved: the control starts from its defaults
+  PropertyBag,    // named, typed values through the property-bag persistence interface
+  ControlStream,  // the control's own stream format; only its readable values are kept here
+};
+
+// The initial state of an ActiveX control. For a control-stream class the kit never hands a
+// control bytes it did not write itself: `bag` lists the readable values (extent, caption, font,
+// text), given through the property bag when the control takes one, and otherwise the control
+// starts from its defaults with its extent set.
 struct SavedState {
-  std::span<const SavedProperty> bag{};    // property bag, in order
-  std::span<const std::byte> stream{};     // or an opaque control stream
+  SavedForm form = SavedForm::None;
+  std::span<const SavedProperty> bag{};    // in order
+  std::span<const std::byte> stream{};     // an opaque stream the control wrote itself, if any
 };
 
 // What an ActiveX record names beside the ProgID in `ItemRecord::classOrProgId`.

@@ -5,8 +5,6 @@
 #include "common/fatal_report.h"
 #include "common/system_error.h"
 #include "common/twips.h"
-#include "probes/shell/control_failure.h"
-#include "probes/shell/control_site.h"
 
 #include <algorithm>
 #include <utility>
@@ -59,10 +57,22 @@ BuildFailure LastErrorFailure(std::wstring_view what) {
 }  // namespace
 
 Form::Form(FormDescription description, const FormHooks& hooks)
-    : m_description(description), m_hooks(hooks), m_dpi(ReadScreenDpi()), m_items(description.size(), nullptr) {}
+    : m_description(description),
+      m_hooks(hooks),
+      m_dpi(ReadScreenDpi()),
+      m_items(description.size(), nullptr),
+      m_controls(description.size()) {}
 
 Form::~Form() {
+  CloseControls();
   if (m_window) DestroyWindow(m_window);
+}
+
+void Form::CloseControls() {
+  // Last created first: contained controls close before their container.
+  for (auto control = m_controls.rbegin(); control != m_controls.rend(); ++control) {
+    if (*control) (*control)->Close();
+  }
 }
 
 std::unique_ptr<Form> Form::Build(FormDescription description, const FormHooks& hooks, BuildFailure& failure) {
@@ -86,6 +96,7 @@ bool Form::CreateWindowFrame(BuildFailure& failure) {
   metrics.cbSize = sizeof(metrics);
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
     m_defaultFont.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+    m_defaultFontInfo = metrics.lfMessageFont;
   }
   const ItemRecord& record = m_description[0];
   const PixelRect client = ClientPixels(record, m_dpi);
@@ -130,14 +141,10 @@ bool Form::CreateItem(std::size_t record, BuildFailure& failure) {
   const PixelRect rect = ItemPixels(item, m_dpi);
 
   if (item.kind == ItemKind::ActiveX) {
-    HRESULT code = S_OK;
-    std::unique_ptr<HostedControl> control = CreateHostedControl(item, parent, rect, code);
-    if (!control) {
-      failure = {static_cast<std::uint32_t>(code), ControlFailureText(item, static_cast<std::uint32_t>(code), DescribeError(static_cast<std::uint32_t>(code)))};
-      return false;
-    }
+    std::unique_ptr<HostedControl> control = CreateHostedControl(item, parent, rect, m_defaultFontInfo, failure);
+    if (!control) return false;
     m_items[record] = control->ContainerWindow();
-    m_controls.push_back(std::move(control));
+    m_controls[record] = std::move(control);
     return true;
   }
 
@@ -173,10 +180,14 @@ void Form::LayAlignedItems() {
   GetClientRect(m_window, &client);
   for (std::size_t i = 1; i < m_description.size(); ++i) {
     const ItemRecord& item = m_description[i];
-    if (item.align == Align::None || !m_items[i]) continue;
+    if (item.align == Align::None || (!m_items[i] && !m_controls[i])) continue;
     const PixelRect placed = AlignedPixels(item, ItemPixels(item, m_dpi), client.right, client.bottom);
-    SetWindowPos(m_items[i], nullptr, placed.left, placed.top, placed.width, placed.height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_controls[i]) {
+      m_controls[i]->Place(placed);
+    } else {
+      SetWindowPos(m_items[i], nullptr, placed.left, placed.top, placed.width, placed.height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    }
   }
 }
 
@@ -212,7 +223,7 @@ int Form::RunMessageLoop() {
 void Form::RequestClose() { SendMessageW(m_window, WM_CLOSE, 0, 0); }
 
 void Form::Close() {
-  for (auto& control : m_controls) control->Close();
+  CloseControls();
   if (m_window && !DestroyWindow(m_window)) {
     const DWORD code = GetLastError();
     ReportFatalError(code, DescribeError(code));

@@ -4,6 +4,7 @@
 
 #include "common/owners.h"
 #include "common/win32.h"
+#include "probes/shell/control_site.h"
 #include "probes/shell/form_layout.h"
 #include "probes/shell/form_model.h"
 
@@ -14,8 +15,6 @@
 
 namespace kit::shell {
 
-class HostedControl;
-
 // What a program may hook into the shell. Probes that only look need none of it.
 struct FormHooks {
   // Every close and destroy notification of `Form1` and its items, by item name and with
@@ -24,11 +23,6 @@ struct FormHooks {
   // Code of the program's own that runs while the window loads: every item exists, nothing is
   // shown yet.
   void (*onLoad)(Form& form) = nullptr;
-};
-
-struct BuildFailure {
-  std::uint32_t code = 0;
-  std::wstring message;
 };
 
 class Form {
@@ -66,6 +60,7 @@ private:
   HFONT FontFor(const ItemRecord& item);
   void ArrangeTabOrder();
   void LayAlignedItems();
+  void CloseControls();
   HWND FirstFocusable() const;
   std::size_t RecordOfWindow(HWND item) const;
   void Notify(std::wstring_view item, std::wstring_view what) const;
@@ -82,8 +77,9 @@ private:
   HWND m_lastFocus = nullptr;
   bool m_shown = false;
   std::vector<HWND> m_items;  // per record; [0] is the window
-  std::vector<std::unique_ptr<HostedControl>> m_controls;
+  std::vector<std::unique_ptr<HostedControl>> m_controls;  // per record; null for other items
   UniqueFont m_defaultFont;
+  LOGFONTW m_defaultFontInfo{};
   std::vector<UniqueFont> m_fonts;
 };
 

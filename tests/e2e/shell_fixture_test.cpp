@@ -156,7 +156,8 @@ TEST(ShellForm, AControlThatCannotBeCreatedStopsTheWindowNamingItsFile) {
   ASSERT_TRUE(box) << "no failure report";
   EXPECT_NE(box->text.find(L"MSCOMCTL.OCX"), std::wstring::npos) << driver::Narrow(box->text);
   EXPECT_NE(box->text.find(L"MSComctlLib.Slider"), std::wstring::npos) << driver::Narrow(box->text);
-  EXPECT_NE(box->text.find(L"0x80004001"), std::wstring::npos) << driver::Narrow(box->text);
+  EXPECT_NE(box->text.find(L"is not registered"), std::wstring::npos) << driver::Narrow(box->text);
+  EXPECT_NE(box->text.find(L"0x80040154"), std::wstring::npos) << driver::Narrow(box->text);
   EXPECT_EQ(box->buttons, std::vector<std::wstring>{L"OK"});
   for (HWND window : driver::TopLevelWindows(program.Id())) {
     EXPECT_NE(driver::WindowText(window), L"Form1") << "Form1 must never show";

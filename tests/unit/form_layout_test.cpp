@@ -1,6 +1,5 @@
 // The form model and its layout decisions: checking descriptions, pixel rectangles, tab order,
 // aligned controls and the control failure text.
-#include "probes/shell/control_failure.h"
 #include "probes/shell/form_layout.h"
 #include "probes/shell/standard_items.h"
 
@@ -135,16 +134,6 @@ TEST(FormLayout, FontHeightsFollowTheVerticalResolution) {
   EXPECT_EQ(FontHeightPixels(8, 96), -11);   // 10.67
   EXPECT_EQ(FontHeightPixels(8, 120), -13);  // 13.33
   EXPECT_EQ(FontHeightPixels(9.75, 96), -13);
-}
-
-TEST(ControlFailure, NamesTheComponentFileFirstWithWhatFailedAndTheCode) {
-  const std::wstring text = ControlFailureText(kFrameForm[2], 0x80040154u, L"Class not registered");
-  EXPECT_EQ(text.rfind(L"THREED32.OCX", 0), 0u) << std::string(text.begin(), text.end());
-  EXPECT_NE(text.find(L"Threed.SSOption (Option(1))"), std::wstring::npos);
-  EXPECT_NE(text.find(L"Class not registered (0x80040154)"), std::wstring::npos);
-  // A description that already carries the number does not repeat it.
-  const std::wstring again = ControlFailureText(kFrameForm[1], 0x80040154u, L"Class not registered (0x80040154)");
-  EXPECT_EQ(again.find(L"0x80040154"), again.rfind(L"0x80040154"));
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ole2.h>
+
 #include <string>
 #include <vector>
 
@@ -172,15 +174,17 @@ TEST(ShellWindow, AControlThatCannotBeCreatedFailsTheBuildAndLeavesNoWindow) {
   MSG message{};
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
   }  // what earlier tests' shown forms left behind
+  ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
   BuildFailure failure;
   auto form = Form::Build(kControlForm, {}, failure);
   EXPECT_FALSE(form);
-  EXPECT_EQ(failure.code, static_cast<std::uint32_t>(E_NOTIMPL));
+  EXPECT_EQ(failure.code, static_cast<std::uint32_t>(REGDB_E_CLASSNOTREG));
   EXPECT_EQ(failure.message.rfind(L"MSCOMCTL.OCX", 0), 0u) << Narrow(failure.message);
   int windows = 0;
   EnumThreadWindows(GetCurrentThreadId(), &CountWindow, reinterpret_cast<LPARAM>(&windows));
   EXPECT_EQ(windows, 0) << "the half-built window must be gone";
   EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "a torn-down form must not post a quit";
+  OleUninitialize();
 }
 
 }  // namespace

@@ -1,0 +1,273 @@
+// Win32-only. The container side of a hosted control. The kit's hosts never save, never merge
+// menus and keep no tool space: those requests are declined; what a control needs to draw and
+// take input (its window, its rectangles, the ambient properties) is answered.
+#include "probes/shell/site_object.h"
+
+#include "common/com_values.h"
+#include "common/twips.h"
+#include "probes/shell/property_bag.h"
+
+#include <olectl.h>
+
+#include <array>
+#include <new>
+
+namespace kit::shell {
+namespace {
+
+int g_liveSites = 0;
+
+// Colours as OLE_COLOR system-colour references, so the control follows the user's scheme.
+constexpr OLE_COLOR kSystemColour = 0x80000000u;
+constexpr OLE_COLOR kAmbientBackColour = kSystemColour | COLOR_BTNFACE;
+constexpr OLE_COLOR kAmbientForeColour = kSystemColour | COLOR_BTNTEXT;
+constexpr int kPointsPerInch = 72;
+
+FontSpec FontSpecOf(const LOGFONTW& font, const std::wstring& face, int dpiY) {
+  FontSpec spec;
+  spec.face = face;
+  spec.points = font.lfHeight < 0 ? -static_cast<double>(font.lfHeight) * kPointsPerInch / dpiY : 8.0;
+  spec.weight = static_cast<std::int16_t>(font.lfWeight ? font.lfWeight : FW_NORMAL);
+  spec.italic = font.lfItalic != 0;
+  spec.underline = font.lfUnderline != 0;
+  spec.strikeout = font.lfStrikeOut != 0;
+  spec.charset = font.lfCharSet;
+  return spec;
+}
+
+int ScreenDpiY() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+ControlSite::ControlSite(HWND window, const RECT& rect, std::wstring displayName, const LOGFONTW& ambientFont)
+    : m_window(window), m_rect(rect), m_displayName(std::move(displayName)), m_ambientFont(ambientFont) {
+  ++g_liveSites;
+}
+
+ControlSite::~ControlSite() { --g_liveSites; }
+
+Microsoft::WRL::ComPtr<ControlSite> ControlSite::Create(HWND window, const RECT& rect, std::wstring displayName,
+                                                        const LOGFONTW& ambientFont) {
+  Microsoft::WRL::ComPtr<ControlSite> site;
+  site.Attach(new (std::nothrow) ControlSite(window, rect, std::move(displayName), ambientFont));
+  return site;
+}
+
+int ControlSite::Live() { return g_liveSites; }
+
+void ControlSite::Place(const RECT& rect) {
+  m_rect = rect;
+  if (!m_control) return;
+  Microsoft::WRL::ComPtr<IOleInPlaceObject> inPlace;
+  if (SUCCEEDED(m_control->QueryInterface(IID_IOleInPlaceObject, &inPlace))) inPlace->SetObjectRects(&m_rect, &m_rect);
+}
+
+// --- IUnknown ---------------------------------------------------------------------------------
+
+HRESULT ControlSite::QueryInterface(REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  struct Entry {
+    const IID* iid;
+    void* (*cast)(ControlSite*);
+  };
+  static const std::array<Entry, 8> kInterfaces{{
+      {&IID_IUnknown, [](ControlSite* s) -> void* { return static_cast<IOleClientSite*>(s); }},
+      {&IID_IOleClientSite, [](ControlSite* s) -> void* { return static_cast<IOleClientSite*>(s); }},
+      {&IID_IOleWindow, [](ControlSite* s) -> void* { return static_cast<IOleInPlaceSite*>(s); }},
+      {&IID_IOleInPlaceSite, [](ControlSite* s) -> void* { return static_cast<IOleInPlaceSite*>(s); }},
+      {&IID_IOleInPlaceUIWindow, [](ControlSite* s) -> void* { return static_cast<IOleInPlaceFrame*>(s); }},
+      {&IID_IOleInPlaceFrame, [](ControlSite* s) -> void* { return static_cast<IOleInPlaceFrame*>(s); }},
+      {&IID_IOleControlSite, [](ControlSite* s) -> void* { return static_cast<IOleControlSite*>(s); }},
+      {&IID_IDispatch, [](ControlSite* s) -> void* { return static_cast<IDispatch*>(s); }},
+  }};
+  for (const Entry& entry : kInterfaces) {
+    if (*entry.iid == iid) {
+      *object = entry.cast(this);
+      AddRef();
+      return S_OK;
+    }
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG ControlSite::AddRef() { return ++m_references; }
+
+ULONG ControlSite::Release() {
+  const ULONG left = --m_references;
+  if (left == 0) delete this;
+  return left;
+}
+
+// --- IOleClientSite ---------------------------------------------------------------------------
+
+HRESULT ControlSite::SaveObject() { return E_NOTIMPL; }
+HRESULT ControlSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+  if (moniker) *moniker = nullptr;
+  return E_NOTIMPL;
+}
+HRESULT ControlSite::GetContainer(IOleContainer** container) {
+  if (container) *container = nullptr;
+  return E_NOINTERFACE;
+}
+HRESULT ControlSite::ShowObject() { return S_OK; }
+HRESULT ControlSite::OnShowWindow(BOOL) { return S_OK; }
+HRESULT ControlSite::RequestNewObjectLayout() { return E_NOTIMPL; }
+
+// --- IOleWindow -------------------------------------------------------------------------------
+
+HRESULT ControlSite::GetWindow(HWND* window) {
+  if (!window) return E_POINTER;
+  *window = m_window;
+  return S_OK;
+}
+HRESULT ControlSite::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+
+// --- IOleInPlaceSite --------------------------------------------------------------------------
+
+HRESULT ControlSite::CanInPlaceActivate() { return S_OK; }
+HRESULT ControlSite::OnInPlaceActivate() { return S_OK; }
+HRESULT ControlSite::OnUIActivate() { return S_OK; }
+
+HRESULT ControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, RECT* position,
+                                      RECT* clip, OLEINPLACEFRAMEINFO* frameInfo) {
+  if (!frame || !document || !position || !clip || !frameInfo) return E_POINTER;
+  *frame = static_cast<IOleInPlaceFrame*>(this);
+  AddRef();
+  *document = nullptr;
+  *position = m_rect;
+  *clip = m_rect;
+  frameInfo->cb = sizeof(*frameInfo);
+  frameInfo->fMDIApp = FALSE;
+  frameInfo->hwndFrame = GetAncestor(m_window, GA_ROOT);
+  frameInfo->haccel = nullptr;
+  frameInfo->cAccelEntries = 0;
+  return S_OK;
+}
+
+HRESULT ControlSite::Scroll(SIZE) { return E_NOTIMPL; }
+HRESULT ControlSite::OnUIDeactivate(BOOL) { return S_OK; }
+HRESULT ControlSite::OnInPlaceDeactivate() { return S_OK; }
+HRESULT ControlSite::DiscardUndoState() { return S_OK; }
+HRESULT ControlSite::DeactivateAndUndo() { return S_OK; }
+
+HRESULT ControlSite::OnPosRectChange(LPCRECT) {
+  // The form decides where its controls lie: a control asking to move is put back in place.
+  Place(m_rect);
+  return S_OK;
+}
+
+// --- IOleInPlaceFrame -------------------------------------------------------------------------
+
+HRESULT ControlSite::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
+HRESULT ControlSite::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
+HRESULT ControlSite::SetBorderSpace(LPCBORDERWIDTHS) { return OLE_E_INVALIDRECT; }
+HRESULT ControlSite::SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) { return S_OK; }
+HRESULT ControlSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) { return E_NOTIMPL; }
+HRESULT ControlSite::SetMenu(HMENU, HOLEMENU, HWND) { return S_OK; }
+HRESULT ControlSite::RemoveMenus(HMENU) { return E_NOTIMPL; }
+HRESULT ControlSite::SetStatusText(LPCOLESTR) { return S_OK; }
+HRESULT ControlSite::EnableModeless(BOOL) { return S_OK; }
+HRESULT ControlSite::TranslateAccelerator(LPMSG, WORD) { return S_FALSE; }
+
+// --- IOleControlSite --------------------------------------------------------------------------
+
+HRESULT ControlSite::OnControlInfoChanged() { return S_OK; }
+HRESULT ControlSite::LockInPlaceActive(BOOL) { return S_OK; }
+HRESULT ControlSite::GetExtendedControl(IDispatch** control) {
+  if (control) *control = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT ControlSite::TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) {
+  if (!himetric || !container) return E_POINTER;
+  // The container's unit is the pixel; HIMETRIC goes through twips at the screen's resolution.
+  HDC screen = GetDC(nullptr);
+  const int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
+  const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
+    container->x = static_cast<float>(himetric->x) * dpiX / kHimetricPerInch;
+    container->y = static_cast<float>(himetric->y) * dpiY / kHimetricPerInch;
+  } else if (flags & XFORMCOORDS_CONTAINERTOHIMETRIC) {
+    himetric->x = static_cast<LONG>(container->x * kHimetricPerInch / dpiX + 0.5f);
+    himetric->y = static_cast<LONG>(container->y * kHimetricPerInch / dpiY + 0.5f);
+  } else {
+    return E_INVALIDARG;
+  }
+  return S_OK;
+}
+
+HRESULT ControlSite::TranslateAccelerator(LPMSG, DWORD) { return S_FALSE; }
+HRESULT ControlSite::OnFocus(BOOL) { return S_OK; }
+HRESULT ControlSite::ShowPropertyFrame() { return E_NOTIMPL; }
+
+// --- IDispatch: ambient properties ------------------------------------------------------------
+
+HRESULT ControlSite::GetTypeInfoCount(UINT* count) {
+  if (!count) return E_POINTER;
+  *count = 0;
+  return S_OK;
+}
+HRESULT ControlSite::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+  if (info) *info = nullptr;
+  return E_NOTIMPL;
+}
+HRESULT ControlSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return DISP_E_UNKNOWNNAME; }
+
+HRESULT ControlSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) {
+  if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+  if (!result) return E_POINTER;
+  VariantInit(result);
+  switch (id) {
+    case DISPID_AMBIENT_USERMODE:
+      result->vt = VT_BOOL;
+      result->boolVal = VARIANT_TRUE;
+      return S_OK;
+    case DISPID_AMBIENT_UIDEAD:
+    case DISPID_AMBIENT_SHOWGRABHANDLES:
+    case DISPID_AMBIENT_SHOWHATCHING:
+    case DISPID_AMBIENT_MESSAGEREFLECT:
+      result->vt = VT_BOOL;
+      result->boolVal = VARIANT_FALSE;
+      return S_OK;
+    case DISPID_AMBIENT_SUPPORTSMNEMONICS:
+      result->vt = VT_BOOL;
+      result->boolVal = VARIANT_TRUE;
+      return S_OK;
+    case DISPID_AMBIENT_DISPLAYNAME:
+      result->vt = VT_BSTR;
+      result->bstrVal = UniqueBstr(m_displayName).release();
+      return S_OK;
+    case DISPID_AMBIENT_BACKCOLOR:
+      result->vt = VT_I4;
+      result->lVal = static_cast<LONG>(kAmbientBackColour);
+      return S_OK;
+    case DISPID_AMBIENT_FORECOLOR:
+      result->vt = VT_I4;
+      result->lVal = static_cast<LONG>(kAmbientForeColour);
+      return S_OK;
+    case DISPID_AMBIENT_LOCALEID:
+      result->vt = VT_I4;
+      result->lVal = static_cast<LONG>(GetUserDefaultLCID());
+      return S_OK;
+    case DISPID_AMBIENT_FONT: {
+      const std::wstring face = m_ambientFont.lfFaceName;
+      IDispatch* font = nullptr;
+      const HRESULT hr = CreateFontObject(FontSpecOf(m_ambientFont, face, ScreenDpiY()), &font);
+      if (FAILED(hr)) return hr;
+      result->vt = VT_DISPATCH;
+      result->pdispVal = font;
+      return S_OK;
+    }
+    default:
+      return DISP_E_MEMBERNOTFOUND;
+  }
+}
+
+}  // namespace kit::shell
