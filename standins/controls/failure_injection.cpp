@@ -1,0 +1,58 @@
+// Win32-only (the environment); the parsing itself is plain.
+#include "standins/controls/failure_injection.h"
+
+#include "common/win32.h"
+
+#include <cwctype>
+#include <string>
+
+namespace kit::standin {
+namespace {
+
+std::wstring_view StageName(FailureStage stage) {
+  switch (stage) {
+    case FailureStage::Create: return L"create";
+    case FailureStage::Load: return L"load";
+    case FailureStage::Activate: return L"activate";
+    case FailureStage::Extent: return L"extent";
+    case FailureStage::Leak: return L"leak";
+    case FailureStage::NoFace: return L"noface";
+  }
+  return {};
+}
+
+// ProgIDs are looked up case-insensitively by COM; the setting follows suit.
+bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SettingRequests(std::wstring_view setting, std::wstring_view progId, FailureStage stage) {
+  while (!setting.empty()) {
+    const std::size_t end = setting.find(L';');
+    const std::wstring_view entry = setting.substr(0, end);
+    // A ProgID holds dots but never a colon: the last colon ends it.
+    const std::size_t colon = entry.rfind(L':');
+    if (colon != std::wstring_view::npos && SameIgnoringCase(entry.substr(0, colon), progId) &&
+        SameIgnoringCase(entry.substr(colon + 1), StageName(stage))) {
+      return true;
+    }
+    if (end == std::wstring_view::npos) break;
+    setting.remove_prefix(end + 1);
+  }
+  return false;
+}
+
+bool FailureRequested(std::wstring_view progId, FailureStage stage) {
+  wchar_t setting[1024];
+  const DWORD length = GetEnvironmentVariableW(L"KIT_CONTROL_FAIL", setting, ARRAYSIZE(setting));
+  if (length == 0 || length >= ARRAYSIZE(setting)) return false;
+  return SettingRequests(std::wstring_view(setting, length), progId, stage);
+}
+
+}  // namespace kit::standin

@@ -1,0 +1,50 @@
+// Win32-only. Appending with FILE_APPEND_DATA makes every write land at the current end of the
+// file, whoever else appended in between.
+#include "standins/controls/journal.h"
+
+#include "common/owners.h"
+#include "common/win32.h"
+
+namespace kit::standin {
+
+std::string ToUtf8(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                       nullptr, nullptr);
+  if (size <= 0) return {};
+  std::string utf8(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr, nullptr);
+  return utf8;
+}
+
+void JournalLine(std::wstring_view instance, std::wstring_view event) {
+  wchar_t path[MAX_PATH * 2];
+  const DWORD length = GetEnvironmentVariableW(L"KIT_CONTROL_JOURNAL", path, ARRAYSIZE(path));
+  if (length == 0 || length >= ARRAYSIZE(path)) return;
+
+  std::wstring line;
+  line.reserve(instance.size() + event.size() + 1);
+  line.append(instance).append(L" ").append(event);
+  // One event, one line: a line break inside a value (rich text, say) is written as \r or \n.
+  std::wstring flat;
+  flat.reserve(line.size());
+  for (wchar_t c : line) {
+    if (c == L'\r') {
+      flat += L"\\r";
+    } else if (c == L'\n') {
+      flat += L"\\n";
+    } else {
+      flat += c;
+    }
+  }
+  const std::string utf8 = ToUtf8(flat) + "\n";
+
+  const HANDLE opened = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return;
+  const UniqueHandleObject file(opened);
+  DWORD written = 0;
+  WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+}  // namespace kit::standin

@@ -1,0 +1,490 @@
+// Win32-only. One class, one reference count, QueryInterface over a static table; no exception
+// leaves a COM method (nothing here throws: allocation uses nothrow, strings are small).
+// Activation follows the container's in-place protocol: CanInPlaceActivate, OnInPlaceActivate,
+// the site's window and rectangles, then a child window at the position rectangle.
+#include "standins/controls/standin_control.h"
+
+#include "standins/controls/com_owners.h"
+#include "standins/controls/failure_injection.h"
+#include "standins/controls/journal.h"
+#include "standins/controls/module.h"
+#include "standins/controls/standin_window.h"
+#include "standins/controls/value_text.h"
+
+#include <ocidl.h>
+#include <olectl.h>
+#include <wrl/client.h>
+
+#include <new>
+#include <string>
+
+using Microsoft::WRL::ComPtr;
+
+namespace kit::standin {
+
+DWORD MiscStatusOf(const StandinClass& entry) {
+  const DWORD status =
+      OLEMISC_RECOMPOSEONRESIZE | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
+  return entry.invisibleAtRunTime ? status | OLEMISC_INVISIBLEATRUNTIME : status;
+}
+
+namespace {
+
+// Asked of every bag after the class's own names: a control asking for a value that was never
+// saved must get a refusal, not a failed load.
+constexpr wchar_t kNeverSaved[] = L"kitnotsaved";
+
+// Until a container says otherwise, the extent of a 1-inch square.
+constexpr LONG kDefaultExtent = 2540;
+
+bool EqualsIgnoringCase(const wchar_t* a, const wchar_t* b) { return lstrcmpiW(a, b) == 0; }
+
+std::wstring RectText(const RECT& r) {
+  return std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
+         std::to_wstring(r.bottom - r.top);
+}
+
+class StandinControl final : public IDispatch,
+                             public IOleObject,
+                             public IOleInPlaceObject,
+                             public IOleInPlaceActiveObject,
+                             public IOleControl,
+                             public IViewObject2,
+                             public IPersistPropertyBag,
+                             public IPersistStreamInit {
+public:
+  explicit StandinControl(const StandinClass& entry)
+      : m_entry(entry),
+        m_failLoad(FailureRequested(entry.progId, FailureStage::Load)),
+        m_failActivate(FailureRequested(entry.progId, FailureStage::Activate)),
+        m_failExtent(FailureRequested(entry.progId, FailureStage::Extent)),
+        m_noPropertyBag(FailureRequested(entry.progId, FailureStage::NoFace)) {
+    ObjectCreated();
+    Journal(L"create " + std::wstring(entry.progId));
+    if (FailureRequested(entry.progId, FailureStage::Leak)) {
+      // The reference the host can never give back.
+      ++m_refs;
+      Journal(L"leak");
+    }
+  }
+  ~StandinControl() {
+    if (m_window) DestroyWindow(m_window);
+    ObjectDestroyed();
+  }
+  StandinControl(const StandinControl&) = delete;
+  StandinControl& operator=(const StandinControl&) = delete;
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    using Cast = void* (*)(StandinControl*);
+    struct Entry {
+      const IID* iid;
+      Cast cast;
+    };
+    // IOleObject is the identity; IOleWindow and IPersist come through one path each.
+    static const Entry kInterfaces[] = {
+        {&IID_IUnknown, [](StandinControl* c) -> void* { return static_cast<IOleObject*>(c); }},
+        {&IID_IOleObject, [](StandinControl* c) -> void* { return static_cast<IOleObject*>(c); }},
+        {&IID_IDispatch, [](StandinControl* c) -> void* { return static_cast<IDispatch*>(c); }},
+        {&IID_IOleWindow, [](StandinControl* c) -> void* { return static_cast<IOleInPlaceObject*>(c); }},
+        {&IID_IOleInPlaceObject, [](StandinControl* c) -> void* { return static_cast<IOleInPlaceObject*>(c); }},
+        {&IID_IOleInPlaceActiveObject,
+         [](StandinControl* c) -> void* { return static_cast<IOleInPlaceActiveObject*>(c); }},
+        {&IID_IOleControl, [](StandinControl* c) -> void* { return static_cast<IOleControl*>(c); }},
+        {&IID_IViewObject, [](StandinControl* c) -> void* { return static_cast<IViewObject2*>(c); }},
+        {&IID_IViewObject2, [](StandinControl* c) -> void* { return static_cast<IViewObject2*>(c); }},
+        {&IID_IPersist, [](StandinControl* c) -> void* { return static_cast<IPersistStreamInit*>(c); }},
+        {&IID_IPersistStreamInit, [](StandinControl* c) -> void* { return static_cast<IPersistStreamInit*>(c); }},
+        {&IID_IPersistPropertyBag, [](StandinControl* c) -> void* { return static_cast<IPersistPropertyBag*>(c); }},
+    };
+    if (m_noPropertyBag && IsEqualIID(iid, IID_IPersistPropertyBag)) return E_NOINTERFACE;
+    for (const Entry& entry : kInterfaces) {
+      if (IsEqualIID(iid, *entry.iid)) {
+        *object = entry.cast(this);
+        AddRef();
+        return S_OK;
+      }
+    }
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG refs = InterlockedDecrement(&m_refs);
+    if (refs == 0) {
+      Journal(L"release");
+      delete this;
+    }
+    return static_cast<ULONG>(refs);
+  }
+
+  // IDispatch: the stand-in has no properties or methods of its own to offer.
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+    if (info) *info = nullptr;
+    return DISP_E_BADINDEX;
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) override {
+    for (UINT i = 0; ids && i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return DISP_E_MEMBERNOTFOUND;
+  }
+
+  // IOleObject
+  HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override {
+    if (!site) {
+      InPlaceDeactivate();
+      m_site.Reset();
+      Journal(L"site null");
+      return S_OK;
+    }
+    m_site = site;
+    ReadAmbientProperties();
+    Journal(L"site");
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override {
+    if (!site) return E_POINTER;
+    *site = m_site.Get();
+    if (*site) (*site)->AddRef();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR app, LPCOLESTR object) override {
+    Journal(L"hostnames " + std::wstring(app ? app : L"") + L" " + std::wstring(object ? object : L""));
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Close(DWORD saveOption) override {
+    Journal(L"close " + std::to_wstring(saveOption));
+    InPlaceDeactivate();
+    if (m_adviseHolder) m_adviseHolder->SendOnClose();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
+    if (moniker) *moniker = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject** data) override {
+    if (data) *data = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) override {
+    if (m_failActivate) return E_FAIL;
+    switch (verb) {
+      case OLEIVERB_PRIMARY:
+      case OLEIVERB_SHOW:
+      case OLEIVERB_INPLACEACTIVATE:
+      case OLEIVERB_UIACTIVATE: return ActivateInPlace();
+      case OLEIVERB_HIDE:
+        if (m_window) ShowWindow(m_window, SW_HIDE);
+        return S_OK;
+      default: return E_NOTIMPL;
+    }
+  }
+  HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** verbs) override {
+    if (verbs) *verbs = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Update() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE IsUpToDate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* clsid) override { return GetClassID(clsid); }
+  HRESULT STDMETHODCALLTYPE GetUserType(DWORD form, LPOLESTR* type) override {
+    CLSID clsid{};
+    const HRESULT hr = GetClassID(&clsid);
+    if (FAILED(hr)) return hr;
+    return OleRegGetUserType(clsid, form, type);
+  }
+  HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) override {
+    if (!size) return E_POINTER;
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    Journal(L"extent " + std::to_wstring(size->cx) + L" " + std::to_wstring(size->cy));
+    if (m_failExtent) return E_FAIL;
+    m_extent = *size;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) override {
+    if (!size) return E_POINTER;
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    *size = m_extent;
+    // The malformed answer the host must survive: a negative width, reported as success.
+    if (m_failExtent) size->cx = -(m_extent.cx > 0 ? m_extent.cx : 1);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Advise(IAdviseSink* sink, DWORD* connection) override {
+    if (!m_adviseHolder) {
+      const HRESULT hr = CreateOleAdviseHolder(m_adviseHolder.GetAddressOf());
+      if (FAILED(hr)) return hr;
+    }
+    return m_adviseHolder->Advise(sink, connection);
+  }
+  HRESULT STDMETHODCALLTYPE Unadvise(DWORD connection) override {
+    return m_adviseHolder ? m_adviseHolder->Unadvise(connection) : OLE_E_NOCONNECTION;
+  }
+  HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** advises) override {
+    if (!advises) return E_POINTER;
+    *advises = nullptr;
+    return m_adviseHolder ? m_adviseHolder->EnumAdvise(advises) : E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD, DWORD* status) override {
+    if (!status) return E_POINTER;
+    *status = MiscStatusOf(m_entry);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+
+  // IOleWindow, shared by IOleInPlaceObject and IOleInPlaceActiveObject
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+    if (!window) return E_POINTER;
+    *window = m_window;
+    return m_window ? S_OK : E_FAIL;
+  }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+  // IOleInPlaceObject
+  HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override {
+    if (!m_inPlaceActive) return S_OK;
+    if (m_window) DestroyWindow(m_window);
+    m_inPlaceActive = false;
+    const ComPtr<IOleInPlaceSite> site = std::move(m_inPlaceSite);
+    if (site) site->OnInPlaceDeactivate();
+    Journal(L"deactivate");
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE UIDeactivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT) override {
+    if (!position) return E_POINTER;
+    m_position = *position;
+    if (m_window) {
+      MoveWindow(m_window, position->left, position->top, position->right - position->left,
+                 position->bottom - position->top, TRUE);
+    }
+    Journal(L"inplace " + RectText(m_position));
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return E_NOTIMPL; }
+
+  // IOleInPlaceActiveObject
+  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG) override { return S_FALSE; }
+  HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+
+  // IOleControl
+  HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) override {
+    if (!info) return E_POINTER;
+    info->hAccel = nullptr;
+    info->cAccel = 0;
+    info->dwFlags = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnMnemonic(MSG*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID dispid) override {
+    if (dispid == DISPID_UNKNOWN || dispid == DISPID_AMBIENT_DISPLAYNAME || dispid == DISPID_AMBIENT_USERMODE) {
+      ReadAmbientProperties();
+    }
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL) override { return S_OK; }
+
+  // IViewObject, IViewObject2
+  HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds, LPCRECTL,
+                                 BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) override {
+    if (!dc || !bounds) return E_INVALIDARG;
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    const RECT rect{bounds->left, bounds->top, bounds->right, bounds->bottom};
+    PaintStandin(dc, rect, Name(), m_entry.progId, false);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** colors) override {
+    if (colors) *colors = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Freeze(DWORD, LONG, void*, DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Unfreeze(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override {
+    m_viewAspects = aspects;
+    m_viewFlags = flags;
+    m_viewSink = sink;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override {
+    if (aspects) *aspects = m_viewAspects;
+    if (flags) *flags = m_viewFlags;
+    if (sink) {
+      *sink = m_viewSink.Get();
+      if (*sink) (*sink)->AddRef();
+    }
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) override {
+    return GetExtent(aspect, size);
+  }
+
+  // IPersist, shared by both persistence interfaces
+  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override {
+    if (!clsid) return E_POINTER;
+    return CLSIDFromString(const_cast<LPOLESTR>(m_entry.clsid), clsid);
+  }
+
+  // IPersistPropertyBag, IPersistStreamInit
+  HRESULT STDMETHODCALLTYPE InitNew() override {
+    Journal(L"initnew");
+    return m_failLoad ? E_FAIL : S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) override {
+    if (!bag) return E_POINTER;
+    Journal(L"load-bag");
+    for (const wchar_t* name : m_entry.savedNames) ReadSavedProperty(bag, log, name);
+    ReadSavedProperty(bag, log, kNeverSaved);
+    return m_failLoad ? E_FAIL : S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Save(IPropertyBag*, BOOL, BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE IsDirty() override { return S_FALSE; }
+  HRESULT STDMETHODCALLTYPE Load(IStream* stream) override {
+    if (!stream) return E_POINTER;
+    // The stand-in has no stream format of its own: it takes whatever it is handed.
+    ULONGLONG total = 0;
+    HRESULT hr = S_OK;
+    for (;;) {
+      BYTE chunk[4096];
+      ULONG read = 0;
+      hr = stream->Read(chunk, sizeof(chunk), &read);
+      total += read;
+      if (FAILED(hr) || read == 0) break;
+    }
+    Journal(L"load-stream " + std::to_wstring(total));
+    if (FAILED(hr)) return hr;
+    return m_failLoad ? E_FAIL : S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Save(IStream*, BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override {
+    if (!size) return E_POINTER;
+    size->QuadPart = 0;
+    return S_OK;
+  }
+
+private:
+  std::wstring Name() const { return m_displayName.empty() ? std::wstring(m_entry.progId) : m_displayName; }
+  void Journal(const std::wstring& event) const { JournalLine(Name(), event); }
+
+  // The display name names the instance in the journal and on its face; user mode decides
+  // whether a control invisible at run time shows.
+  void ReadAmbientProperties() {
+    ComPtr<IDispatch> ambient;
+    if (!m_site || FAILED(m_site.As(&ambient))) return;
+    UniqueVariant name;
+    if (SUCCEEDED(GetAmbient(ambient.Get(), DISPID_AMBIENT_DISPLAYNAME, name.get())) &&
+        V_VT(&name.value()) == VT_BSTR && V_BSTR(&name.value()) && SysStringLen(V_BSTR(&name.value())) > 0) {
+      m_displayName.assign(V_BSTR(&name.value()), SysStringLen(V_BSTR(&name.value())));
+      if (m_window) RenameStandinWindow(m_window, m_displayName);
+    }
+    UniqueVariant userMode;
+    if (SUCCEEDED(GetAmbient(ambient.Get(), DISPID_AMBIENT_USERMODE, userMode.get())) &&
+        V_VT(&userMode.value()) == VT_BOOL) {
+      m_userMode = V_BOOL(&userMode.value()) != VARIANT_FALSE;
+    }
+  }
+  static HRESULT GetAmbient(IDispatch* ambient, DISPID dispid, VARIANT* result) {
+    DISPPARAMS noArguments{nullptr, nullptr, 0, 0};
+    return ambient->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &noArguments, result,
+                           nullptr, nullptr);
+  }
+
+  void ReadSavedProperty(IPropertyBag* bag, IErrorLog* log, const wchar_t* name) {
+    // VT_EMPTY: the bag hands the value in the type it was saved with.
+    UniqueVariant value;
+    if (FAILED(bag->Read(name, value.get(), log))) {
+      Journal(L"prop " + std::wstring(name) + L" absent");
+      return;
+    }
+    Journal(L"prop " + std::wstring(name) + L" " + DescribeValue(value.value()));
+    // Like a real control, take the saved size as the extent.
+    if (V_VT(&value.value()) == VT_I4) {
+      if (EqualsIgnoringCase(name, L"_extentx")) m_extent.cx = V_I4(&value.value());
+      if (EqualsIgnoringCase(name, L"_extenty")) m_extent.cy = V_I4(&value.value());
+    }
+  }
+
+  HRESULT ActivateInPlace() {
+    if (m_inPlaceActive) {
+      if (m_window) ShowWindow(m_window, SW_SHOW);
+      return S_OK;
+    }
+    if (!m_site) return E_UNEXPECTED;
+    ComPtr<IOleInPlaceSite> site;
+    HRESULT hr = m_site.As(&site);
+    if (FAILED(hr)) return hr;
+    if (site->CanInPlaceActivate() != S_OK) return E_FAIL;
+    hr = site->OnInPlaceActivate();
+    if (FAILED(hr)) return hr;
+
+    HWND parent = nullptr;
+    ComPtr<IOleInPlaceFrame> frame;
+    ComPtr<IOleInPlaceUIWindow> document;
+    RECT position{};
+    RECT clip{};
+    OLEINPLACEFRAMEINFO frameInfo{};
+    frameInfo.cb = sizeof(frameInfo);
+    hr = site->GetWindow(&parent);
+    if (SUCCEEDED(hr)) {
+      hr = site->GetWindowContext(frame.GetAddressOf(), document.GetAddressOf(), &position, &clip, &frameInfo);
+    }
+    // A control invisible at run time shows only while its container is being designed.
+    const bool visible = !(m_entry.invisibleAtRunTime && m_userMode);
+    if (SUCCEEDED(hr) && visible &&
+        !CreateStandinWindow(parent, position, m_entry.progId, Name(), &m_window)) {
+      hr = HRESULT_FROM_WIN32(GetLastError());
+      if (SUCCEEDED(hr)) hr = E_FAIL;
+    }
+    if (FAILED(hr)) {
+      site->OnInPlaceDeactivate();
+      return hr;
+    }
+    m_inPlaceActive = true;
+    m_inPlaceSite = site;
+    m_position = position;
+    Journal(L"inplace " + RectText(m_position));
+    Journal(L"activate");
+    return S_OK;
+  }
+
+  const StandinClass& m_entry;
+  LONG m_refs = 1;
+  const bool m_failLoad;
+  const bool m_failActivate;
+  const bool m_failExtent;
+  const bool m_noPropertyBag;
+  std::wstring m_displayName{};
+  bool m_userMode = true;
+  ComPtr<IOleClientSite> m_site{};
+  ComPtr<IOleInPlaceSite> m_inPlaceSite{};
+  ComPtr<IOleAdviseHolder> m_adviseHolder{};
+  ComPtr<IAdviseSink> m_viewSink{};
+  DWORD m_viewAspects = 0;
+  DWORD m_viewFlags = 0;
+  SIZEL m_extent{kDefaultExtent, kDefaultExtent};
+  bool m_inPlaceActive = false;
+  RECT m_position{};
+  HWND m_window = nullptr;
+};
+
+}  // namespace
+
+HRESULT CreateStandinControl(const StandinClass& entry, REFIID iid, void** object) {
+  StandinControl* control = new (std::nothrow) StandinControl(entry);
+  if (!control) return E_OUTOFMEMORY;
+  const HRESULT hr = control->QueryInterface(iid, object);
+  control->Release();
+  return hr;
+}
+
+}  // namespace kit::standin

@@ -1,0 +1,136 @@
+// Win32-only. The window keeps its own copy of what it draws (window data freed at
+// WM_NCDESTROY), so it needs no reference to the COM object that made it.
+#include "standins/controls/standin_window.h"
+
+#include "common/owners.h"
+#include "standins/controls/module.h"
+
+#include <new>
+
+namespace kit::standin {
+namespace {
+
+constexpr wchar_t kClassName[] = L"KitStandinControl";
+
+struct WindowData {
+  std::wstring progId{};
+  std::wstring displayName{};
+  HWND* slot{};
+  // Set once the window exists; until then the creator frees the data if creation fails.
+  bool ownedByWindow{};
+};
+
+WindowData* DataOf(HWND window) { return reinterpret_cast<WindowData*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
+
+void Paint(HWND window) {
+  PAINTSTRUCT paint{};
+  const HDC dc = BeginPaint(window, &paint);
+  if (!dc) return;
+  RECT client{};
+  GetClientRect(window, &client);
+  if (const WindowData* data = DataOf(window)) {
+    PaintStandin(dc, client, data->displayName, data->progId, GetFocus() == window);
+  }
+  EndPaint(window, &paint);
+}
+
+LRESULT CALLBACK StandinWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCREATE: {
+      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      break;
+    }
+    case WM_NCDESTROY:
+      if (WindowData* data = DataOf(window)) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        if (data->slot && *data->slot == window) *data->slot = nullptr;
+        if (data->ownedByWindow) delete data;
+      }
+      break;
+    case WM_ERASEBKGND:
+      // WM_PAINT fills the whole face; erasing first would only flicker.
+      return 1;
+    case WM_PAINT:
+      Paint(window);
+      return 0;
+    case WM_LBUTTONDOWN:
+      SetFocus(window);
+      return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(window, nullptr, FALSE);
+      return 0;
+    default: break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool EnsureWindowClass() {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof(existing);
+  if (GetClassInfoExW(ThisModule(), kClassName, &existing)) return true;
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = StandinWindowProc;
+  windowClass.hInstance = ThisModule();
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = kClassName;
+  return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+HWND CreateStandinWindow(HWND parent, const RECT& rect, const std::wstring& progId, const std::wstring& displayName,
+                         HWND* slot) {
+  if (!EnsureWindowClass()) return nullptr;
+  WindowData* data = new (std::nothrow) WindowData{progId, displayName, slot, false};
+  if (!data) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  // A frame-like control holds other controls' windows: it must not paint over them.
+  constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN;
+  const HWND window = CreateWindowExW(0, kClassName, progId.c_str(), kStyle, rect.left, rect.top,
+                                      rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, ThisModule(), data);
+  if (!window) {
+    const DWORD error = GetLastError();
+    delete data;
+    SetLastError(error);
+    return nullptr;
+  }
+  data->ownedByWindow = true;
+  *slot = window;
+  return window;
+}
+
+void RenameStandinWindow(HWND window, const std::wstring& displayName) {
+  if (WindowData* data = DataOf(window)) {
+    data->displayName = displayName;
+    InvalidateRect(window, nullptr, FALSE);
+  }
+}
+
+void PaintStandin(HDC dc, const RECT& rect, std::wstring_view displayName, std::wstring_view progId, bool focused) {
+  FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
+  FrameRect(dc, &rect, GetSysColorBrush(COLOR_BTNSHADOW));
+
+  const SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  // Two lines, the instance first: a screenshot tells which control is which.
+  constexpr int kMargin = 3;
+  RECT text{rect.left + kMargin, rect.top + kMargin, rect.right - kMargin, rect.bottom - kMargin};
+  const std::wstring lines = std::wstring(displayName) + L"\n" + std::wstring(progId);
+  DrawTextW(dc, lines.c_str(), static_cast<int>(lines.size()), &text, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK);
+
+  if (focused) {
+    RECT focus{rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1};
+    DrawFocusRect(dc, &focus);
+  }
+}
+
+void UnregisterStandinWindowClass() { UnregisterClassW(kClassName, ThisModule()); }
+
+}  // namespace kit::standin

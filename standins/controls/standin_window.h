@@ -1,0 +1,23 @@
+// Win32-only. The visible part of a stand-in control: a child window of class
+// "KitStandinControl" whose text is the ProgID, drawing a light frame with the instance's
+// display name and ProgID, and taking the focus on a click.
+#pragma once
+
+#include "common/win32.h"
+
+#include <string>
+#include <string_view>
+
+namespace kit::standin {
+
+// `slot` is the owner's handle variable: the window clears it when it is destroyed, by its
+// owner or along with its parent, so the owner never holds a dead handle.
+HWND CreateStandinWindow(HWND parent, const RECT& rect, const std::wstring& progId, const std::wstring& displayName,
+                         HWND* slot);
+void RenameStandinWindow(HWND window, const std::wstring& displayName);
+// Draws the stand-in's face into any device context (its window, or a container's IViewObject).
+void PaintStandin(HDC dc, const RECT& rect, std::wstring_view displayName, std::wstring_view progId, bool focused);
+// At DLL unload: the window class belongs to this module.
+void UnregisterStandinWindowClass();
+
+}  // namespace kit::standin
