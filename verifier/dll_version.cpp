@@ -91,11 +91,14 @@ void CDLLVersion::LoadFileInfo(std::wstring& sModule, std::wstring& sCLSID, std:
     m_fileRegistrationInfo = L"n/a";
   }
 
-  // Version, size and date always describe the located file.
-  m_fileVersion = TrimSpaces(GetFileVersionText(m_os, located));
+  // Version, size and date always describe the located file. When nothing was located there is
+  // no file to ask: a query for the failure text would search the loader's path for a file of
+  // that name, cost a whole search per row and could report a stranger's version.
+  m_fileVersion.clear();
   m_fileSize = 0;
   m_fileDate = 0;
   if (located == kUnableToLocate) return;
+  m_fileVersion = TrimSpaces(GetFileVersionText(m_os, located));
   const auto facts = m_os.ReadFileFacts(located);
   // A length beyond the 32-bit property cannot be reported truthfully: it counts as unreadable.
   if (!facts || facts->size > std::numeric_limits<std::int32_t>::max()) return;

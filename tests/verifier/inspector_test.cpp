@@ -101,12 +101,16 @@ TEST_F(InspectorTest, NotRegisteredKeepsTheLocatorsTextOrItsFailureText) {
 }
 
 TEST_F(InspectorTest, UnlocatedComponentWithoutIdentifier) {
+  // A file that happens to be called like the failure text is not the component.
+  os.versions[L"Unable to locate"] = {0x00010000, 0};
+  os.fileFacts[L"Unable to locate"] = {10, 40000};
   Outcome got = Load(L"VELcdg.dll");
   EXPECT_EQ(got.path, L"Unable to locate VELcdg.dll");
   EXPECT_EQ(got.registration, L"");
   EXPECT_EQ(got.version, L"");
   EXPECT_EQ(got.size, 0);
   EXPECT_EQ(got.date, 0);
+  EXPECT_EQ(os.CallCount(L"ReadFileVersion"), 0);
 }
 
 TEST_F(InspectorTest, LocatedWithIdentifierButNoServerPathIsImpossible) {
