@@ -5,6 +5,7 @@
 #include "common/win32.h"
 
 #include <oleauto.h>
+#include <wrl/client.h>
 
 #include <string>
 #include <string_view>
@@ -63,5 +64,18 @@ public:
 private:
   VARIANT m_value;
 };
+
+// Takes over the first reference of a freshly made COM object (one whose count starts at 1).
+// MinGW's ComPtr::Attach adds a reference of its own, unlike the platform's, so it cannot be
+// used for this; assignment adds one on every implementation, and the fresh one is dropped.
+template <typename Interface, typename Object>
+Microsoft::WRL::ComPtr<Interface> AdoptNew(Object* fresh) {
+  Microsoft::WRL::ComPtr<Interface> owner;
+  if (fresh) {
+    owner = static_cast<Interface*>(fresh);
+    static_cast<Interface*>(fresh)->Release();
+  }
+  return owner;
+}
 
 }  // namespace kit

@@ -31,7 +31,11 @@ void ShowMessage(void* owner, std::wstring_view text) {
 }
 
 void ReportFatalError(std::uint32_t code, std::wstring_view description) {
-  ShowMessage(nullptr, FormatErrorReport(code, description));
+  ReportFatalText(FormatErrorReport(code, description));
+}
+
+void ReportFatalText(std::wstring_view text) {
+  ShowMessage(nullptr, text);
   ExitProcess(1);
 }
 

@@ -16,5 +16,7 @@ std::wstring ProgramTitle();
 void ShowMessage(void* owner, std::wstring_view text);
 
 [[noreturn]] void ReportFatalError(std::uint32_t code, std::wstring_view description);
+// The same end with a report already worded in full (one that names what failed first).
+[[noreturn]] void ReportFatalText(std::wstring_view text);
 
 }  // namespace kit

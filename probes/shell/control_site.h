@@ -12,6 +12,7 @@
 
 namespace kit::shell {
 
+// Why a form could not be built: the code, and the report's full text.
 struct BuildFailure {
   std::uint32_t code = 0;
   std::wstring message{};

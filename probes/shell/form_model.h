@@ -34,8 +34,9 @@ struct FontSpec {
   std::uint8_t charset = 0;
 };
 
-// A saved property of an ActiveX control: a named, typed value handed to it at creation.
-using PropertyValue = std::variant<std::int32_t, float, bool, FontSpec>;
+// A saved property of an ActiveX control: a named, typed value handed to it at creation
+// (32-bit integer, 32-bit float, boolean, font, text).
+using PropertyValue = std::variant<std::int32_t, float, bool, FontSpec, std::wstring_view>;
 struct SavedProperty {
   std::wstring_view name{};
   PropertyValue value{};

@@ -2,6 +2,7 @@
 // failures it meets end in the top-level error report.
 #include "probes/shell/form_window.h"
 
+#include "common/error_text.h"
 #include "common/fatal_report.h"
 #include "common/system_error.h"
 #include "common/twips.h"
@@ -51,7 +52,7 @@ bool RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
 
 BuildFailure LastErrorFailure(std::wstring_view what) {
   const DWORD code = GetLastError();
-  return {code, std::wstring(what) + L": " + DescribeError(code)};
+  return {code, FormatErrorReport(code, std::wstring(what) + L": " + DescribeError(code))};
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ int RunProbe(FormDescription description, const FormHooks& hooks) {
   {
     BuildFailure failure;
     std::unique_ptr<Form> form = Form::Build(description, hooks, failure);
-    if (!form) ReportFatalError(failure.code, failure.message);
+    if (!form) ReportFatalText(failure.message);
     if (hooks.onLoad) hooks.onLoad(*form);
     form->Show(SW_SHOWDEFAULT);
     exitCode = form->RunMessageLoop();

@@ -33,6 +33,13 @@ HRESULT NaturalValue(const PropertyValue& value, VARIANT* out) {
         } else if constexpr (std::is_same_v<T, bool>) {
           out->vt = VT_BOOL;
           out->boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
+        } else if constexpr (std::is_same_v<T, std::wstring_view>) {
+          out->vt = VT_BSTR;
+          out->bstrVal = SysAllocStringLen(v.data(), static_cast<UINT>(v.size()));
+          if (!out->bstrVal) {
+            out->vt = VT_EMPTY;
+            return E_OUTOFMEMORY;
+          }
         } else {
           IDispatch* font = nullptr;
           const HRESULT hr = CreateFontObject(v, &font);
@@ -99,9 +106,7 @@ private:
 }  // namespace
 
 Microsoft::WRL::ComPtr<IPropertyBag> CreatePropertyBag(std::span<const SavedProperty> values) {
-  Microsoft::WRL::ComPtr<IPropertyBag> bag;
-  bag.Attach(new (std::nothrow) PropertyBag(values));
-  return bag;
+  return AdoptNew<IPropertyBag>(new (std::nothrow) PropertyBag(values));
 }
 
 int LivePropertyBags() { return g_liveBags; }

@@ -53,9 +53,7 @@ ControlSite::~ControlSite() { --g_liveSites; }
 
 Microsoft::WRL::ComPtr<ControlSite> ControlSite::Create(HWND window, const RECT& rect, std::wstring displayName,
                                                         const LOGFONTW& ambientFont) {
-  Microsoft::WRL::ComPtr<ControlSite> site;
-  site.Attach(new (std::nothrow) ControlSite(window, rect, std::move(displayName), ambientFont));
-  return site;
+  return AdoptNew<ControlSite>(new (std::nothrow) ControlSite(window, rect, std::move(displayName), ambientFont));
 }
 
 int ControlSite::Live() { return g_liveSites; }

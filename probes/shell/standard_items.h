@@ -26,4 +26,11 @@ constexpr ItemRecord CommandOneDone(std::int32_t left, std::int32_t top, std::in
           .width = 1030, .height = 340, .tabIndex = tabIndex, .onClick = CloseForm};
 }
 
+// An ActiveX control record: its class, its place in twips, its tab index and saved state.
+constexpr ItemRecord Control(std::wstring_view name, const ControlClass& control, std::int32_t left, std::int32_t top,
+                             std::int32_t width, std::int32_t height, std::int16_t tabIndex, SavedState saved) {
+  return {.name = name, .kind = ItemKind::ActiveX, .control = control, .left = left, .top = top, .width = width,
+          .height = height, .tabIndex = tabIndex, .saved = saved};
+}
+
 }  // namespace kit::shell

@@ -1,0 +1,21 @@
+// probe_VELTreeView: hosts the tree view control. Whether its window opens with the controls drawn is the diagnosis.
+#pragma once
+
+#include "probes/hosts/classes.h"
+#include "probes/shell/standard_items.h"
+
+namespace kit::hosts::probe_VELTreeView {
+using namespace kit::shell;
+
+inline constexpr SavedProperty kSaved[] = {
+    {L"_extentx", std::int32_t{10813}},
+    {L"_extenty", std::int32_t{9384}},
+};
+
+inline constexpr ItemRecord kForm[] = {
+    FormWindow(6750, 6510),
+    Control(L"VBTreeView1", kVBTreeView, 270, 150, 6130, 5320, 1, {SavedForm::PropertyBag, kSaved}),
+    CommandOneDone(5340, 5790),
+};
+
+}  // namespace kit::hosts::probe_VELTreeView
