@@ -1,0 +1,12 @@
+// probe_scrrun: creates the scripting runtime's file system object on a click of "test" and
+// says "Test ok" or "Test failed".
+#pragma once
+
+#include "probes/shell/form_model.h"
+
+namespace kit::services::scrrun {
+
+shell::FormDescription ProbeForm();
+int Run();
+
+}  // namespace kit::services::scrrun

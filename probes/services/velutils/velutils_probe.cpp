@@ -1,0 +1,46 @@
+// Win32-only. probe_VELUtils's window and its load-time check (Module1's `load_lib`).
+#include "probes/services/velutils/velutils_probe.h"
+
+#include "common/ansi_text.h"
+#include "common/fatal_report.h"
+#include "probes/services/common/service_probe.h"
+#include "probes/services/common/service_texts.h"
+
+#include <cstdint>
+
+namespace kit::services::velutils {
+namespace {
+using namespace kit::shell;
+
+constexpr wchar_t kLibrary[] = L"VEL_Intel_Win32.dll";
+constexpr FontSpec kSansBold{.face = L"MS Sans Serif", .points = 8, .weight = 700};
+
+// The library by its bare name (the system's search order applies); a zero result has been
+// reported to the user before this returns.
+HMODULE load_lib(std::wstring_view name) {
+  const std::string ansiName = ToAnsi(name);
+  HMODULE library = LoadLibraryA(ansiName.c_str());
+  if (!library) ShowMessage(nullptr, LoadLibFailure(name, reinterpret_cast<std::intptr_t>(library)));
+  return library;
+}
+
+void OnLoad(Form& form) {
+  HMODULE library = load_lib(kLibrary);
+  if (!library) return;
+  SendMessageW(form.ItemWindow(L"Check_lib", 0), BM_SETCHECK, BST_CHECKED, 0);
+  FreeLibrary(library);
+}
+
+constexpr ItemRecord kForm[] = {
+    FormWindow(2580, 2130),
+    WithFont(CommandDone(1230, 1560), kSansBold),
+    {.name = L"Check_lib", .index = 0, .kind = ItemKind::CheckBox, .caption = L"VEL_Intel_Win32", .left = 300,
+     .top = 150, .width = 1995, .height = 255, .tabIndex = 1, .font = kSansBold},
+};
+
+}  // namespace
+
+shell::FormDescription ProbeForm() { return kForm; }
+int Run() { return RunServiceProbe(kForm, nullptr, {.onLoad = OnLoad}); }
+
+}  // namespace kit::services::velutils

@@ -1,0 +1,52 @@
+// Win32-only. probe_VELvbutils's window and test. `trimn` is reached early-bound, through the
+// function table of the library's interface, as the library's own callers reach it.
+#include "probes/services/velvbutils/velvbutils_probe.h"
+
+#include "common/fatal_report.h"
+#include "probes/services/common/com_calls.h"
+#include "probes/services/common/service_probe.h"
+#include "probes/services/common/service_texts.h"
+
+namespace kit::services::velvbutils {
+namespace {
+using namespace kit::shell;
+
+constexpr CLSID kGlobalClass = {0x57C7D739, 0x3998, 0x4D96, {0xAF, 0x30, 0x90, 0x90, 0x86, 0x70, 0x52, 0x2F}};
+constexpr IID kGlobalInterface = {0xC86C8910, 0x21C9, 0x4872, {0xB2, 0xFF, 0x4A, 0x96, 0xE5, 0x1D, 0xE4, 0x63}};
+// `trimn`'s place in the interface's table: after IUnknown's 3 and IDispatch's 4 entries come the
+// interface's own, and `trimn` is its 24th.
+constexpr std::size_t kTrimnSlot = 30;
+using TrimnEntry = HRESULT(STDMETHODCALLTYPE*)(IUnknown* self, BSTR* text, BSTR* result);
+
+// Held through kGlobalInterface from the first test to the end of the program.
+ComPtr<IUnknown> g_global;
+
+StepResult CallTrimn(IUnknown* global, Bstr& text, Bstr& result) {
+  void* const* table = *reinterpret_cast<void* const* const*>(global);
+  const auto trimn = reinterpret_cast<TrimnEntry>(table[kTrimnSlot]);
+  SetErrorInfo(0, nullptr);
+  if (HRESULT hr = trimn(global, text.ref(), result.put()); FAILED(hr)) return ObjectFailure(hr, global, kGlobalInterface);
+  return std::nullopt;
+}
+
+void TestClick(Form& form, const ItemRecord&) {
+  std::int32_t step = 1;
+  Bstr text(L"test trimn");
+  StepResult failure;
+  if (!g_global) failure = CreateObject(kGlobalClass, kGlobalInterface, g_global);
+  Bstr trimmed;  // neither shown nor compared: the call returning without an error is the test
+  if (!failure) failure = CallTrimn(g_global.Get(), text, trimmed);
+  if (!failure) step = 2;
+  ShowMessage(form.Window(), failure ? StepFailed(step, failure->description) : std::wstring(kTestOkLibrary));
+}
+
+void ReleaseReferences() { g_global.Reset(); }
+
+constexpr ItemRecord kForm[] = {FormWindow(1850, 1260), CommandDone(300, 750), CommandTest(300, 120, TestClick)};
+
+}  // namespace
+
+shell::FormDescription ProbeForm() { return kForm; }
+int Run() { return RunServiceProbe(kForm, ReleaseReferences); }
+
+}  // namespace kit::services::velvbutils

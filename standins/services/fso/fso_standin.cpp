@@ -1,0 +1,35 @@
+// Win32-only. Stand-in for a scripting runtime whose file system object can be created but does
+// not offer IFileSystem3. Registering it takes over the class name "Scripting.FileSystemObject";
+// the tests give the name back to the real runtime afterwards.
+#include "standins/services/common/standin_support.h"
+
+namespace {
+using namespace kit::standins;
+
+constexpr CLSID kOldFileSystemClass = {0x6F1A3C52, 0x2D4B, 0x4E8A, {0x9B, 0x31, 0x5C, 0x0D, 0x7E, 0x42, 0xA1, 0x18}};
+constexpr wchar_t kProgId[] = L"Scripting.FileSystemObject";
+
+class OldFileSystem final : public DispatchObject {
+public:
+  OldFileSystem() : DispatchObject(L"FileSystemObject", {}, {}) {}
+
+private:
+  HRESULT Call(DISPID, WORD, std::span<const VARIANT>, VARIANT*, EXCEPINFO*) override { return DISP_E_MEMBERNOTFOUND; }
+};
+
+HRESULT CreateOldFileSystem(REFIID iid, void** object) {
+  auto* created = new OldFileSystem();
+  const HRESULT hr = created->QueryInterface(iid, object);
+  created->Release();
+  return hr;
+}
+
+}  // namespace
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+  return GetClassObjectFor(clsid, kOldFileSystemClass, CreateOldFileSystem, iid, object);
+}
+STDAPI DllCanUnloadNow() { return CanUnloadNow(); }
+STDAPI DllRegisterServer() { return RegisterServerClass(kOldFileSystemClass, kProgId); }
+// Leaves the class name alone: it belongs to the real runtime again once that re-registers.
+STDAPI DllUnregisterServer() { return UnregisterServerClass(kOldFileSystemClass, nullptr); }
