@@ -1,0 +1,127 @@
+// Win32-only. Shared steps of the service probes' end-to-end tests.
+#include "tests/services/services_support.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace kit::services_test {
+
+HRESULT CallRegistration(const std::wstring& library, bool registering) {
+  HMODULE module = LoadLibraryW(library.c_str());
+  if (!module) return HRESULT_FROM_WIN32(GetLastError());
+  using Entry = HRESULT(STDAPICALLTYPE*)();
+  const auto entry =
+      reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, registering ? "DllRegisterServer" : "DllUnregisterServer")));
+  const HRESULT hr = entry ? entry() : HRESULT_FROM_WIN32(GetLastError());
+  FreeLibrary(module);
+  return hr;
+}
+
+RegisteredStandIn::RegisteredStandIn(std::wstring dll, std::wstring restore)
+    : m_path(driver::BesideMe(dll)), m_restore(std::move(restore)) {
+  m_result = CallRegistration(m_path, true);
+  EXPECT_EQ(m_result, S_OK) << "registering " << driver::Narrow(m_path);
+}
+
+RegisteredStandIn::~RegisteredStandIn() {
+  EXPECT_EQ(CallRegistration(m_path, false), S_OK) << "unregistering " << driver::Narrow(m_path);
+  if (!m_restore.empty()) {
+    EXPECT_EQ(CallRegistration(m_restore, true), S_OK) << driver::Narrow(m_restore);
+  }
+}
+
+std::wstring WineAdoLibrary() {
+  wchar_t path[MAX_PATH] = {};
+  ExpandEnvironmentStringsW(L"%CommonProgramFiles%\\System\\ADO\\msado15.dll", path, MAX_PATH);
+  return path;
+}
+
+StandInMode::StandInMode(const wchar_t* mode) { SetEnvironmentVariableW(L"KIT_STANDIN_MODE", *mode ? mode : nullptr); }
+StandInMode::~StandInMode() { SetEnvironmentVariableW(L"KIT_STANDIN_MODE", nullptr); }
+
+std::wstring ScratchFolder(const std::wstring& name) {
+  const std::wstring folder = driver::BesideMe(name);
+  // Leftovers of an earlier run go first, read-only and hidden ones included.
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring entry = folder + L"\\" + found.cFileName;
+      if (found.cFileName == std::wstring(L".") || found.cFileName == std::wstring(L"..")) continue;
+      SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveDirectoryW(entry.c_str());
+      else DeleteFileW(entry.c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return folder;
+}
+
+std::vector<std::wstring> ReadUtf8Journal(const std::wstring& path) {
+  std::ifstream in(driver::Narrow(path), std::ios::binary);
+  std::vector<std::wstring> lines;
+  for (std::string line; std::getline(in, line);) {
+    const int size = MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(), size);
+    lines.push_back(wide);
+  }
+  return lines;
+}
+
+std::string Lines(const std::vector<std::wstring>& lines) {
+  std::string text;
+  for (const auto& line : lines) text += "\n  " + driver::Narrow(line);
+  return text;
+}
+
+std::optional<driver::MessageBoxInfo> ClickForMessage(const e2e::Started& started, std::wstring_view caption) {
+  auto item = driver::FindItem(started.form, caption);
+  EXPECT_TRUE(item) << "no item \"" << driver::Narrow(caption) << "\"";
+  if (!item) return std::nullopt;
+  driver::Click(item->window);
+  auto box = driver::WaitForMessageBox(started.program.Id());
+  EXPECT_TRUE(box) << "no message box after clicking \"" << driver::Narrow(caption) << "\"";
+  return box;
+}
+
+void ExpectMessageAndAnswer(const std::optional<driver::MessageBoxInfo>& box, std::wstring_view text,
+                            std::wstring_view program) {
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, text) << "got: " << driver::Narrow(box->text);
+  EXPECT_EQ(box->buttons, std::vector<std::wstring>{L"OK"});
+  EXPECT_EQ(box->title, program);
+  for (HWND child = GetWindow(box->window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const LONG style = GetWindowLongW(child, GWL_STYLE);
+    const bool iconStatic = driver::ClassName(child) == L"Static" && (style & SS_TYPEMASK) == SS_ICON;
+    EXPECT_FALSE(iconStatic && IsWindowVisible(child) && SendMessageW(child, STM_GETICON, 0, 0) != 0)
+        << "the message box shows an icon";
+  }
+  ASSERT_TRUE(driver::PressOk(*box));
+  EXPECT_TRUE(driver::WaitUntil([&] { return !IsWindow(box->window); })) << "the message box stayed";
+}
+
+void ExpectForm(HWND form, int clientWidth, int clientHeight, const std::vector<ExpectedItem>& expected) {
+  EXPECT_EQ(driver::WindowText(form), L"Form1");
+  const SIZE client = driver::ClientSize(form);
+  EXPECT_EQ(client.cx, e2e::PixelsX(clientWidth));
+  EXPECT_EQ(client.cy, e2e::PixelsY(clientHeight));
+  const auto items = driver::ListItems(form);
+  ASSERT_EQ(items.size(), expected.size()) << driver::Narrow(driver::Describe(items));
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    SCOPED_TRACE(driver::Narrow(expected[i].text));
+    const driver::Item& item = items[i];
+    EXPECT_EQ(item.text, expected[i].text) << "tab position " << i;
+    EXPECT_EQ(item.className, expected[i].className);
+    EXPECT_EQ(item.rect.left, e2e::PixelsX(expected[i].left));
+    EXPECT_EQ(item.rect.top, e2e::PixelsY(expected[i].top));
+    EXPECT_EQ(item.rect.right - item.rect.left, e2e::PixelsX(expected[i].width));
+    EXPECT_EQ(item.rect.bottom - item.rect.top, e2e::PixelsY(expected[i].height));
+    EXPECT_TRUE(item.visible && item.enabled && item.tabStop);
+    EXPECT_EQ(item.check, expected[i].check);
+    EXPECT_EQ(item.focused, i == 0) << "the first item in tab order holds the focus";
+  }
+}
+
+}  // namespace kit::services_test
