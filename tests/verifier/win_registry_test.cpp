@@ -143,12 +143,12 @@ std::string OsNameUnder(const wchar_t* version) {
 }
 
 TEST(WinOsVersion, NamesUnderTheVersionsWineCanPretendToBe) {
-  EXPECT_EQ(OsNameUnder(L"win2k"), "Windows 2000 (Build 2195)");
-  EXPECT_EQ(OsNameUnder(L"win98"), "Windows 98");
-  EXPECT_EQ(OsNameUnder(L"win95"), "Windows 95");
-  EXPECT_EQ(OsNameUnder(L"nt40"), "Windows NT 4.0");
-  EXPECT_EQ(OsNameUnder(L"winxp64"), "Unknown");
-  EXPECT_EQ(OsNameUnder(L"win10"), "Unknown");
+  EXPECT_EQ(OsNameUnder(L"win2k"), "Windows 2000 (Build 2195)|2 5.0");
+  EXPECT_EQ(OsNameUnder(L"win98"), "Windows 98|1 4.10");
+  EXPECT_EQ(OsNameUnder(L"win95"), "Windows 95|1 4.0");
+  EXPECT_EQ(OsNameUnder(L"nt40"), "Windows NT 4.0|2 4.0");
+  EXPECT_EQ(OsNameUnder(L"winxp"), "Unknown|2 5.1");
+  EXPECT_EQ(OsNameUnder(L"winxp64"), "Unknown|2 5.2");
 }
 
 }  // namespace
