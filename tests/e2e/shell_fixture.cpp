@@ -58,8 +58,8 @@ constexpr ItemRecord kShellForm[] = {
 
 constexpr ItemRecord kControlForm[] = {
     FormWindow(3530, 2360),
-    {.name = L"sld_mscomctl", .kind = ItemKind::ActiveX,
-     .control = {L"MSComctlLib.Slider", L"{F08DF954-8592-11D1-B16A-00C0F0283628}", L"MSCOMCTL.OCX"},
+    {.name = L"sld_absent", .kind = ItemKind::ActiveX,
+     .control = {L"KitAbsent.Slider", L"{6B1D4E30-0000-4A1B-9C2D-00000000AB5E}", L"KITABSENT.OCX"},
      .left = 3000, .top = 690, .width = 630, .height = 795, .tabIndex = 1},
     CommandDone(2370, 1830),
 };

@@ -154,8 +154,8 @@ TEST(ShellForm, AControlThatCannotBeCreatedStopsTheWindowNamingItsFile) {
   ASSERT_TRUE(program.Started());
   auto box = driver::WaitForMessageBox(program.Id());
   ASSERT_TRUE(box) << "no failure report";
-  EXPECT_NE(box->text.find(L"MSCOMCTL.OCX"), std::wstring::npos) << driver::Narrow(box->text);
-  EXPECT_NE(box->text.find(L"MSComctlLib.Slider"), std::wstring::npos) << driver::Narrow(box->text);
+  EXPECT_EQ(box->text.rfind(L"KITABSENT.OCX", 0), 0u) << driver::Narrow(box->text);
+  EXPECT_NE(box->text.find(L"KitAbsent.Slider (sld_absent)"), std::wstring::npos) << driver::Narrow(box->text);
   EXPECT_NE(box->text.find(L"is not registered"), std::wstring::npos) << driver::Narrow(box->text);
   EXPECT_NE(box->text.find(L"0x80040154"), std::wstring::npos) << driver::Narrow(box->text);
   EXPECT_EQ(box->buttons, std::vector<std::wstring>{L"OK"});

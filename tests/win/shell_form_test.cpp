@@ -38,8 +38,8 @@ constexpr ItemRecord kForm[] = {
 constexpr ItemRecord kControlForm[] = {
     FormWindow(3530, 2360),
     CommandDone(2370, 1830),
-    {.name = L"sld_mscomctl", .kind = ItemKind::ActiveX,
-     .control = {L"MSComctlLib.Slider", L"{F08DF954-8592-11D1-B16A-00C0F0283628}", L"MSCOMCTL.OCX"},
+    {.name = L"sld_absent", .kind = ItemKind::ActiveX,
+     .control = {L"KitAbsent.Slider", L"{6B1D4E30-0000-4A1B-9C2D-00000000AB5E}", L"KITABSENT.OCX"},
      .left = 3000, .top = 690, .width = 630, .height = 795, .tabIndex = 1},
 };
 
@@ -179,7 +179,7 @@ TEST(ShellWindow, AControlThatCannotBeCreatedFailsTheBuildAndLeavesNoWindow) {
   auto form = Form::Build(kControlForm, {}, failure);
   EXPECT_FALSE(form);
   EXPECT_EQ(failure.code, static_cast<std::uint32_t>(REGDB_E_CLASSNOTREG));
-  EXPECT_EQ(failure.message.rfind(L"MSCOMCTL.OCX", 0), 0u) << Narrow(failure.message);
+  EXPECT_EQ(failure.message.rfind(L"KITABSENT.OCX", 0), 0u) << Narrow(failure.message);
   int windows = 0;
   EnumThreadWindows(GetCurrentThreadId(), &CountWindow, reinterpret_cast<LPARAM>(&windows));
   EXPECT_EQ(windows, 0) << "the half-built window must be gone";

@@ -1,0 +1,127 @@
+// Win32-only. Shared steps of the control-host tests.
+#include "tests/e2e/host_support.h"
+
+#include "common/ansi_text.h"
+#include "probes/shell/form_layout.h"
+
+#include <cstdio>
+#include <type_traits>
+
+namespace kit::e2e {
+namespace {
+
+using RegistrationEntry = HRESULT(STDAPICALLTYPE*)();
+
+HRESULT CallEntry(const std::wstring& path, const char* entry) {
+  HMODULE module = LoadLibraryW(path.c_str());
+  if (!module) return HRESULT_FROM_WIN32(GetLastError());
+  auto function = reinterpret_cast<RegistrationEntry>(reinterpret_cast<void*>(GetProcAddress(module, entry)));
+  const HRESULT hr = function ? function() : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+  FreeLibrary(module);
+  return hr;
+}
+
+shell::Dpi ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  shell::Dpi dpi{GetDeviceCaps(screen, LOGPIXELSX), GetDeviceCaps(screen, LOGPIXELSY)};
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+std::wstring Printed(const wchar_t* format, double value) {
+  wchar_t text[64];
+  std::swprintf(text, 64, format, value);
+  return text;
+}
+
+std::wstring ValueText(const shell::PropertyValue& value) {
+  return std::visit(
+      [](const auto& v) -> std::wstring {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, std::int32_t>) {
+          return L"i4 " + std::to_wstring(v);
+        } else if constexpr (std::is_same_v<T, float>) {
+          return L"r4 " + Printed(L"%g", v);
+        } else if constexpr (std::is_same_v<T, bool>) {
+          return v ? L"bool true" : L"bool false";
+        } else if constexpr (std::is_same_v<T, std::wstring_view>) {
+          return L"bstr " + std::wstring(v);
+        } else {
+          return L"font " + std::wstring(v.face) + L"|" + Printed(L"%g", v.points) + L"|" + std::to_wstring(v.weight) +
+                 L"|" + std::to_wstring(v.charset) + L"|" + (v.italic ? L"1" : L"0") + L"|" +
+                 (v.underline ? L"1" : L"0") + L"|" + (v.strikeout ? L"1" : L"0");
+        }
+      },
+      value);
+}
+
+}  // namespace
+
+HRESULT RegisterStandin(const std::wstring& file) { return CallEntry(driver::BesideMe(file), "DllRegisterServer"); }
+HRESULT UnregisterStandin(const std::wstring& file) {
+  return CallEntry(driver::BesideMe(file), "DllUnregisterServer");
+}
+
+HRESULT RegisterThenRemoveFile(const std::wstring& file) {
+  const std::wstring folder = driver::BesideMe(L"removed_standins");
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring copy = folder + L"\\" + file;
+  if (!CopyFileW(driver::BesideMe(file).c_str(), copy.c_str(), FALSE)) return HRESULT_FROM_WIN32(GetLastError());
+  const HRESULT hr = CallEntry(copy, "DllRegisterServer");
+  if (!DeleteFileW(copy.c_str())) return HRESULT_FROM_WIN32(GetLastError());
+  return hr;
+}
+
+std::wstring NewControlJournal(const std::wstring& name) {
+  const std::wstring path = driver::BesideMe(name + L".controls.journal");
+  DeleteFileW(path.c_str());
+  SetEnvironmentVariableW(L"KIT_CONTROL_JOURNAL", path.c_str());
+  return path;
+}
+
+void SetControlFailure(const std::wstring& progIdAndStage) {
+  SetEnvironmentVariableW(L"KIT_CONTROL_FAIL", progIdAndStage.empty() ? nullptr : progIdAndStage.c_str());
+}
+
+std::vector<std::wstring> LinesOf(const std::vector<std::wstring>& journal, const std::wstring& instance) {
+  std::vector<std::wstring> lines;
+  const std::wstring prefix = instance + L" ";
+  for (const std::wstring& line : journal) {
+    if (line.rfind(prefix, 0) == 0) lines.push_back(line.substr(prefix.size()));
+  }
+  return lines;
+}
+
+std::wstring InstanceName(const shell::ItemRecord& item) {
+  std::wstring name(item.name);
+  if (item.index) name += L"(" + std::to_wstring(*item.index) + L")";
+  return name;
+}
+
+std::vector<std::wstring> ExpectedPropertyLines(const shell::ItemRecord& item) {
+  std::vector<std::wstring> lines;
+  for (const shell::SavedProperty& property : item.saved.bag) {
+    lines.push_back(L"prop " + std::wstring(property.name) + L" " + ValueText(property.value));
+  }
+  return lines;
+}
+
+RECT ExpectedRect(shell::FormDescription form, std::size_t record, SIZE client) {
+  const shell::Dpi dpi = ScreenDpi();
+  shell::PixelRect rect = shell::AlignedPixels(form[record], shell::ItemPixels(form[record], dpi), client.cx, client.cy);
+  const std::size_t container = shell::ContainerOf(form, record);
+  if (container != 0) {
+    const shell::PixelRect outer = shell::ItemPixels(form[container], dpi);
+    rect.left += outer.left;
+    rect.top += outer.top;
+  }
+  return {rect.left, rect.top, rect.left + rect.width, rect.top + rect.height};
+}
+
+std::string JoinLines(const std::vector<std::wstring>& lines) {
+  std::string text;
+  for (const std::wstring& line : lines) text += ToAnsi(line) + "\n";
+  return text;
+}
+
+}  // namespace kit::e2e
