@@ -43,11 +43,13 @@ bool ModuleInUse() { return g_objects > 0 || g_locks > 0; }
 
 }  // namespace kit::standin
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     kit::standin::g_module = instance;
     DisableThreadLibraryCalls(instance);
-  } else if (reason == DLL_PROCESS_DETACH) {
+  } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+    // Unloaded by FreeLibrary (not process exit, when user32 may already be gone): the window
+    // class names this module's code, which is about to go.
     kit::standin::UnregisterStandinWindowClass();
   }
   return TRUE;
