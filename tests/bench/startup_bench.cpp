@@ -1,7 +1,7 @@
 // Start-up benchmark: the time from starting a program to its `Form1` being shown and answering
-// messages, for probe_base and for a bare window built the same way. Alternates the two, prints
-// every run, the medians and their ratio.
-//   kit_startup_bench.exe [runs]     (default 15)
+// messages, for a subject and a baseline program beside it (by default probe_base against a bare
+// window built the same way). Alternates the two, prints every run, the medians and their ratio.
+//   kit_startup_bench.exe [runs [subject.exe baseline.exe]]     (default 15)
 #include "tests/driver/driver.h"
 
 #include <algorithm>
@@ -37,18 +37,20 @@ double Median(std::vector<double> values) {
 
 int wmain(int argc, wchar_t** argv) {
   const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 15;
-  std::vector<double> probe, bare;
-  StartToIdleMs(L"probe_base.exe");  // warm the file cache and the wineserver
-  StartToIdleMs(L"bare_window.exe");
+  const wchar_t* subject = argc > 3 ? argv[2] : L"probe_base.exe";
+  const wchar_t* baseline = argc > 3 ? argv[3] : L"bare_window.exe";
+  std::vector<double> subjectTimes, baselineTimes;
+  StartToIdleMs(subject);  // warm the file cache and the wineserver
+  StartToIdleMs(baseline);
   for (int i = 0; i < runs; ++i) {
-    const double p = StartToIdleMs(L"probe_base.exe");
-    const double b = StartToIdleMs(L"bare_window.exe");
-    if (p < 0 || b < 0) return 1;
-    probe.push_back(p);
-    bare.push_back(b);
-    std::wprintf(L"run %2d: probe_base %7.1f ms, bare window %7.1f ms\n", i + 1, p, b);
+    const double s = StartToIdleMs(subject);
+    const double b = StartToIdleMs(baseline);
+    if (s < 0 || b < 0) return 1;
+    subjectTimes.push_back(s);
+    baselineTimes.push_back(b);
+    std::wprintf(L"run %2d: %ls %7.1f ms, %ls %7.1f ms\n", i + 1, subject, s, baseline, b);
   }
-  const double mp = Median(probe), mb = Median(bare);
-  std::wprintf(L"median of %d runs: probe_base %.1f ms, bare window %.1f ms, ratio %.2f\n", runs, mp, mb, mp / mb);
+  const double ms = Median(subjectTimes), mb = Median(baselineTimes);
+  std::wprintf(L"median of %d runs: %ls %.1f ms, %ls %.1f ms, ratio %.2f\n", runs, subject, ms, baseline, mb, ms / mb);
   return 0;
 }
