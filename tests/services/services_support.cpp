@@ -1,6 +1,7 @@
 // Win32-only. Shared steps of the service probes' end-to-end tests.
 #include "tests/services/services_support.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -86,10 +87,33 @@ std::optional<driver::MessageBoxInfo> ClickForMessage(const e2e::Started& starte
   return box;
 }
 
+namespace {
+
+// The box's text read in full: the driver's reading stops at 1023 characters.
+std::wstring FullMessageText(HWND box) {
+  std::wstring text;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (driver::ClassName(child) != L"Static") continue;
+    std::wstring buffer(8192, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(child, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, 2000, &copied)) {
+      continue;
+    }
+    buffer.resize(std::min<std::size_t>(copied, buffer.size() - 1));
+    if (!buffer.empty()) text += (text.empty() ? L"" : L"\n") + buffer;
+  }
+  return text;
+}
+
+}  // namespace
+
 void ExpectMessageAndAnswer(const std::optional<driver::MessageBoxInfo>& box, std::wstring_view text,
                             std::wstring_view program) {
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->text, text) << "got: " << driver::Narrow(box->text);
+  const std::wstring shown = FullMessageText(box->window);
+  EXPECT_EQ(shown, text) << "got " << shown.size() << " characters: " << driver::Narrow(shown.substr(0, 40)) << " ... "
+                         << driver::Narrow(shown.substr(shown.size() > 40 ? shown.size() - 40 : 0));
   EXPECT_EQ(box->buttons, std::vector<std::wstring>{L"OK"});
   EXPECT_EQ(box->title, program);
   for (HWND child = GetWindow(box->window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {

@@ -38,12 +38,11 @@ void LeaveComApartment();
 
 // Creates an object of `clsid` (in-process or local server) and asks it for `iid`.
 StepResult CreateObject(REFCLSID clsid, REFIID iid, void** object);
+// Into a ComPtr, which is empty after a failure. (MinGW's ComPtr::Attach adds a reference of its
+// own, unlike the Windows SDK's: never hand it a fresh pointer.)
 template <typename T>
 StepResult CreateObject(REFCLSID clsid, REFIID iid, ComPtr<T>& object) {
-  T* created = nullptr;
-  StepResult result = CreateObject(clsid, iid, reinterpret_cast<void**>(&created));
-  if (!result) object.Attach(created);
-  return result;
+  return CreateObject(clsid, iid, reinterpret_cast<void**>(object.ReleaseAndGetAddressOf()));
 }
 // Creates an object by its class name ("Scripting.FileSystemObject") and asks it for `iid`.
 StepResult CreateObjectByName(const wchar_t* progId, REFIID iid, void** object);
