@@ -77,6 +77,14 @@ std::string Lines(const std::vector<std::wstring>& lines) {
   return text;
 }
 
+e2e::Started StartIn(const std::wstring& exe, const std::wstring& folder) {
+  e2e::Started started{driver::Program::Start(driver::BesideMe(exe), L"", folder)};
+  EXPECT_TRUE(started.program.Started()) << driver::Narrow(started.program.Error());
+  if (started.program.Started()) started.form = started.program.WaitForWindow(L"Form1");
+  EXPECT_TRUE(started.form) << driver::Narrow(exe) << " showed no Form1";
+  return started;
+}
+
 std::optional<driver::MessageBoxInfo> ClickForMessage(const e2e::Started& started, std::wstring_view caption) {
   auto item = driver::FindItem(started.form, caption);
   EXPECT_TRUE(item) << "no item \"" << driver::Narrow(caption) << "\"";

@@ -47,6 +47,9 @@ std::wstring ScratchFolder(const std::wstring& name);
 std::vector<std::wstring> ReadUtf8Journal(const std::wstring& path);
 std::string Lines(const std::vector<std::wstring>& lines);
 
+// Starts a program of the build with `folder` as its current folder and waits for its Form1.
+e2e::Started StartIn(const std::wstring& exe, const std::wstring& folder);
+
 // Clicks the item captioned `caption` on `form` and waits for the program's message box.
 std::optional<driver::MessageBoxInfo> ClickForMessage(const e2e::Started& started, std::wstring_view caption);
 // Checks a probe's message box: the exact text, only an OK button, no icon, the program's name
