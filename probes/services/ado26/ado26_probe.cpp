@@ -27,14 +27,9 @@ StepResult Put(IDispatch* object, const wchar_t* name, Variant value) {
   return CallByName(object, name, DISPATCH_PROPERTYPUT, arguments);
 }
 
-StepResult OpenConnection() {
-  g_recordset.Reset();
-  // Releasing the connection of an earlier test closes it.
-  g_connection.Reset();
-  if (auto failure = CreateObject(kConnectionClass, kConnectionInterface, g_connection)) return failure;
-  IDispatch* connection = g_connection.Get();
-  if (auto failure = Put(connection, L"ConnectionString", Variant::Text(L""))) return failure;
-
+// Properties("Prompt").Value = adPromptComplete; the collection and the property are let go
+// as soon as the value is set.
+StepResult PutPrompt(IDispatch* connection) {
   Variant propertiesValue;
   if (auto failure = CallByName(connection, L"Properties", DISPATCH_PROPERTYGET, {}, propertiesValue.put())) {
     return failure;
@@ -49,8 +44,17 @@ StepResult OpenConnection() {
   }
   ComPtr<IDispatch> prompt;
   if (auto failure = DispatchOf(promptValue.value(), prompt)) return failure;
-  if (auto failure = Put(prompt.Get(), L"Value", Variant::Int32(kPromptComplete))) return failure;
+  return Put(prompt.Get(), L"Value", Variant::Int32(kPromptComplete));
+}
 
+StepResult OpenConnection() {
+  g_recordset.Reset();
+  // Releasing the connection of an earlier test closes it.
+  g_connection.Reset();
+  if (auto failure = CreateObject(kConnectionClass, kConnectionInterface, g_connection)) return failure;
+  IDispatch* connection = g_connection.Get();
+  if (auto failure = Put(connection, L"ConnectionString", Variant::Text(L""))) return failure;
+  if (auto failure = PutPrompt(connection)) return failure;
   if (auto failure = Put(connection, L"CursorLocation", Variant::Int32(kUseClient))) return failure;
   // Nothing preset: the provider's prompt asks the user, and Open returns when it is done.
   Variant open[] = {Variant::Text(L""), Variant::Text(L""), Variant::Text(L""), Variant::Int32(kConnectUnspecified)};
