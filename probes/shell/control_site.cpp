@@ -62,6 +62,7 @@ public:
   ~ActiveXItem() override { Close(); }
 
   HWND ContainerWindow() const override { return m_window; }
+  IUnknown* Object() const override { return m_object.Get(); }
 
   void Place(const PixelRect& rect) override {
     if (m_site) m_site->Place(RECT{rect.left, rect.top, rect.left + rect.width, rect.top + rect.height});

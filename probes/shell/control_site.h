@@ -8,6 +8,8 @@
 #include "probes/shell/form_layout.h"
 #include "probes/shell/form_model.h"
 
+#include <unknwn.h>
+
 #include <memory>
 
 namespace kit::shell {
@@ -25,6 +27,9 @@ public:
   // Null for a control that shows nothing at run time.
   virtual HWND ContainerWindow() const = 0;
   virtual void Place(const PixelRect& rect) = 0;
+  // The control object itself, for code of the probe that calls it; null once closed. The
+  // hosted control keeps the reference.
+  virtual IUnknown* Object() const = 0;
   // Orderly close: close without saving, clear the client site, release. Runs once.
   virtual void Close() = 0;
 };

@@ -50,6 +50,16 @@ public:
   // The item's window, or null when the record has none (the window record, an invisible control).
   HWND ItemWindow(std::size_t record) const;
   HWND ItemWindow(std::wstring_view name, std::optional<std::int16_t> index = std::nullopt) const;
+  // The hosted control object of the ActiveX item, or null (no such item, not a control, closed).
+  // The form keeps the reference: a caller that holds on to it adds its own.
+  IUnknown* ControlObject(std::wstring_view name, std::optional<std::int16_t> index = std::nullopt) const {
+    for (std::size_t i = 1; i < m_description.size() && i < m_controls.size(); ++i) {
+      if (m_description[i].name == name && m_description[i].index == index && m_controls[i]) {
+        return m_controls[i]->Object();
+      }
+    }
+    return nullptr;
+  }
   FormDescription Description() const { return m_description; }
   Dpi ScreenDpi() const { return m_dpi; }
 

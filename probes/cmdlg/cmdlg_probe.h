@@ -1,0 +1,19 @@
+// Win32-only. probe_cmdlg: opens every common dialog, colour, open, save, font and printer through
+// the common-dialog control on its window, and open and save directly through comdlg32. A dialog
+// that opens shows the component works; nothing of what the user picks is read.
+#pragma once
+
+#include "probes/shell/form_model.h"
+
+namespace kit::cmdlg {
+
+// The class of the control `CMD`, and the name and title the direct tests use.
+inline constexpr shell::ControlClass kCommonDialog{L"MSComDlg.CommonDialog", L"{F9043C85-F6F2-101A-A3C9-08002B2F49FB}",
+                                                   L"COMDLG32.OCX"};
+inline constexpr wchar_t kDirectTitle[] = L"test dll";
+inline constexpr wchar_t kDirectFilter[] = L"*.*";
+
+shell::FormDescription ProbeForm();
+int Run();
+
+}  // namespace kit::cmdlg
