@@ -3,6 +3,7 @@
 #include "verifier/report_window.h"
 
 #include "common/fatal_report.h"
+#include "common/kit_window.h"
 #include "common/owners.h"
 #include "common/system_error.h"
 #include "common/twips.h"
@@ -24,7 +25,6 @@ constexpr wchar_t kWindowClass[] = L"DiagKitVerifier";
 constexpr wchar_t kCaption[] = L"Form1";
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kExStyle = 0;
-constexpr int kIconResource = 1;
 constexpr int kPointsPerInch = 72;
 
 class VerifierWindow {
@@ -52,28 +52,6 @@ private:
 
 VerifierWindow* VerifierWindow::s_creating = nullptr;
 
-int ScreenDpi(int index) {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, index);
-  ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
-bool RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = procedure;
-  wc.hInstance = instance;
-  wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = kWindowClass;
-  return RegisterClassExW(&wc) != 0;
-}
-
 HFONT CreateReportFont(const VerifierSettings& settings, int dpiY) {
   LOGFONTW font{};
   font.lfHeight = -static_cast<LONG>(std::lround(settings.fontPoints * dpiY / kPointsPerInch));
@@ -86,9 +64,9 @@ HFONT CreateReportFont(const VerifierSettings& settings, int dpiY) {
 
 bool VerifierWindow::Create(int showCommand) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  if (!RegisterWindowClass(instance, &WindowProc)) return false;
-  const int dpiX = ScreenDpi(LOGPIXELSX);
-  const int dpiY = ScreenDpi(LOGPIXELSY);
+  if (!RegisterKitWindowClass(instance, kWindowClass, &WindowProc)) return false;
+  const int dpiX = ScreenDpiX();
+  const int dpiY = ScreenDpiY();
   m_font.reset(CreateReportFont(m_settings, dpiY));
   if (!m_font) return false;
 

@@ -4,6 +4,7 @@
 
 #include "common/error_text.h"
 #include "common/fatal_report.h"
+#include "common/kit_window.h"
 #include "common/system_error.h"
 #include "common/twips.h"
 
@@ -19,36 +20,7 @@ constexpr wchar_t kFormClass[] = L"DiagKitForm";
 constexpr int kFirstItemId = 1000;
 constexpr DWORD kFormStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = 0;
-constexpr int kIconResource = 1;
 constexpr wchar_t kOriginalProcProperty[] = L"DiagKitItemProc";
-
-Dpi ReadScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  Dpi dpi{GetDeviceCaps(screen, LOGPIXELSX), GetDeviceCaps(screen, LOGPIXELSY)};
-  ReleaseDC(nullptr, screen);
-  if (dpi.x <= 0) dpi.x = 96;
-  if (dpi.y <= 0) dpi.y = 96;
-  return dpi;
-}
-
-bool RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof(existing);
-  if (GetClassInfoExW(instance, kFormClass, &existing)) return true;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = procedure;
-  wc.hInstance = instance;
-  wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = kFormClass;
-  return RegisterClassExW(&wc) != 0;
-}
 
 BuildFailure LastErrorFailure(std::wstring_view what) {
   const DWORD code = GetLastError();
@@ -60,7 +32,7 @@ BuildFailure LastErrorFailure(std::wstring_view what) {
 Form::Form(FormDescription description, const FormHooks& hooks)
     : m_description(description),
       m_hooks(hooks),
-      m_dpi(ReadScreenDpi()),
+      m_dpi{ScreenDpiX(), ScreenDpiY()},
       m_items(description.size(), nullptr),
       m_controls(description.size()) {}
 
@@ -89,7 +61,7 @@ std::unique_ptr<Form> Form::Build(FormDescription description, const FormHooks& 
 
 bool Form::CreateWindowFrame(BuildFailure& failure) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  if (!RegisterFormClass(instance, &Form::WindowProc)) {
+  if (!RegisterKitWindowClass(instance, kFormClass, &Form::WindowProc, CS_DBLCLKS)) {
     failure = LastErrorFailure(L"registering the window class");
     return false;
   }

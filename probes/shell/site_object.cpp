@@ -4,6 +4,7 @@
 #include "probes/shell/site_object.h"
 
 #include "common/com_values.h"
+#include "common/kit_window.h"
 #include "common/twips.h"
 #include "probes/shell/property_bag.h"
 
@@ -33,13 +34,6 @@ FontSpec FontSpecOf(const LOGFONTW& font, const std::wstring& face, int dpiY) {
   spec.strikeout = font.lfStrikeOut != 0;
   spec.charset = font.lfCharSet;
   return spec;
-}
-
-int ScreenDpiY() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
 }
 
 }  // namespace
@@ -185,10 +179,8 @@ HRESULT ControlSite::GetExtendedControl(IDispatch** control) {
 HRESULT ControlSite::TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) {
   if (!himetric || !container) return E_POINTER;
   // The container's unit is the pixel; HIMETRIC goes through twips at the screen's resolution.
-  HDC screen = GetDC(nullptr);
-  const int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
-  const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  const int dpiX = ScreenDpiX();
+  const int dpiY = ScreenDpiY();
   if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
     container->x = static_cast<float>(himetric->x) * dpiX / kHimetricPerInch;
     container->y = static_cast<float>(himetric->y) * dpiY / kHimetricPerInch;

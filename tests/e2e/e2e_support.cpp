@@ -1,24 +1,15 @@
 // Win32-only. Shared steps of the end-to-end tests.
 #include "tests/e2e/e2e_support.h"
 
+#include "common/kit_window.h"
 #include "common/twips.h"
 
 #include <fstream>
 
 namespace kit::e2e {
-namespace {
 
-int ScreenDpi(int index) {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, index);
-  ReleaseDC(nullptr, screen);
-  return dpi;
-}
-
-}  // namespace
-
-int PixelsX(int twips) { return TwipsToPixels(twips, ScreenDpi(LOGPIXELSX)); }
-int PixelsY(int twips) { return TwipsToPixels(twips, ScreenDpi(LOGPIXELSY)); }
+int PixelsX(int twips) { return TwipsToPixels(twips, ScreenDpiX()); }
+int PixelsY(int twips) { return TwipsToPixels(twips, ScreenDpiY()); }
 
 Started StartAndWaitForForm(const std::wstring& exe, const std::wstring& arguments) {
   Started started{driver::Program::Start(driver::BesideMe(exe), arguments)};

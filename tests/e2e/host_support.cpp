@@ -2,6 +2,7 @@
 #include "tests/e2e/host_support.h"
 
 #include "common/ansi_text.h"
+#include "common/kit_window.h"
 #include "probes/shell/form_layout.h"
 
 #include <cstdio>
@@ -19,13 +20,6 @@ HRESULT CallEntry(const std::wstring& path, const char* entry) {
   const HRESULT hr = function ? function() : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
   FreeLibrary(module);
   return hr;
-}
-
-shell::Dpi ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  shell::Dpi dpi{GetDeviceCaps(screen, LOGPIXELSX), GetDeviceCaps(screen, LOGPIXELSY)};
-  ReleaseDC(nullptr, screen);
-  return dpi;
 }
 
 std::wstring Printed(const wchar_t* format, double value) {
@@ -107,7 +101,7 @@ std::vector<std::wstring> ExpectedPropertyLines(const shell::ItemRecord& item) {
 }
 
 RECT ExpectedRect(shell::FormDescription form, std::size_t record, SIZE client) {
-  const shell::Dpi dpi = ScreenDpi();
+  const shell::Dpi dpi{ScreenDpiX(), ScreenDpiY()};
   shell::PixelRect rect = shell::AlignedPixels(form[record], shell::ItemPixels(form[record], dpi), client.cx, client.cy);
   const std::size_t container = shell::ContainerOf(form, record);
   if (container != 0) {
