@@ -1,0 +1,52 @@
+// Win32-only. The stand-in "COMDLG32.OCX": one class, "MSComDlg.CommonDialog", a control invisible
+// at run time that opens the platform's own common dialogs when asked through its dispatch
+// interface. What the DLL's files share.
+#pragma once
+
+#include "common/win32.h"
+
+#include <oaidl.h>
+#include <oleidl.h>
+
+#include <string_view>
+
+namespace kit::comdlg {
+
+inline constexpr wchar_t kProgId[] = L"MSComDlg.CommonDialog";
+inline constexpr wchar_t kClassId[] = L"{F9043C85-F6F2-101A-A3C9-08002B2F49FB}";
+inline constexpr DWORD kMiscStatus = OLEMISC_INVISIBLEATRUNTIME | OLEMISC_SETCLIENTSITEFIRST;
+
+// The members of the control's dispatch interface.
+inline constexpr DISPID kDispidCancelError = 18;
+inline constexpr DISPID kDispidShowOpen = 30;
+inline constexpr DISPID kDispidShowSave = 31;
+inline constexpr DISPID kDispidShowColor = 32;
+inline constexpr DISPID kDispidShowFont = 33;
+inline constexpr DISPID kDispidShowPrinter = 34;
+// The member's name for a dispatch identifier; empty for one the control lacks.
+std::wstring_view MemberName(DISPID member);
+DISPID MemberOf(std::wstring_view name);  // DISPID_UNKNOWN for none, any case
+
+HMODULE ThisModule();
+void ObjectCreated();
+void ObjectDestroyed();
+void LockModule(bool lock);
+bool ModuleInUse();
+
+HRESULT CreateCommonDialog(REFIID iid, void** object);
+
+// One line "<instance> <event>" appended to the file KIT_CONTROL_JOURNAL names (nothing if unset).
+void Journal(std::wstring_view instance, std::wstring_view event);
+// Whether KIT_COMDLG_FAIL (member names separated by ';', or "*" for every Show method) asks
+// `member` to raise an error instead of doing its work.
+bool FailureRequested(std::wstring_view member);
+
+// How a dialog ended.
+struct DialogOutcome {
+  enum Kind { Chosen, Cancelled, Failed } kind = Cancelled;
+  DWORD error = 0;  // the platform's extended error for Failed
+};
+// Shows the dialog of a Show method, modal to `owner`, with the control's defaults.
+DialogOutcome ShowPlatformDialog(DISPID member, HWND owner);
+
+}  // namespace kit::comdlg

@@ -1,0 +1,67 @@
+// Win32-only. The stand-in's journal and the failures tests ask of it, both through the
+// environment. Appending with FILE_APPEND_DATA puts every line at the file's current end.
+#include "common/owners.h"
+#include "standins/comdlg32/comdlg_standin.h"
+
+#include <string>
+
+namespace kit::comdlg {
+namespace {
+
+std::wstring Environment(const wchar_t* name) {
+  wchar_t value[MAX_PATH * 2];
+  const DWORD length = GetEnvironmentVariableW(name, value, ARRAYSIZE(value));
+  if (length == 0 || length >= ARRAYSIZE(value)) return {};
+  return std::wstring(value, length);
+}
+
+std::string Utf8(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                       nullptr);
+  if (size <= 0) return {};
+  std::string utf8(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr, nullptr);
+  return utf8;
+}
+
+bool IsShowMethod(std::wstring_view member) {
+  const DISPID id = MemberOf(member);
+  return id >= kDispidShowOpen && id <= kDispidShowPrinter;
+}
+
+}  // namespace
+
+void Journal(std::wstring_view instance, std::wstring_view event) {
+  const std::wstring path = Environment(L"KIT_CONTROL_JOURNAL");
+  if (path.empty()) return;
+  std::wstring line(instance);
+  line.append(L" ").append(event);
+  for (wchar_t& c : line) {
+    if (c == L'\r' || c == L'\n') c = L' ';  // one event, one line
+  }
+  const std::string text = Utf8(line) + "\n";
+  const HANDLE opened = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return;
+  const UniqueHandleObject file(opened);
+  DWORD written = 0;
+  WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+bool FailureRequested(std::wstring_view member) {
+  const std::wstring setting = Environment(L"KIT_COMDLG_FAIL");
+  std::wstring_view rest = setting;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find(L';');
+    const std::wstring_view entry = rest.substr(0, end);
+    if ((entry == L"*" && IsShowMethod(member)) || (!entry.empty() && MemberOf(entry) == MemberOf(member) &&
+                                                    MemberOf(member) != DISPID_UNKNOWN)) {
+      return true;
+    }
+    rest = end == std::wstring_view::npos ? std::wstring_view() : rest.substr(end + 1);
+  }
+  return false;
+}
+
+}  // namespace kit::comdlg

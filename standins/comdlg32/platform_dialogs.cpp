@@ -1,0 +1,68 @@
+// Win32-only. The platform's own dialogs as the control shows them, each with the control's
+// defaults: no initial file, no filter, colour black, the screen fonts, the default printer.
+#include "standins/comdlg32/comdlg_standin.h"
+
+#include <commdlg.h>
+
+namespace kit::comdlg {
+namespace {
+
+DialogOutcome Outcome(BOOL result) {
+  if (result) return {DialogOutcome::Chosen, 0};
+  const DWORD error = CommDlgExtendedError();
+  return error == 0 ? DialogOutcome{DialogOutcome::Cancelled, 0} : DialogOutcome{DialogOutcome::Failed, error};
+}
+
+DialogOutcome ShowFileDialog(HWND owner, bool save) {
+  wchar_t file[MAX_PATH] = {};
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = owner;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = ARRAYSIZE(file);
+  return Outcome(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn));
+}
+
+DialogOutcome ShowColorDialog(HWND owner) {
+  static COLORREF custom[16] = {};
+  CHOOSECOLORW choose{};
+  choose.lStructSize = sizeof(choose);
+  choose.hwndOwner = owner;
+  choose.lpCustColors = custom;
+  return Outcome(ChooseColorW(&choose));
+}
+
+DialogOutcome ShowFontDialog(HWND owner) {
+  LOGFONTW font{};
+  CHOOSEFONTW choose{};
+  choose.lStructSize = sizeof(choose);
+  choose.hwndOwner = owner;
+  choose.lpLogFont = &font;
+  choose.Flags = CF_SCREENFONTS;
+  return Outcome(ChooseFontW(&choose));
+}
+
+DialogOutcome ShowPrinterDialog(HWND owner) {
+  PRINTDLGW print{};
+  print.lStructSize = sizeof(print);
+  print.hwndOwner = owner;
+  const DialogOutcome outcome = Outcome(PrintDlgW(&print));
+  if (print.hDevMode) GlobalFree(print.hDevMode);
+  if (print.hDevNames) GlobalFree(print.hDevNames);
+  return outcome;
+}
+
+}  // namespace
+
+DialogOutcome ShowPlatformDialog(DISPID member, HWND owner) {
+  switch (member) {
+    case kDispidShowOpen: return ShowFileDialog(owner, false);
+    case kDispidShowSave: return ShowFileDialog(owner, true);
+    case kDispidShowColor: return ShowColorDialog(owner);
+    case kDispidShowFont: return ShowFontDialog(owner);
+    case kDispidShowPrinter: return ShowPrinterDialog(owner);
+    default: return {DialogOutcome::Failed, 0};
+  }
+}
+
+}  // namespace kit::comdlg
