@@ -36,6 +36,9 @@ public:
     SysFreeString(std::exchange(m_bstr, nullptr));
     return &m_bstr;
   }
+  // For a string passed by reference: the callee may free and replace it in place.
+  BSTR* ref() { return &m_bstr; }
+  // The text up to the BSTR's own length (a null BSTR is the empty text).
   std::wstring str() const { return m_bstr ? std::wstring(m_bstr, SysStringLen(m_bstr)) : std::wstring(); }
 
 private:
@@ -47,10 +50,34 @@ public:
   UniqueVariant() { VariantInit(&m_value); }
   UniqueVariant(const UniqueVariant&) = delete;
   UniqueVariant& operator=(const UniqueVariant&) = delete;
+  UniqueVariant(UniqueVariant&& other) noexcept {
+    m_value = other.m_value;
+    VariantInit(&other.m_value);
+  }
   ~UniqueVariant() { VariantClear(&m_value); }
+
+  static UniqueVariant Text(std::wstring_view text) {
+    UniqueVariant v;
+    v.m_value.vt = VT_BSTR;
+    v.m_value.bstrVal = UniqueBstr(text).release();
+    return v;
+  }
+  static UniqueVariant Int32(LONG value) {
+    UniqueVariant v;
+    v.m_value.vt = VT_I4;
+    v.m_value.lVal = value;
+    return v;
+  }
+  static UniqueVariant Boolean(bool value) {
+    UniqueVariant v;
+    v.m_value.vt = VT_BOOL;
+    v.m_value.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+  }
 
   VARIANT* get() { return &m_value; }
   const VARIANT* get() const { return &m_value; }
+  const VARIANT& value() const { return m_value; }
   VARIANT* put() {
     VariantClear(&m_value);
     return &m_value;

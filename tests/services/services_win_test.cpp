@@ -147,16 +147,16 @@ TEST(WineAdo, CreatesAConnectionButCannotCompleteOneWithNothingPreset) {
   auto failure = CreateObject(kConnectionClass, kConnectionInterface, connection);
   ASSERT_FALSE(failure) << "Wine's ADO can be created: " << Narrow(failure->description);
   std::string stoppedAt;
-  Variant empty[] = {Variant::Text(L"")};
+  UniqueVariant empty[] = {UniqueVariant::Text(L"")};
   failure = CallByName(connection.Get(), L"ConnectionString", DISPATCH_PROPERTYPUT, empty);
   stoppedAt = "ConnectionString";
   if (!failure) {
-    Variant properties;
+    UniqueVariant properties;
     failure = CallByName(connection.Get(), L"Properties", DISPATCH_PROPERTYGET, {}, properties.put());
     stoppedAt = "Properties";
   }
   if (!failure) {
-    Variant open[] = {Variant::Text(L""), Variant::Text(L""), Variant::Text(L""), Variant::Int32(-1)};
+    UniqueVariant open[] = {UniqueVariant::Text(L""), UniqueVariant::Text(L""), UniqueVariant::Text(L""), UniqueVariant::Int32(-1)};
     failure = CallByName(connection.Get(), L"Open", DISPATCH_METHOD, open);
     stoppedAt = "Open";
   }

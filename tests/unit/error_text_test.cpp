@@ -21,6 +21,7 @@ TEST(ErrorText, SystemTextIsTrimmedOfLineBreaks) {
 TEST(ErrorText, MissingSystemTextFallsBackToANameOrTheNumber) {
   EXPECT_EQ(kit::DescribeFailure(0x80040154u, L""), L"Class not registered (0x80040154)");
   EXPECT_EQ(kit::DescribeFailure(0x80040154u, L"\r\n"), L"Class not registered (0x80040154)");
+  EXPECT_EQ(kit::DescribeFailure(0x8002801Du, L""), L"Library not registered (0x8002801D)");
   EXPECT_EQ(kit::DescribeFailure(0x8004ABCDu, L""), L"Error 0x8004ABCD");
   EXPECT_EQ(kit::DescribeFailure(1234, L" "), L"Error 1234");
 }

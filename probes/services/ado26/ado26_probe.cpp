@@ -22,29 +22,29 @@ constexpr LONG kConnectUnspecified = -1;  // adConnectUnspecified
 ComPtr<IDispatch> g_connection;
 ComPtr<IDispatch> g_recordset;  // emptied by every test; nothing fills it
 
-StepResult Put(IDispatch* object, const wchar_t* name, Variant value) {
-  Variant arguments[] = {std::move(value)};
+StepResult Put(IDispatch* object, const wchar_t* name, UniqueVariant value) {
+  UniqueVariant arguments[] = {std::move(value)};
   return CallByName(object, name, DISPATCH_PROPERTYPUT, arguments);
 }
 
 // Properties("Prompt").Value = adPromptComplete; the collection and the property are let go
 // as soon as the value is set.
 StepResult PutPrompt(IDispatch* connection) {
-  Variant propertiesValue;
+  UniqueVariant propertiesValue;
   if (auto failure = CallByName(connection, L"Properties", DISPATCH_PROPERTYGET, {}, propertiesValue.put())) {
     return failure;
   }
   ComPtr<IDispatch> properties;
   if (auto failure = DispatchOf(propertiesValue.value(), properties)) return failure;
-  Variant index[] = {Variant::Text(L"Prompt")};
-  Variant promptValue;
+  UniqueVariant index[] = {UniqueVariant::Text(L"Prompt")};
+  UniqueVariant promptValue;
   if (auto failure = CallByName(properties.Get(), L"Item", DISPATCH_METHOD | DISPATCH_PROPERTYGET, index,
                                 promptValue.put())) {
     return failure;
   }
   ComPtr<IDispatch> prompt;
   if (auto failure = DispatchOf(promptValue.value(), prompt)) return failure;
-  return Put(prompt.Get(), L"Value", Variant::Int32(kPromptComplete));
+  return Put(prompt.Get(), L"Value", UniqueVariant::Int32(kPromptComplete));
 }
 
 StepResult OpenConnection() {
@@ -53,11 +53,11 @@ StepResult OpenConnection() {
   g_connection.Reset();
   if (auto failure = CreateObject(kConnectionClass, kConnectionInterface, g_connection)) return failure;
   IDispatch* connection = g_connection.Get();
-  if (auto failure = Put(connection, L"ConnectionString", Variant::Text(L""))) return failure;
+  if (auto failure = Put(connection, L"ConnectionString", UniqueVariant::Text(L""))) return failure;
   if (auto failure = PutPrompt(connection)) return failure;
-  if (auto failure = Put(connection, L"CursorLocation", Variant::Int32(kUseClient))) return failure;
+  if (auto failure = Put(connection, L"CursorLocation", UniqueVariant::Int32(kUseClient))) return failure;
   // Nothing preset: the provider's prompt asks the user, and Open returns when it is done.
-  Variant open[] = {Variant::Text(L""), Variant::Text(L""), Variant::Text(L""), Variant::Int32(kConnectUnspecified)};
+  UniqueVariant open[] = {UniqueVariant::Text(L""), UniqueVariant::Text(L""), UniqueVariant::Text(L""), UniqueVariant::Int32(kConnectUnspecified)};
   return CallByName(connection, L"Open", DISPATCH_METHOD, open);
 }
 

@@ -22,7 +22,7 @@ StepFailure Failure(std::uint32_t code, std::wstring_view componentText) {
 std::wstring ErrorInfoText() {
   ComPtr<IErrorInfo> info;
   if (GetErrorInfo(0, &info) != S_OK || !info) return {};
-  Bstr description;
+  UniqueBstr description;
   if (FAILED(info->GetDescription(description.put()))) return {};
   return description.str();
 }
@@ -75,7 +75,7 @@ StepResult CreateObjectByName(const wchar_t* progId, REFIID iid, void** object) 
   return CreateObject(clsid, iid, object);
 }
 
-StepResult CallByName(IDispatch* object, const wchar_t* name, WORD kind, std::span<Variant> arguments,
+StepResult CallByName(IDispatch* object, const wchar_t* name, WORD kind, std::span<UniqueVariant> arguments,
                       VARIANT* result) {
   DISPID member = DISPID_UNKNOWN;
   LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -92,7 +92,7 @@ StepResult CallByName(IDispatch* object, const wchar_t* name, WORD kind, std::sp
     parameters.rgdispidNamedArgs = &putName;
     parameters.cNamedArgs = 1;
   }
-  Variant ignored;
+  UniqueVariant ignored;
   EXCEPINFO exception{};
   UINT badArgument = 0;
   SetErrorInfo(0, nullptr);

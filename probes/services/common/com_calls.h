@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/win32.h"
-#include "probes/services/common/com_values.h"
+#include "common/com_values.h"
 
 #include <objbase.h>
 #include <wrl/client.h>
@@ -50,7 +50,7 @@ StepResult CreateObjectByName(const wchar_t* progId, REFIID iid, void** object);
 // Calls the member `name` of `object` through IDispatch. `kind` is DISPATCH_METHOD,
 // DISPATCH_PROPERTYGET or DISPATCH_PROPERTYPUT. `arguments` are in the order a caller writes
 // them; leaving out optional trailing arguments is passing fewer. `result` may be null.
-StepResult CallByName(IDispatch* object, const wchar_t* name, WORD kind, std::span<Variant> arguments,
+StepResult CallByName(IDispatch* object, const wchar_t* name, WORD kind, std::span<UniqueVariant> arguments,
                       VARIANT* result = nullptr);
 // The object in `value` (VT_DISPATCH or VT_UNKNOWN) as IDispatch.
 StepResult DispatchOf(const VARIANT& value, ComPtr<IDispatch>& object);

@@ -32,7 +32,7 @@ StepResult DeleteOldFile() {
 }
 
 // The Database in a call's result, asked for its own interface.
-StepResult HoldDatabase(const Variant& value) {
+StepResult HoldDatabase(const UniqueVariant& value) {
   ComPtr<IDispatch> returned;
   if (auto failure = DispatchOf(value.value(), returned)) return failure;
   ComPtr<IDispatch> database;
@@ -49,15 +49,15 @@ StepResult CreateAndReopen() {
   if (!g_engine) {
     if (auto failure = CreateObject(kEngineClass, kEngineInterface, g_engine)) return failure;
   }
-  Variant create[] = {Variant::Text(kDatabaseFile), Variant::Text(kLocale), Variant::Boolean(false)};
-  Variant created;
+  UniqueVariant create[] = {UniqueVariant::Text(kDatabaseFile), UniqueVariant::Text(kLocale), UniqueVariant::Boolean(false)};
+  UniqueVariant created;
   if (auto failure = CallByName(g_engine.Get(), L"CreateDatabase", DISPATCH_METHOD, create, created.put())) {
     return failure;
   }
   if (auto failure = HoldDatabase(created)) return failure;
   if (auto failure = CallByName(g_database.Get(), L"Close", DISPATCH_METHOD, {})) return failure;
-  Variant open[] = {Variant::Text(kDatabaseFile)};
-  Variant opened;
+  UniqueVariant open[] = {UniqueVariant::Text(kDatabaseFile)};
+  UniqueVariant opened;
   if (auto failure = CallByName(g_engine.Get(), L"OpenDatabase", DISPATCH_METHOD, open, opened.put())) {
     return failure;
   }

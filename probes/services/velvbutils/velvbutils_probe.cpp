@@ -21,7 +21,7 @@ using TrimnEntry = HRESULT(STDMETHODCALLTYPE*)(IUnknown* self, BSTR* text, BSTR*
 // Held through kGlobalInterface from the first test to the end of the program.
 ComPtr<IUnknown> g_global;
 
-StepResult CallTrimn(IUnknown* global, Bstr& text, Bstr& result) {
+StepResult CallTrimn(IUnknown* global, UniqueBstr& text, UniqueBstr& result) {
   void* const* table = *reinterpret_cast<void* const* const*>(global);
   const auto trimn = reinterpret_cast<TrimnEntry>(table[kTrimnSlot]);
   SetErrorInfo(0, nullptr);
@@ -31,10 +31,10 @@ StepResult CallTrimn(IUnknown* global, Bstr& text, Bstr& result) {
 
 void TestClick(Form& form, const ItemRecord&) {
   std::int32_t step = 1;
-  Bstr text(L"test trimn");
+  UniqueBstr text(L"test trimn");
   StepResult failure;
   if (!g_global) failure = CreateObject(kGlobalClass, kGlobalInterface, g_global);
-  Bstr trimmed;  // neither shown nor compared: the call returning without an error is the test
+  UniqueBstr trimmed;  // neither shown nor compared: the call returning without an error is the test
   if (!failure) failure = CallTrimn(g_global.Get(), text, trimmed);
   if (!failure) step = 2;
   ShowMessage(form.Window(), failure ? StepFailed(step, failure->description) : std::wstring(kTestOkLibrary));
