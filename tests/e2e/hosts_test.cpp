@@ -4,6 +4,7 @@
 #include "common/twips.h"
 #include "tests/e2e/host_support.h"
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -114,6 +115,22 @@ TEST_P(ControlHost, ShowsItsControlsAtTheirPlacesWithTheirSavedValuesAndEnds) {
       }
     }
   }
+
+  // The dialog manager walks Form1's own items in sibling order: it is the tab-index order.
+  std::vector<std::size_t> byTabIndex;
+  for (std::size_t i = 1; i < form.size(); ++i) {
+    if (form[i].tabIndex && form[i].container.empty() && !form[i].invisibleAtRunTime) byTabIndex.push_back(i);
+  }
+  std::stable_sort(byTabIndex.begin(), byTabIndex.end(),
+                   [&](std::size_t a, std::size_t b) { return *form[a].tabIndex < *form[b].tabIndex; });
+  std::vector<std::wstring> expectedOrder, siblingOrder;
+  for (std::size_t i : byTabIndex) {
+    expectedOrder.emplace_back(form[i].kind == ItemKind::ActiveX ? form[i].control.progId : form[i].caption);
+  }
+  for (const driver::Item& item : items) {
+    if (GetParent(item.window) == started.form && item.tabStop) siblingOrder.push_back(item.text);
+  }
+  EXPECT_EQ(siblingOrder, expectedOrder) << seen;
 
   // Each control got exactly its saved values, in order, and its extent.
   const auto journal = ReadJournal(journalPath);
