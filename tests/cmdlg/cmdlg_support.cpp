@@ -11,25 +11,14 @@
 namespace kit::cmdlg_test {
 namespace {
 
-using RegistrationEntry = HRESULT(STDAPICALLTYPE*)();
-
-HRESULT CallEntry(const char* entry) {
-  const std::wstring path = driver::BesideMe(L"COMDLG32.OCX");
-  HMODULE module = LoadLibraryW(path.c_str());
-  if (!module) return HRESULT_FROM_WIN32(GetLastError());
-  auto function = reinterpret_cast<RegistrationEntry>(reinterpret_cast<void*>(GetProcAddress(module, entry)));
-  const HRESULT hr = function ? function() : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
-  FreeLibrary(module);
-  return hr;
-}
 
 constexpr DWORD kPollMs = 20;
 constexpr SIZE_T kRemoteBufferBytes = 4096;
 
 }  // namespace
 
-HRESULT RegisterStandin() { return CallEntry("DllRegisterServer"); }
-HRESULT UnregisterStandin() { return CallEntry("DllUnregisterServer"); }
+HRESULT RegisterStandin() { return driver::RegisterServer(driver::BesideMe(L"COMDLG32.OCX")); }
+HRESULT UnregisterStandin() { return driver::UnregisterServer(driver::BesideMe(L"COMDLG32.OCX")); }
 
 std::vector<HWND> DialogWindows(DWORD processId) {
   std::vector<HWND> dialogs;

@@ -246,6 +246,23 @@ bool PressOk(const MessageBoxInfo& box) {
   return false;
 }
 
+namespace {
+
+HRESULT CallServerEntry(const std::wstring& library, const char* name) {
+  HMODULE module = LoadLibraryW(library.c_str());
+  if (!module) return HRESULT_FROM_WIN32(GetLastError());
+  using Entry = HRESULT(STDAPICALLTYPE*)();
+  const auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  const HRESULT hr = entry ? entry() : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+  FreeLibrary(module);
+  return hr;
+}
+
+}  // namespace
+
+HRESULT RegisterServer(const std::wstring& library) { return CallServerEntry(library, "DllRegisterServer"); }
+HRESULT UnregisterServer(const std::wstring& library) { return CallServerEntry(library, "DllUnregisterServer"); }
+
 std::wstring BesideMe(std::wstring_view file) {
   wchar_t path[MAX_PATH * 4] = {};
   const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));

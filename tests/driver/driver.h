@@ -109,6 +109,11 @@ std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs
 // Presses the message box's "OK" button; false when it has none.
 bool PressOk(const MessageBoxInfo& box);
 
+// Loads a COM server (a stand-in) and calls its registration entry, DllRegisterServer or
+// DllUnregisterServer; the library is unloaded again.
+HRESULT RegisterServer(const std::wstring& library);
+HRESULT UnregisterServer(const std::wstring& library);
+
 // The full path of a file in the folder of the running test program (the build's bin folder).
 std::wstring BesideMe(std::wstring_view file);
 // A Linux path as Wine's Z: drive shows it.

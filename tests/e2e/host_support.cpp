@@ -11,17 +11,6 @@
 namespace kit::e2e {
 namespace {
 
-using RegistrationEntry = HRESULT(STDAPICALLTYPE*)();
-
-HRESULT CallEntry(const std::wstring& path, const char* entry) {
-  HMODULE module = LoadLibraryW(path.c_str());
-  if (!module) return HRESULT_FROM_WIN32(GetLastError());
-  auto function = reinterpret_cast<RegistrationEntry>(reinterpret_cast<void*>(GetProcAddress(module, entry)));
-  const HRESULT hr = function ? function() : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
-  FreeLibrary(module);
-  return hr;
-}
-
 std::wstring Printed(const wchar_t* format, double value) {
   wchar_t text[64];
   std::swprintf(text, 64, format, value);
@@ -51,17 +40,15 @@ std::wstring ValueText(const shell::PropertyValue& value) {
 
 }  // namespace
 
-HRESULT RegisterStandin(const std::wstring& file) { return CallEntry(driver::BesideMe(file), "DllRegisterServer"); }
-HRESULT UnregisterStandin(const std::wstring& file) {
-  return CallEntry(driver::BesideMe(file), "DllUnregisterServer");
-}
+HRESULT RegisterStandin(const std::wstring& file) { return driver::RegisterServer(driver::BesideMe(file)); }
+HRESULT UnregisterStandin(const std::wstring& file) { return driver::UnregisterServer(driver::BesideMe(file)); }
 
 HRESULT RegisterThenRemoveFile(const std::wstring& file) {
   const std::wstring folder = driver::BesideMe(L"removed_standins");
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring copy = folder + L"\\" + file;
   if (!CopyFileW(driver::BesideMe(file).c_str(), copy.c_str(), FALSE)) return HRESULT_FROM_WIN32(GetLastError());
-  const HRESULT hr = CallEntry(copy, "DllRegisterServer");
+  const HRESULT hr = driver::RegisterServer(copy);
   if (!DeleteFileW(copy.c_str())) return HRESULT_FROM_WIN32(GetLastError());
   return hr;
 }

@@ -8,14 +8,7 @@
 namespace kit::services_test {
 
 HRESULT CallRegistration(const std::wstring& library, bool registering) {
-  HMODULE module = LoadLibraryW(library.c_str());
-  if (!module) return HRESULT_FROM_WIN32(GetLastError());
-  using Entry = HRESULT(STDAPICALLTYPE*)();
-  const auto entry =
-      reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, registering ? "DllRegisterServer" : "DllUnregisterServer")));
-  const HRESULT hr = entry ? entry() : HRESULT_FROM_WIN32(GetLastError());
-  FreeLibrary(module);
-  return hr;
+  return registering ? driver::RegisterServer(library) : driver::UnregisterServer(library);
 }
 
 RegisteredStandIn::RegisteredStandIn(std::wstring dll, std::wstring restore)

@@ -5,6 +5,7 @@
 #include "probes/shell/form_window.h"
 #include "probes/shell/property_bag.h"
 #include "probes/shell/site_object.h"
+#include "tests/driver/driver.h"
 
 #include <gtest/gtest.h>
 
@@ -15,19 +16,7 @@
 namespace {
 using namespace kit::shell;
 
-HRESULT RegisterBesideMe(const wchar_t* file) {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring full(path);
-  full = full.substr(0, full.find_last_of(L'\\') + 1) + file;
-  HMODULE module = LoadLibraryW(full.c_str());
-  if (!module) return HRESULT_FROM_WIN32(GetLastError());
-  using Entry = HRESULT(STDAPICALLTYPE*)();
-  auto reg = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
-  const HRESULT hr = reg ? reg() : E_FAIL;
-  FreeLibrary(module);
-  return hr;
-}
+HRESULT RegisterBesideMe(const wchar_t* file) { return kit::driver::RegisterServer(kit::driver::BesideMe(file)); }
 
 class HostedControls : public testing::Test {
 protected:
