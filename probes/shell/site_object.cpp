@@ -25,15 +25,15 @@ constexpr OLE_COLOR kAmbientForeColour = kSystemColour | COLOR_BTNTEXT;
 constexpr int kPointsPerInch = 72;
 
 FontSpec FontSpecOf(const LOGFONTW& font, const std::wstring& face, int dpiY) {
-  FontSpec spec;
-  spec.face = face;
-  spec.points = font.lfHeight < 0 ? -static_cast<double>(font.lfHeight) * kPointsPerInch / dpiY : 8.0;
-  spec.weight = static_cast<std::int16_t>(font.lfWeight ? font.lfWeight : FW_NORMAL);
-  spec.italic = font.lfItalic != 0;
-  spec.underline = font.lfUnderline != 0;
-  spec.strikeout = font.lfStrikeOut != 0;
-  spec.charset = font.lfCharSet;
-  return spec;
+  FontSpec described;
+  described.face = face;
+  described.points = font.lfHeight < 0 ? -static_cast<double>(font.lfHeight) * kPointsPerInch / dpiY : 8.0;
+  described.weight = static_cast<std::int16_t>(font.lfWeight ? font.lfWeight : FW_NORMAL);
+  described.italic = font.lfItalic != 0;
+  described.underline = font.lfUnderline != 0;
+  described.strikeout = font.lfStrikeOut != 0;
+  described.charset = font.lfCharSet;
+  return described;
 }
 
 }  // namespace
