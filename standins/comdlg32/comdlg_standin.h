@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/win32.h"
+#include "standins/com_server/com_server.h"
 
 #include <oaidl.h>
 #include <oleidl.h>
@@ -27,11 +28,8 @@ inline constexpr DISPID kDispidShowPrinter = 34;
 std::wstring_view MemberName(DISPID member);
 DISPID MemberOf(std::wstring_view name);  // DISPID_UNKNOWN for none, any case
 
-HMODULE ThisModule();
-void ObjectCreated();
-void ObjectDestroyed();
-void LockModule(bool lock);
-bool ModuleInUse();
+using comserver::ObjectCreated;
+using comserver::ObjectDestroyed;
 
 HRESULT CreateCommonDialog(REFIID iid, void** object);
 

@@ -1,22 +1,31 @@
-// Win32-only. The DLL's entry points besides registration: DllMain, DllGetClassObject and
-// DllCanUnloadNow, and the counts of live objects and locks behind the last one.
+// Win32-only. The DLL's entry points: DllMain, DllGetClassObject, DllCanUnloadNow, and the
+// registration of every class of this DLL's component file as a control.
 #include "standins/controls/module.h"
 
-#include "standins/controls/class_factory.h"
+#include "standins/controls/failure_injection.h"
+#include "standins/controls/standin_control.h"
 #include "standins/controls/standin_window.h"
 
 #include <objbase.h>
+#include <olectl.h>
 
 namespace kit::standin {
 namespace {
 
-HMODULE g_module = nullptr;
-LONG g_objects = 0;
-LONG g_locks = 0;
+HRESULT CreateFromFactory(const void* context, REFIID iid, void** object) {
+  const auto& entry = *static_cast<const StandinClass*>(context);
+  // The host's test of a control whose creation fails after its file was found and loaded.
+  if (FailureRequested(entry.progId, FailureStage::Create)) return E_OUTOFMEMORY;
+  return CreateStandinControl(entry, iid, object);
+}
+
+comserver::ServerClass Served(const StandinClass& entry) {
+  // The registry's status is "0" for a visible control and the full status for an invisible one.
+  return {.classId = entry.clsid, .progId = entry.progId, .control = true,
+          .miscStatus = entry.invisibleAtRunTime ? MiscStatusOf(entry) : 0};
+}
 
 }  // namespace
-
-HMODULE ThisModule() { return g_module; }
 
 const StandinClass* FindClass(REFCLSID clsid) {
   const ComponentFile* file = ThisComponentFile();
@@ -30,22 +39,10 @@ const StandinClass* FindClass(REFCLSID clsid) {
   return nullptr;
 }
 
-void ObjectCreated() { InterlockedIncrement(&g_objects); }
-void ObjectDestroyed() { InterlockedDecrement(&g_objects); }
-void LockModule(bool lock) {
-  if (lock) {
-    InterlockedIncrement(&g_locks);
-  } else {
-    InterlockedDecrement(&g_locks);
-  }
-}
-bool ModuleInUse() { return g_objects > 0 || g_locks > 0; }
-
 }  // namespace kit::standin
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
-    kit::standin::g_module = instance;
     DisableThreadLibraryCalls(instance);
   } else if (reason == DLL_PROCESS_DETACH && !reserved) {
     // Unloaded by FreeLibrary (not process exit, when user32 may already be gone): the window
@@ -60,7 +57,26 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
   *object = nullptr;
   const kit::standin::StandinClass* entry = kit::standin::FindClass(clsid);
   if (!entry) return CLASS_E_CLASSNOTAVAILABLE;
-  return kit::standin::CreateClassFactory(*entry, iid, object);
+  return kit::comserver::GetClassFactory(kit::standin::CreateFromFactory, entry, iid, object);
 }
 
-STDAPI DllCanUnloadNow() { return kit::standin::ModuleInUse() ? S_FALSE : S_OK; }
+STDAPI DllCanUnloadNow() { return kit::comserver::CanUnloadNow(); }
+
+STDAPI DllRegisterServer() {
+  const kit::standin::ComponentFile* file = kit::standin::ThisComponentFile();
+  if (!file) return SELFREG_E_CLASS;
+  for (const kit::standin::StandinClass& entry : file->classes) {
+    if (FAILED(kit::comserver::RegisterServerClass(kit::standin::Served(entry)))) return SELFREG_E_CLASS;
+  }
+  return S_OK;
+}
+
+STDAPI DllUnregisterServer() {
+  const kit::standin::ComponentFile* file = kit::standin::ThisComponentFile();
+  if (!file) return SELFREG_E_CLASS;
+  bool removed = true;
+  for (const kit::standin::StandinClass& entry : file->classes) {
+    removed = SUCCEEDED(kit::comserver::UnregisterServerClass(kit::standin::Served(entry))) && removed;
+  }
+  return removed ? S_OK : SELFREG_E_CLASS;
+}

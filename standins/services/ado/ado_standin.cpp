@@ -83,7 +83,7 @@ private:
   }
 };
 
-HRESULT CreateConnection(REFIID iid, void** object) {
+HRESULT CreateConnection(const void*, REFIID iid, void** object) {
   auto* connection = new Connection();
   const HRESULT hr = connection->QueryInterface(iid, object);
   connection->Release();

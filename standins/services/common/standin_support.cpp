@@ -1,109 +1,21 @@
-// Win32-only. Journal, modes, registration, class factory and the dispatch object of the
-// service stand-ins.
+// Win32-only. Journal, modes, error information and the dispatch object of the service
+// stand-ins; registration and the class factory come from the shared server plumbing.
 #include "standins/services/common/standin_support.h"
 
 #include <oleauto.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cwchar>
 #include <vector>
 
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
 namespace kit::standins {
 namespace {
-
-std::atomic<long> g_locks{0};
 
 std::wstring Environment(const wchar_t* name) {
   wchar_t buffer[1024] = {};
   const DWORD length = GetEnvironmentVariableW(name, buffer, static_cast<DWORD>(std::size(buffer)));
   return length > 0 && length < std::size(buffer) ? std::wstring(buffer, length) : std::wstring();
 }
-
-std::wstring ModulePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(ThisModule(), path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) return path.substr(0, length);
-    path.resize(path.size() * 2);
-  }
-}
-
-LSTATUS SetText(HKEY key, const wchar_t* name, const std::wstring& value) {
-  return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
-HRESULT WriteKey(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-  HKEY key = nullptr;
-  LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-  if (status == ERROR_SUCCESS) {
-    status = SetText(key, name, value);
-    RegCloseKey(key);
-  }
-  return HRESULT_FROM_WIN32(status);
-}
-
-void DeleteKeyTree(const std::wstring& path) {
-  // Leaves first: RegDeleteKey removes only keys without subkeys.
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    std::vector<std::wstring> children;
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i) {
-      DWORD length = static_cast<DWORD>(std::size(name));
-      if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-      children.emplace_back(name, length);
-    }
-    RegCloseKey(key);
-    for (const auto& child : children) DeleteKeyTree(path + L"\\" + child);
-  }
-  RegDeleteKeyW(HKEY_CLASSES_ROOT, path.c_str());
-}
-
-class ClassFactory final : public IClassFactory {
-public:
-  explicit ClassFactory(CreateFunction create) : m_create(create) { LockModule(); }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    static const IID* const kInterfaces[] = {&IID_IUnknown, &IID_IClassFactory};
-    for (const IID* known : kInterfaces) {
-      if (IsEqualIID(iid, *known)) {
-        *object = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-      }
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_count; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG count = --m_count;
-    if (count == 0) delete this;
-    return count;
-  }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    return m_create(iid, object);
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock) LockModule();
-    else UnlockModule();
-    return S_OK;
-  }
-
-private:
-  ~ClassFactory() { UnlockModule(); }
-  ULONG m_count = 1;
-  CreateFunction m_create;
-};
 
 }  // namespace
 
@@ -154,34 +66,6 @@ std::wstring DescribeValue(const VARIANT& value) {
   }
 }
 
-std::wstring GuidText(REFGUID guid) {
-  wchar_t text[40] = {};
-  StringFromGUID2(guid, text, static_cast<int>(std::size(text)));
-  return text;
-}
-
-HMODULE ThisModule() { return reinterpret_cast<HMODULE>(&__ImageBase); }
-void LockModule() { ++g_locks; }
-void UnlockModule() { --g_locks; }
-HRESULT CanUnloadNow() { return g_locks == 0 ? S_OK : S_FALSE; }
-
-HRESULT RegisterServerClass(REFCLSID clsid, const wchar_t* progId) {
-  const std::wstring classKey = L"CLSID\\" + GuidText(clsid);
-  if (HRESULT hr = WriteKey(classKey + L"\\InprocServer32", nullptr, ModulePath()); FAILED(hr)) return hr;
-  if (HRESULT hr = WriteKey(classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"); FAILED(hr)) return hr;
-  if (progId) {
-    if (HRESULT hr = WriteKey(classKey + L"\\ProgID", nullptr, progId); FAILED(hr)) return hr;
-    if (HRESULT hr = WriteKey(std::wstring(progId) + L"\\CLSID", nullptr, GuidText(clsid)); FAILED(hr)) return hr;
-  }
-  return S_OK;
-}
-
-HRESULT UnregisterServerClass(REFCLSID clsid, const wchar_t* progId) {
-  DeleteKeyTree(L"CLSID\\" + GuidText(clsid));
-  if (progId) DeleteKeyTree(progId);
-  return S_OK;
-}
-
 void SetCallerErrorInfo(REFIID iid, std::wstring_view description) {
   ICreateErrorInfo* create = nullptr;
   if (FAILED(CreateErrorInfo(&create))) return;
@@ -208,24 +92,29 @@ HRESULT RaiseException(EXCEPINFO* exception, HRESULT code, std::wstring_view des
   return DISP_E_EXCEPTION;
 }
 
+HRESULT RegisterServerClass(REFCLSID clsid, const wchar_t* progId) {
+  return comserver::RegisterServerClass({.classId = GuidText(clsid), .progId = progId ? progId : L""});
+}
+
+HRESULT UnregisterServerClass(REFCLSID clsid, const wchar_t* progId) {
+  return comserver::UnregisterServerClass({.classId = GuidText(clsid), .progId = progId ? progId : L""});
+}
+
 HRESULT GetClassObjectFor(REFCLSID requested, REFCLSID served, CreateFunction create, REFIID iid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
   if (!IsEqualCLSID(requested, served)) return CLASS_E_CLASSNOTAVAILABLE;
-  auto* factory = new ClassFactory(create);
-  const HRESULT hr = factory->QueryInterface(iid, object);
-  factory->Release();
-  return hr;
+  return comserver::GetClassFactory(create, nullptr, iid, object);
 }
 
 DispatchObject::DispatchObject(std::wstring_view name, std::span<const IID* const> interfaces,
                                std::span<const DispatchMember> members)
     : m_name(name), m_interfaces(interfaces), m_members(members) {
-  LockModule();
+  comserver::ObjectCreated();
   Journal(L"create " + m_name);
 }
 
-DispatchObject::~DispatchObject() { UnlockModule(); }
+DispatchObject::~DispatchObject() { comserver::ObjectDestroyed(); }
 
 HRESULT STDMETHODCALLTYPE DispatchObject::QueryInterface(REFIID iid, void** object) {
   if (!object) return E_POINTER;

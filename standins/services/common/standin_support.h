@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/win32.h"
+#include "standins/com_server/com_server.h"
 
 #include <oaidl.h>
 #include <objbase.h>
@@ -24,15 +25,10 @@ std::wstring DescriptionForMode(std::wstring_view usual);
 
 // One line for a value that crossed: "VT_BSTR \"text\"", "VT_I4 2", "VT_BOOL False", ...
 std::wstring DescribeValue(const VARIANT& value);
-std::wstring GuidText(REFGUID guid);
+using comserver::CanUnloadNow;
+using comserver::GuidText;
 
-HMODULE ThisModule();
-void LockModule();
-void UnlockModule();
-HRESULT CanUnloadNow();
-
-// HKCR\CLSID\{clsid}\InprocServer32 = this module, apartment-threaded; with a ProgID, also
-// HKCR\<progId>\CLSID = {clsid}. Unregistering removes exactly those keys.
+// The served class's keys (standins/com_server), with its ProgID when `progId` is not null.
 HRESULT RegisterServerClass(REFCLSID clsid, const wchar_t* progId);
 HRESULT UnregisterServerClass(REFCLSID clsid, const wchar_t* progId);
 
@@ -42,7 +38,7 @@ void SetCallerErrorInfo(REFIID iid, std::wstring_view description);
 // description leaves bstrDescription null.
 HRESULT RaiseException(EXCEPINFO* exception, HRESULT code, std::wstring_view description);
 
-using CreateFunction = HRESULT (*)(REFIID iid, void** object);
+using comserver::CreateFunction;
 
 // The class object of a served class: one class, one count, creating through `create`.
 HRESULT GetClassObjectFor(REFCLSID requested, REFCLSID served, CreateFunction create, REFIID iid, void** object);

@@ -93,7 +93,7 @@ private:
   }
 };
 
-HRESULT CreateEngine(REFIID iid, void** object) {
+HRESULT CreateEngine(const void*, REFIID iid, void** object) {
   auto* engine = new Engine();
   const HRESULT hr = engine->QueryInterface(iid, object);
   engine->Release();

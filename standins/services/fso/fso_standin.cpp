@@ -17,7 +17,7 @@ private:
   HRESULT Call(DISPID, WORD, std::span<const VARIANT>, VARIANT*, EXCEPINFO*) override { return DISP_E_MEMBERNOTFOUND; }
 };
 
-HRESULT CreateOldFileSystem(REFIID iid, void** object) {
+HRESULT CreateOldFileSystem(const void*, REFIID iid, void** object) {
   auto* created = new OldFileSystem();
   const HRESULT hr = created->QueryInterface(iid, object);
   created->Release();

@@ -30,7 +30,7 @@ struct IGlobal : IDispatch {
 class Global final : public IGlobal, public ISupportErrorInfo {
 public:
   Global() {
-    LockModule();
+    kit::comserver::ObjectCreated();
     Journal(L"create VELvbutils");
   }
 
@@ -94,11 +94,11 @@ public:
   }
 
 private:
-  ~Global() { UnlockModule(); }
+  ~Global() { kit::comserver::ObjectDestroyed(); }
   ULONG m_count = 1;
 };
 
-HRESULT CreateGlobal(REFIID iid, void** object) {
+HRESULT CreateGlobal(const void*, REFIID iid, void** object) {
   auto* global = new Global();
   const HRESULT hr = global->QueryInterface(iid, object);
   global->Release();
