@@ -1,19 +1,27 @@
 // The service probes' Win32 side inside the test process, where fonts can be read and COM
 // objects called directly: the five forms as built, the error descriptions taken from a
-// component's error information, and which step Wine's own ADO refuses.
+// component's error information, the stand-ins' tables against the platform's declarations, and
+// where Wine's own ADO stops.
 #include "common/ansi_text.h"
+#include "common/system_error.h"
 #include "probes/services/ado26/ado26_probe.h"
+#include "probes/services/ado26/ado_interfaces.h"
 #include "probes/services/common/com_calls.h"
 #include "probes/services/dao360/dao360_probe.h"
+#include "probes/services/dao360/dao_interfaces.h"
 #include "probes/services/scrrun/scrrun_probe.h"
 #include "probes/services/velutils/velutils_probe.h"
 #include "probes/services/velvbutils/velvbutils_probe.h"
 #include "probes/shell/form_layout.h"
 #include "probes/shell/form_window.h"
+#include "tests/services/platform_tables.h"
+#include "tests/services/services_support.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 using namespace kit;
@@ -118,6 +126,11 @@ TEST(ServiceErrors, TheComponentsOwnWordsOnlyWhenItSaysItKeepsThem) {
   SetThreadErrorInfo(L"stale words");
   failure = ObjectFailure(static_cast<HRESULT>(0x80040154u), &keepsNone, IID_IDispatch);
   EXPECT_EQ(failure.description, L"Class not registered (0x80040154)");
+
+  // Error information without words: the system's text, else a name and the code.
+  SetThreadErrorInfo(L"");
+  failure = ObjectFailure(static_cast<HRESULT>(0x80040154u), &keeps, IID_IDispatch);
+  EXPECT_EQ(failure.description, DescribeError(0x80040154u));
   SetErrorInfo(0, nullptr);
 
   EXPECT_EQ(keeps.Count(), 1u);
@@ -138,40 +151,110 @@ TEST(ServiceErrors, CreationFailuresAreDescribedAndLeaveNothingBehind) {
   EXPECT_FALSE(unknown);
 }
 
-// Wine's own ADO, called the way probe_ado26 calls it: states where it stops. (Here its
-// IDispatch side refuses the first call: its type library is not registered in the prefix.)
-TEST(WineAdo, CreatesAConnectionButCannotCompleteOneWithNothingPreset) {
-  constexpr CLSID kConnectionClass = {0x00000514, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-  constexpr IID kConnectionInterface = {0x00000550, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-  ComPtr<IDispatch> connection;
-  auto failure = CreateObject(kConnectionClass, kConnectionInterface, connection);
-  ASSERT_FALSE(failure) << "Wine's ADO can be created: " << Narrow(failure->description);
-  std::string stoppedAt;
-  UniqueVariant empty[] = {UniqueVariant::Text(L"")};
-  failure = CallByName(connection.Get(), L"ConnectionString", DISPATCH_PROPERTYPUT, empty);
-  stoppedAt = "ConnectionString";
-  if (!failure) {
-    UniqueVariant properties;
-    failure = CallByName(connection.Get(), L"Properties", DISPATCH_PROPERTYGET, {}, properties.put());
-    stoppedAt = "Properties";
+// The stand-ins called through the platform's own declarations: every call of a probe's test
+// lands in the entry it names, with the values the probe passes.
+std::vector<std::string> JournalLines(const std::wstring& path) {
+  std::ifstream in(Narrow(path), std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines) text += "\n  " + line;
+  return text;
+}
+
+// A stand-in server of this build, loaded from beside the test, its object made by its factory.
+class StandInObject {
+public:
+  StandInObject(const wchar_t* dll, REFCLSID clsid) {
+    m_library = LoadLibraryW(driver::BesideMe(dll).c_str());
+    EXPECT_TRUE(m_library) << Narrow(dll);
+    if (!m_library) return;
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    const auto get = reinterpret_cast<GetClassObject>(
+        reinterpret_cast<void*>(GetProcAddress(m_library, "DllGetClassObject")));
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(get(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())), S_OK);
+    if (!factory) return;
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(m_object.GetAddressOf())), S_OK);
   }
-  if (!failure) {
-    UniqueVariant open[] = {UniqueVariant::Text(L""), UniqueVariant::Text(L""), UniqueVariant::Text(L""), UniqueVariant::Int32(-1)};
-    failure = CallByName(connection.Get(), L"Open", DISPATCH_METHOD, open);
-    stoppedAt = "Open";
+  ~StandInObject() {
+    m_object.Reset();
+    if (m_library) FreeLibrary(m_library);
   }
-  ASSERT_TRUE(failure) << "Wine's ADO opened a connection with nothing preset";
-  std::printf("Wine's ADO stops at %s: %s (0x%08X)\n", stoppedAt.c_str(), Narrow(failure->description).c_str(),
-              static_cast<unsigned>(failure->code));
-  EXPECT_FALSE(failure->description.empty());
+  IUnknown* Get() const { return m_object.Get(); }
+
+private:
+  HMODULE m_library = nullptr;
+  ComPtr<IUnknown> m_object;
+};
+
+TEST(StandInTables, AdoAndDaoAnswerCallsMadeThroughThePlatformsDeclarations) {
+  const std::wstring journal = driver::BesideMe(L"standin_tables.journal");
+  DeleteFileW(journal.c_str());
+  SetEnvironmentVariableW(L"KIT_JOURNAL", journal.c_str());
+  {
+    StandInObject connection(L"standin_ado.dll", ado::kConnectionClass);
+    ASSERT_TRUE(connection.Get());
+    EXPECT_EQ(PlatformAdoCalls(connection.Get()), S_OK);
+  }
+  const std::string file = Narrow(driver::BesideMe(L"standin_tables.mdb"));
+  DeleteFileA(file.c_str());
+  {
+    StandInObject engine(L"standin_dao.dll", dao::kEngineClass);
+    ASSERT_TRUE(engine.Get());
+    EXPECT_EQ(PlatformDaoCalls(engine.Get(), driver::BesideMe(L"standin_tables.mdb").c_str()), S_OK);
+  }
+  SetEnvironmentVariableW(L"KIT_JOURNAL", nullptr);
+  const std::string missing = "VT_ERROR 0x80020004";
+  const std::vector<std::string> expected = {
+      "create Connection",
+      "Connection put ConnectionString \"\"",
+      "Connection get Properties",
+      "create Properties",
+      "Properties get Item VT_BSTR \"Prompt\"",
+      "create Property Prompt",
+      "Property Prompt put Value VT_I4 2",
+      "Connection put CursorLocation 3",
+      "Connection call Open \"\" \"\" \"\" -1",
+      "release Property Prompt",
+      "release Properties",
+      "release Connection",
+      "create DBEngine",
+      "DBEngine CreateDatabase \"" + file + "\" \";LANGID=0x0409;CP=1252;COUNTRY=0\" VT_BOOL False",
+      "create Database " + file,
+      "Database " + file + " Close",
+      "DBEngine OpenDatabase \"" + file + "\" " + missing + " " + missing + " " + missing,
+      "create Database " + file,
+      "release Database " + file,
+      "release Database " + file,
+      "release DBEngine",
+  };
+  EXPECT_EQ(JournalLines(journal), expected) << Joined(JournalLines(journal));
+  DeleteFileA(file.c_str());
+}
+
+// Wine's own ADO, called by probe_ado26's own test: it creates a connection and stops at the
+// first call it does not serve. The exact call and code are stated, so a change in Wine shows.
+TEST(WineAdo, StopsWhereItsConnectionServesNoMore) {
+  ASSERT_EQ(driver::RegisterServer(services_test::WineAdoLibrary()), S_OK);
+  const auto stop = ado26::RunTest();
+  ado26::ReleaseReferences();
+  ASSERT_TRUE(stop) << "Wine's ADO opened a connection with nothing preset";
+  EXPECT_EQ(static_cast<int>(stop->call), static_cast<int>(ado26::AdoCall::Properties));
+  EXPECT_EQ(stop->code, 0x80004001u) << std::hex << stop->code;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
-  if (FAILED(EnterComApartment())) return 2;
+  // As the probes run: inside OLE on the one thread.
+  if (FAILED(OleInitialize(nullptr))) return 2;
   const int result = RUN_ALL_TESTS();
-  LeaveComApartment();
+  OleUninitialize();
   return result;
 }

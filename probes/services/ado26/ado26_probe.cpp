@@ -1,8 +1,9 @@
-// Win32-only. probe_ado26's window and test. ADO is called late-bound through `_Connection`'s
-// IDispatch side, by member name: the real component and the kit's stand-in both answer that.
+// Win32-only. probe_ado26's window and test. ADO is called through its typed interfaces, as its
+// own early-bound callers call it: that needs its classes, not its type library's registration.
 #include "probes/services/ado26/ado26_probe.h"
 
 #include "common/fatal_report.h"
+#include "probes/services/ado26/ado_interfaces.h"
 #include "probes/services/common/com_calls.h"
 #include "probes/services/common/service_probe.h"
 #include "probes/services/common/service_texts.h"
@@ -11,68 +12,87 @@ namespace kit::services::ado26 {
 namespace {
 using namespace kit::shell;
 
-// ADO's Connection class, its `_Connection` interface and the `_Recordset` interface.
-constexpr CLSID kConnectionClass = {0x00000514, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-constexpr IID kConnectionInterface = {0x00000550, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-constexpr LONG kPromptComplete = 2;       // adPromptComplete: the provider asks for what is missing
-constexpr LONG kUseClient = 3;            // adUseClient
-constexpr LONG kConnectUnspecified = -1;  // adConnectUnspecified
+// The references the window holds.
+ComPtr<ado::Connection> g_connection;
+ComPtr<IDispatch> g_recordset;  // `_Recordset`: emptied by every test; nothing fills it
 
-// The references the window holds: both `_Connection` and `_Recordset` are dual interfaces.
-ComPtr<IDispatch> g_connection;
-ComPtr<IDispatch> g_recordset;  // emptied by every test; nothing fills it
+struct Stopped {
+  AdoCall call;
+  StepFailure failure;
+};
+using CallResult = std::optional<Stopped>;
 
-StepResult Put(IDispatch* object, const wchar_t* name, UniqueVariant value) {
-  UniqueVariant arguments[] = {std::move(value)};
-  return CallByName(object, name, DISPATCH_PROPERTYPUT, arguments);
+CallResult At(AdoCall call, StepResult result) {
+  if (!result) return std::nullopt;
+  return Stopped{call, std::move(*result)};
 }
 
-// Properties("Prompt").Value = adPromptComplete; the collection and the property are let go
-// as soon as the value is set.
-StepResult PutPrompt(IDispatch* connection) {
-  UniqueVariant propertiesValue;
-  if (auto failure = CallByName(connection, L"Properties", DISPATCH_PROPERTYGET, {}, propertiesValue.put())) {
-    return failure;
+// Properties("Prompt").Value = adPromptComplete, a 4-byte integer; the collection and the
+// property are let go as soon as the value is set.
+CallResult PutPrompt(ado::Connection* connection) {
+  ComPtr<ado::Properties> properties;
+  if (auto stop = At(AdoCall::Properties, TypedCall(connection, ado::kConnectionInterface, [&] {
+        return connection->get_Properties(properties.ReleaseAndGetAddressOf());
+      }))) {
+    return stop;
   }
-  ComPtr<IDispatch> properties;
-  if (auto failure = DispatchOf(propertiesValue.value(), properties)) return failure;
-  UniqueVariant index[] = {UniqueVariant::Text(L"Prompt")};
-  UniqueVariant promptValue;
-  if (auto failure = CallByName(properties.Get(), L"Item", DISPATCH_METHOD | DISPATCH_PROPERTYGET, index,
-                                promptValue.put())) {
-    return failure;
+  const UniqueVariant name = UniqueVariant::Text(L"Prompt");
+  ComPtr<ado::Property> prompt;
+  if (auto stop = At(AdoCall::PromptItem, TypedCall(properties.Get(), ado::kPropertiesInterface, [&] {
+        return properties->get_Item(name.value(), prompt.ReleaseAndGetAddressOf());
+      }))) {
+    return stop;
   }
-  ComPtr<IDispatch> prompt;
-  if (auto failure = DispatchOf(promptValue.value(), prompt)) return failure;
-  return Put(prompt.Get(), L"Value", UniqueVariant::Int32(kPromptComplete));
+  const UniqueVariant value = UniqueVariant::Int32(ado::kPromptComplete);
+  return At(AdoCall::PromptValue, TypedCall(prompt.Get(), ado::kPropertyInterface,
+                                            [&] { return prompt->put_Value(value.value()); }));
 }
 
-StepResult OpenConnection() {
+CallResult OpenConnection() {
   g_recordset.Reset();
   // Releasing the connection of an earlier test closes it.
   g_connection.Reset();
-  if (auto failure = CreateObject(kConnectionClass, kConnectionInterface, g_connection)) return failure;
-  IDispatch* connection = g_connection.Get();
-  if (auto failure = Put(connection, L"ConnectionString", UniqueVariant::Text(L""))) return failure;
-  if (auto failure = PutPrompt(connection)) return failure;
-  if (auto failure = Put(connection, L"CursorLocation", UniqueVariant::Int32(kUseClient))) return failure;
+  if (auto stop = At(AdoCall::Create, CreateObject(ado::kConnectionClass, ado::kConnectionInterface, g_connection))) {
+    return stop;
+  }
+  // The test's own reference: whatever happens to the window's meanwhile, the connection lives
+  // until its last call has returned.
+  const ComPtr<ado::Connection> connection = g_connection;
+  ado::Connection* const c = connection.Get();
+  const IID& iid = ado::kConnectionInterface;
+  const UniqueBstr empty(L"");
+  if (auto stop = At(AdoCall::ConnectionString,
+                     TypedCall(c, iid, [&] { return c->put_ConnectionString(empty.get()); }))) {
+    return stop;
+  }
+  if (auto stop = PutPrompt(c)) return stop;
+  if (auto stop = At(AdoCall::CursorLocation, TypedCall(c, iid, [&] { return c->put_CursorLocation(ado::kUseClient); }))) {
+    return stop;
+  }
   // Nothing preset: the provider's prompt asks the user, and Open returns when it is done.
-  UniqueVariant open[] = {UniqueVariant::Text(L""), UniqueVariant::Text(L""), UniqueVariant::Text(L""), UniqueVariant::Int32(kConnectUnspecified)};
-  return CallByName(connection, L"Open", DISPATCH_METHOD, open);
+  return At(AdoCall::Open, TypedCall(c, iid, [&] {
+              return c->Open(empty.get(), empty.get(), empty.get(), ado::kConnectUnspecified);
+            }));
 }
 
 void TestClick(Form& form, const ItemRecord&) {
   ShowMessage(form.Window(), OpenConnection() ? kTestFailed : kTestOk);
 }
 
+constexpr ItemRecord kForm[] = {FormWindow(1670, 1560), CommandDone(270, 870), CommandTest<TestClick>(240, 240)};
+
+}  // namespace
+
+std::optional<TestStop> RunTest() {
+  const CallResult stop = OpenConnection();
+  if (!stop) return std::nullopt;
+  return TestStop{stop->call, stop->failure.code};
+}
+
 void ReleaseReferences() {
   g_recordset.Reset();
   g_connection.Reset();
 }
-
-constexpr ItemRecord kForm[] = {FormWindow(1670, 1560), CommandDone(270, 870), CommandTest(240, 240, TestClick)};
-
-}  // namespace
 
 shell::FormDescription ProbeForm() { return kForm; }
 int Run() { return RunServiceProbe(kForm, ReleaseReferences); }

@@ -1,6 +1,6 @@
-// Win32-only. What the service probes need of COM: the apartment, creating an object, calling
-// it by name through IDispatch, and the description of a failed call taken from the component's
-// own error information where it gives one. Every call returns its failure as a value.
+// Win32-only. What the service probes need of COM: creating an object, calling it through its
+// typed interface, and the description of a failed call taken from the component's own error
+// information where it gives one. Every call returns its failure as a value.
 #pragma once
 
 #include "common/win32.h"
@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 
 namespace kit::services {
@@ -28,13 +27,23 @@ using StepResult = std::optional<StepFailure>;  // empty: the step passed
 // The failure of a call that gave `code`, described by the system's text and the kit's fallbacks.
 StepFailure SystemFailure(std::uint32_t code);
 // The failure of a call on `object` through the interface `iid`: the object's error information
-// when it says it keeps some for that interface, else as SystemFailure.
+// when it says it keeps some for that interface (its description, when it has one), else the
+// system's text, else a name and the code.
 StepFailure ObjectFailure(HRESULT code, IUnknown* object, REFIID iid);
 
-// Joins the thread's single-threaded apartment once per process; later calls only report
-// whether that succeeded. LeaveComApartment undoes it at the end of the program.
-HRESULT EnterComApartment();
-void LeaveComApartment();
+// One call through the typed interface `iid` of `object`: `call` returns the call's HRESULT.
+// The thread's error information is cleared first, so a failure never carries words left over
+// from an earlier call.
+template <typename Call>
+StepResult TypedCall(IUnknown* object, REFIID iid, Call call) {
+  SetErrorInfo(0, nullptr);
+  const HRESULT hr = call();
+  if (SUCCEEDED(hr)) return std::nullopt;
+  return ObjectFailure(hr, object, iid);
+}
+
+// An optional argument left out, the way the platform's callers leave one out.
+UniqueVariant Missing();
 
 // Creates an object of `clsid` (in-process or local server) and asks it for `iid`.
 StepResult CreateObject(REFCLSID clsid, REFIID iid, void** object);
@@ -46,13 +55,5 @@ StepResult CreateObject(REFCLSID clsid, REFIID iid, ComPtr<T>& object) {
 }
 // Creates an object by its class name ("Scripting.FileSystemObject") and asks it for `iid`.
 StepResult CreateObjectByName(const wchar_t* progId, REFIID iid, void** object);
-
-// Calls the member `name` of `object` through IDispatch. `kind` is DISPATCH_METHOD,
-// DISPATCH_PROPERTYGET or DISPATCH_PROPERTYPUT. `arguments` are in the order a caller writes
-// them; leaving out optional trailing arguments is passing fewer. `result` may be null.
-StepResult CallByName(IDispatch* object, const wchar_t* name, WORD kind, std::span<UniqueVariant> arguments,
-                      VARIANT* result = nullptr);
-// The object in `value` (VT_DISPATCH or VT_UNKNOWN) as IDispatch.
-StepResult DispatchOf(const VARIANT& value, ComPtr<IDispatch>& object);
 
 }  // namespace kit::services

@@ -1,27 +1,23 @@
-// Win32-only. probe_dao360's window and test. The engine is called late-bound through
-// `_DBEngine`'s IDispatch side; optional arguments are left out by passing fewer.
+// Win32-only. probe_dao360's window and test. The engine is called through its typed interfaces,
+// as its own early-bound callers call it, optional arguments left out the platform's way.
 #include "probes/services/dao360/dao360_probe.h"
 
 #include "common/fatal_report.h"
 #include "probes/services/common/com_calls.h"
 #include "probes/services/common/service_probe.h"
 #include "probes/services/common/service_texts.h"
+#include "probes/services/dao360/dao_interfaces.h"
 
 namespace kit::services::dao360 {
 namespace {
 using namespace kit::shell;
 
-// DAO 3.60's DBEngine class, its `_DBEngine` interface and the `Database` interface.
-constexpr CLSID kEngineClass = {0x00000100, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-constexpr IID kEngineInterface = {0x00000021, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-constexpr IID kDatabaseInterface = {0x00000071, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-
 constexpr wchar_t kDatabaseFile[] = L"test.mdb";
 constexpr wchar_t kLocale[] = L";LANGID=0x0409;CP=1252;COUNTRY=0";
 
 // The engine lives from its first use to the end; the database is empty between passing tests.
-ComPtr<IDispatch> g_engine;
-ComPtr<IDispatch> g_database;
+ComPtr<dao::DBEngine> g_engine;
+ComPtr<dao::Database> g_database;
 
 StepResult DeleteOldFile() {
   // A search without attributes: hidden and system files and folders are not found.
@@ -31,37 +27,35 @@ StepResult DeleteOldFile() {
   return std::nullopt;
 }
 
-// The Database in a call's result, asked for its own interface.
-StepResult HoldDatabase(const UniqueVariant& value) {
-  ComPtr<IDispatch> returned;
-  if (auto failure = DispatchOf(value.value(), returned)) return failure;
-  ComPtr<IDispatch> database;
-  if (HRESULT hr = returned->QueryInterface(kDatabaseInterface, reinterpret_cast<void**>(database.GetAddressOf()));
-      FAILED(hr)) {
-    return SystemFailure(static_cast<std::uint32_t>(hr));
-  }
-  g_database = std::move(database);
-  return std::nullopt;
-}
-
 StepResult CreateAndReopen() {
   if (auto failure = DeleteOldFile()) return failure;
   if (!g_engine) {
-    if (auto failure = CreateObject(kEngineClass, kEngineInterface, g_engine)) return failure;
+    if (auto failure = CreateObject(dao::kEngineClass, dao::kEngineInterface, g_engine)) return failure;
   }
-  UniqueVariant create[] = {UniqueVariant::Text(kDatabaseFile), UniqueVariant::Text(kLocale), UniqueVariant::Boolean(false)};
-  UniqueVariant created;
-  if (auto failure = CallByName(g_engine.Get(), L"CreateDatabase", DISPATCH_METHOD, create, created.put())) {
+  // The test's own references: the objects live until their last call has returned.
+  const ComPtr<dao::DBEngine> engine = g_engine;
+  const UniqueBstr name(kDatabaseFile);
+  const UniqueBstr locale(kLocale);
+  const UniqueVariant noOptions = UniqueVariant::Boolean(false);
+  ComPtr<dao::Database> created;
+  if (auto failure = TypedCall(engine.Get(), dao::kEngineInterface, [&] {
+        return engine->CreateDatabase(name.get(), locale.get(), noOptions.value(), created.GetAddressOf());
+      })) {
     return failure;
   }
-  if (auto failure = HoldDatabase(created)) return failure;
-  if (auto failure = CallByName(g_database.Get(), L"Close", DISPATCH_METHOD, {})) return failure;
-  UniqueVariant open[] = {UniqueVariant::Text(kDatabaseFile)};
-  UniqueVariant opened;
-  if (auto failure = CallByName(g_engine.Get(), L"OpenDatabase", DISPATCH_METHOD, open, opened.put())) {
+  g_database = created;
+  if (auto failure = TypedCall(created.Get(), dao::kDatabaseInterface, [&] { return created->Close(); })) {
     return failure;
   }
-  if (auto failure = HoldDatabase(opened)) return failure;
+  const UniqueVariant missing = Missing();
+  ComPtr<dao::Database> opened;
+  if (auto failure = TypedCall(engine.Get(), dao::kEngineInterface, [&] {
+        return engine->OpenDatabase(name.get(), missing.value(), missing.value(), missing.value(),
+                                    opened.GetAddressOf());
+      })) {
+    return failure;
+  }
+  g_database = opened;
   g_database.Reset();
   return std::nullopt;
 }
@@ -76,7 +70,7 @@ void ReleaseReferences() {
   g_engine.Reset();
 }
 
-constexpr ItemRecord kForm[] = {FormWindow(1670, 1560), CommandDone(270, 870), CommandTest(240, 240, TestClick)};
+constexpr ItemRecord kForm[] = {FormWindow(1670, 1560), CommandDone(270, 870), CommandTest<TestClick>(240, 240)};
 
 }  // namespace
 

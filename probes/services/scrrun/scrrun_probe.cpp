@@ -38,7 +38,7 @@ void TestClick(Form& form, const ItemRecord&) {
 
 void ReleaseReferences() { g_fileSystem.Reset(); }
 
-constexpr ItemRecord kForm[] = {FormWindow(1670, 1560), CommandDone(270, 870), CommandTest(240, 240, TestClick)};
+constexpr ItemRecord kForm[] = {FormWindow(1670, 1560), CommandDone(270, 870), CommandTest<TestClick>(240, 240)};
 
 }  // namespace
 

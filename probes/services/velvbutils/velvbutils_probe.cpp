@@ -24,9 +24,7 @@ ComPtr<IUnknown> g_global;
 StepResult CallTrimn(IUnknown* global, UniqueBstr& text, UniqueBstr& result) {
   void* const* table = *reinterpret_cast<void* const* const*>(global);
   const auto trimn = reinterpret_cast<TrimnEntry>(table[kTrimnSlot]);
-  SetErrorInfo(0, nullptr);
-  if (HRESULT hr = trimn(global, text.ref(), result.put()); FAILED(hr)) return ObjectFailure(hr, global, kGlobalInterface);
-  return std::nullopt;
+  return TypedCall(global, kGlobalInterface, [&] { return trimn(global, text.ref(), result.put()); });
 }
 
 void TestClick(Form& form, const ItemRecord&) {
@@ -35,14 +33,16 @@ void TestClick(Form& form, const ItemRecord&) {
   StepResult failure;
   if (!g_global) failure = CreateObject(kGlobalClass, kGlobalInterface, g_global);
   UniqueBstr trimmed;  // neither shown nor compared: the call returning without an error is the test
-  if (!failure) failure = CallTrimn(g_global.Get(), text, trimmed);
+  // The test's own reference: the object lives until the call has returned.
+  const ComPtr<IUnknown> global = g_global;
+  if (!failure) failure = CallTrimn(global.Get(), text, trimmed);
   if (!failure) step = 2;
   ShowMessage(form.Window(), failure ? StepFailed(step, failure->description) : std::wstring(kTestOkLibrary));
 }
 
 void ReleaseReferences() { g_global.Reset(); }
 
-constexpr ItemRecord kForm[] = {FormWindow(1850, 1260), CommandDone(300, 750), CommandTest(300, 120, TestClick)};
+constexpr ItemRecord kForm[] = {FormWindow(1850, 1260), CommandDone(300, 750), CommandTest<TestClick>(300, 120)};
 
 }  // namespace
 

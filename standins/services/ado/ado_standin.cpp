@@ -1,100 +1,122 @@
-// Win32-only. Stand-in for ADO's Connection class, for the tests of probe_ado26: it journals
-// every call and value it receives, through `_Connection`, its `Properties` and their items.
-// KIT_STANDIN_MODE "cancel" makes Open fail as a cancelled provider prompt does.
+// Win32-only. Stand-in for ADO's Connection class, for the tests of probe_ado26: it serves
+// `_Connection`, its `Properties` and their items through their typed tables (the declarations
+// the probe calls) and journals every call and value it receives. KIT_STANDIN_MODE "cancel" makes
+// Open fail as a cancelled provider prompt does; "prompt" shows a prompt with no owner window, as
+// a provider does when no window handle was preset, and Open waits for its answer.
+#include "probes/services/ado26/ado_interfaces.h"
 #include "standins/services/common/standin_support.h"
 
 #include <oleauto.h>
 
 namespace {
 using namespace kit::standins;
+namespace ado = kit::ado;
 
-constexpr CLSID kConnectionClass = {0x00000514, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-constexpr IID kConnectionInterface = {0x00000550, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
 // The operation was cancelled (the OLE DB code a provider gives when the user cancels its prompt).
 constexpr HRESULT kCanceled = static_cast<HRESULT>(0x80040E4Eu);
+constexpr wchar_t kPromptTitle[] = L"stand-in data source";
 
-std::wstring Kind(WORD kind) {
-  if (kind & DISPATCH_PROPERTYPUT) return L"put";
-  if (kind & DISPATCH_PROPERTYGET) return L"get";
-  return L"call";
-}
-
-std::wstring Values(std::span<const VARIANT> arguments) {
-  std::wstring text;
-  for (const VARIANT& argument : arguments) text += L" " + DescribeValue(argument);
-  return text;
-}
-
-HRESULT ReturnObject(IDispatch* object, VARIANT* result) {
-  if (!result) {
-    object->Release();
+class Property final : public TypedObject<ado::Property> {
+public:
+  explicit Property(const std::wstring& name) : TypedObject(L"Property " + name, &ado::kPropertyInterface) {}
+  HRESULT STDMETHODCALLTYPE get_Value(VARIANT* value) override {
+    if (!value) return E_POINTER;
+    VariantInit(value);
     return S_OK;
   }
-  result->vt = VT_DISPATCH;
-  result->pdispVal = object;
-  return S_OK;
-}
-
-class Property final : public DispatchObject {
-public:
-  explicit Property(std::wstring name) : DispatchObject(L"Property " + name, {}, kMembers) {}
-
-private:
-  static constexpr DispatchMember kMembers[] = {{L"Value", DISPID_VALUE}};
-  HRESULT Call(DISPID, WORD kind, std::span<const VARIANT> arguments, VARIANT*, EXCEPINFO*) override {
-    Journal(Name() + L" " + Kind(kind) + L" Value" + Values(arguments));
+  HRESULT STDMETHODCALLTYPE put_Value(VARIANT value) override {
+    Journal(Name() + L" put Value " + DescribeValue(value));
     return S_OK;
   }
 };
 
-class Properties final : public DispatchObject {
+class Properties final : public TypedObject<ado::Properties> {
 public:
-  Properties() : DispatchObject(L"Properties", {}, kMembers) {}
-
-private:
-  static constexpr DispatchMember kMembers[] = {{L"Item", DISPID_VALUE}};
-  HRESULT Call(DISPID, WORD kind, std::span<const VARIANT> arguments, VARIANT* result, EXCEPINFO*) override {
-    Journal(Name() + L" " + Kind(kind) + L" Item" + Values(arguments));
-    if (arguments.size() != 1) return DISP_E_BADPARAMCOUNT;
-    return ReturnObject(new Property(TextOf(arguments[0])), result);
+  Properties() : TypedObject(L"Properties", &ado::kPropertiesInterface) {}
+  HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE NewEnum(IUnknown** enumerator) override {
+    if (enumerator) *enumerator = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Refresh() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE get_Item(VARIANT index, ado::Property** item) override {
+    Journal(Name() + L" get Item " + DescribeValue(index));
+    if (!item) return E_POINTER;
+    *item = nullptr;
+    return HandOut(new Property(TextOf(index)), ado::kPropertyInterface, reinterpret_cast<void**>(item));
   }
 };
 
-class Connection final : public DispatchObject {
+class Connection final : public TypedObject<ado::Connection> {
 public:
-  Connection() : DispatchObject(L"Connection", kInterfaces, kMembers) {}
+  Connection() : TypedObject(L"Connection", &ado::kConnectionInterface) {}
 
-private:
-  enum : DISPID { kConnectionString = 1, kProperties, kCursorLocation, kOpen };
-  static constexpr const IID* kInterfaces[] = {&kConnectionInterface};
-  static constexpr DispatchMember kMembers[] = {{L"ConnectionString", kConnectionString},
-                                                {L"Properties", kProperties},
-                                                {L"CursorLocation", kCursorLocation},
-                                                {L"Open", kOpen}};
-
-  HRESULT Call(DISPID id, WORD kind, std::span<const VARIANT> arguments, VARIANT* result,
-               EXCEPINFO* exception) override {
-    for (const DispatchMember& member : kMembers) {
-      if (member.id == id) Journal(Name() + L" " + Kind(kind) + L" " + member.name + Values(arguments));
+  HRESULT STDMETHODCALLTYPE get_Properties(ado::Properties** properties) override {
+    Journal(Name() + L" get Properties");
+    if (!properties) return E_POINTER;
+    *properties = nullptr;
+    return HandOut(new Properties(), ado::kPropertiesInterface, reinterpret_cast<void**>(properties));
+  }
+  HRESULT STDMETHODCALLTYPE put_ConnectionString(BSTR text) override {
+    Journal(Name() + L" put ConnectionString " + Quoted(text));
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE put_CursorLocation(LONG location) override {
+    Journal(Name() + L" put CursorLocation " + std::to_wstring(location));
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Open(BSTR connectionString, BSTR userId, BSTR password, LONG options) override {
+    Journal(Name() + L" call Open " + Quoted(connectionString) + L" " + Quoted(userId) + L" " + Quoted(password) +
+            L" " + std::to_wstring(options));
+    const std::wstring mode = Mode();
+    if (mode == L"cancel") return Fail(kCanceled, L"Operation was cancelled.");
+    if (mode == L"prompt") {
+      Journal(Name() + L" prompt");
+      const int answer = MessageBoxW(nullptr, L"Open the stand-in data source?", kPromptTitle, MB_OKCANCEL);
+      Journal(Name() + L" prompt answered");
+      if (answer != IDOK) return Fail(kCanceled, L"Operation was cancelled.");
     }
-    if (id == kProperties) return ReturnObject(new Properties(), result);
-    if (id == kOpen && Mode() == L"cancel") return RaiseException(exception, kCanceled, L"Operation was cancelled.");
     return S_OK;
+  }
+
+  // The rest of the table: there, in its place, and not served.
+  HRESULT STDMETHODCALLTYPE get_ConnectionString(BSTR* text) override { return Unserved(text); }
+  HRESULT STDMETHODCALLTYPE get_CommandTimeout(LONG* seconds) override { return Unserved(seconds); }
+  HRESULT STDMETHODCALLTYPE put_CommandTimeout(LONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_ConnectionTimeout(LONG* seconds) override { return Unserved(seconds); }
+  HRESULT STDMETHODCALLTYPE put_ConnectionTimeout(LONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Version(BSTR* version) override { return Unserved(version); }
+  HRESULT STDMETHODCALLTYPE Close() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Execute(BSTR, VARIANT*, LONG, IDispatch** recordset) override { return Unserved(recordset); }
+  HRESULT STDMETHODCALLTYPE BeginTrans(LONG* level) override { return Unserved(level); }
+  HRESULT STDMETHODCALLTYPE CommitTrans() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE RollbackTrans() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Errors(IDispatch** errors) override { return Unserved(errors); }
+  HRESULT STDMETHODCALLTYPE get_DefaultDatabase(BSTR* name) override { return Unserved(name); }
+  HRESULT STDMETHODCALLTYPE put_DefaultDatabase(BSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_IsolationLevel(LONG* level) override { return Unserved(level); }
+  HRESULT STDMETHODCALLTYPE put_IsolationLevel(LONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Attributes(LONG* attributes) override { return Unserved(attributes); }
+  HRESULT STDMETHODCALLTYPE put_Attributes(LONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_CursorLocation(LONG* location) override { return Unserved(location); }
+
+private:
+  static std::wstring Quoted(BSTR text) {
+    return L"\"" + (text ? std::wstring(text, SysStringLen(text)) : std::wstring()) + L"\"";
   }
 };
 
-HRESULT CreateConnection(const void*, REFIID iid, void** object) {
-  auto* connection = new Connection();
-  const HRESULT hr = connection->QueryInterface(iid, object);
-  connection->Release();
-  return hr;
-}
+HRESULT CreateConnection(const void*, REFIID iid, void** object) { return HandOut(new Connection(), iid, object); }
 
 }  // namespace
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
-  return GetClassObjectFor(clsid, kConnectionClass, CreateConnection, iid, object);
+  return GetClassObjectFor(clsid, ado::kConnectionClass, CreateConnection, iid, object);
 }
 STDAPI DllCanUnloadNow() { return CanUnloadNow(); }
-STDAPI DllRegisterServer() { return RegisterServerClass(kConnectionClass, nullptr); }
-STDAPI DllUnregisterServer() { return UnregisterServerClass(kConnectionClass, nullptr); }
+STDAPI DllRegisterServer() { return RegisterServerClass(ado::kConnectionClass, nullptr); }
+STDAPI DllUnregisterServer() { return UnregisterServerClass(ado::kConnectionClass, nullptr); }

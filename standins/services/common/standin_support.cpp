@@ -1,12 +1,11 @@
-// Win32-only. Journal, modes, error information and the dispatch object of the service
-// stand-ins; registration and the class factory come from the shared server plumbing.
+// Win32-only. Journal, modes and error information of the service stand-ins; registration and
+// the class factory come from the shared server plumbing.
 #include "standins/services/common/standin_support.h"
 
 #include <oleauto.h>
 
 #include <cstdio>
 #include <cwchar>
-#include <vector>
 
 namespace kit::standins {
 namespace {
@@ -60,7 +59,11 @@ std::wstring DescribeValue(const VARIANT& value) {
     case VT_I4: return L"VT_I4 " + std::to_wstring(value.lVal);
     case VT_I2: return L"VT_I2 " + std::to_wstring(value.iVal);
     case VT_BOOL: return value.boolVal ? L"VT_BOOL True" : L"VT_BOOL False";
-    case VT_ERROR: return L"VT_ERROR " + std::to_wstring(static_cast<unsigned long>(value.scode));
+    case VT_ERROR: {
+      wchar_t code[16] = {};
+      swprintf(code, std::size(code), L"0x%08lX", static_cast<unsigned long>(value.scode));
+      return L"VT_ERROR " + std::wstring(code);
+    }
     case VT_EMPTY: return L"VT_EMPTY";
     default: return L"VT " + std::to_wstring(value.vt);
   }
@@ -81,17 +84,6 @@ void SetCallerErrorInfo(REFIID iid, std::wstring_view description) {
   create->Release();
 }
 
-HRESULT RaiseException(EXCEPINFO* exception, HRESULT code, std::wstring_view description) {
-  if (!exception) return code;
-  *exception = EXCEPINFO{};
-  exception->scode = code;
-  exception->bstrSource = SysAllocString(L"kit stand-in");
-  if (!description.empty()) {
-    exception->bstrDescription = SysAllocStringLen(description.data(), static_cast<UINT>(description.size()));
-  }
-  return DISP_E_EXCEPTION;
-}
-
 HRESULT RegisterServerClass(REFCLSID clsid, const wchar_t* progId) {
   return comserver::RegisterServerClass({.classId = GuidText(clsid), .progId = progId ? progId : L""});
 }
@@ -105,71 +97,6 @@ HRESULT GetClassObjectFor(REFCLSID requested, REFCLSID served, CreateFunction cr
   *object = nullptr;
   if (!IsEqualCLSID(requested, served)) return CLASS_E_CLASSNOTAVAILABLE;
   return comserver::GetClassFactory(create, nullptr, iid, object);
-}
-
-DispatchObject::DispatchObject(std::wstring_view name, std::span<const IID* const> interfaces,
-                               std::span<const DispatchMember> members)
-    : m_name(name), m_interfaces(interfaces), m_members(members) {
-  comserver::ObjectCreated();
-  Journal(L"create " + m_name);
-}
-
-DispatchObject::~DispatchObject() { comserver::ObjectDestroyed(); }
-
-HRESULT STDMETHODCALLTYPE DispatchObject::QueryInterface(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch);
-  for (const IID* own : m_interfaces) known = known || IsEqualIID(iid, *own);
-  if (!known) {
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  *object = static_cast<IDispatch*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE DispatchObject::AddRef() { return ++m_count; }
-
-ULONG STDMETHODCALLTYPE DispatchObject::Release() {
-  const ULONG count = --m_count;
-  if (count == 0) {
-    Journal(L"release " + m_name);
-    delete this;
-  }
-  return count;
-}
-
-HRESULT STDMETHODCALLTYPE DispatchObject::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-  if (info) *info = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-  if (!names || !ids || count == 0) return E_INVALIDARG;
-  HRESULT hr = S_OK;
-  for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-  for (const DispatchMember& member : m_members) {
-    if (_wcsicmp(names[0], member.name) == 0) ids[0] = member.id;
-  }
-  if (ids[0] == DISPID_UNKNOWN || count > 1) hr = DISP_E_UNKNOWNNAME;
-  return hr;
-}
-
-HRESULT STDMETHODCALLTYPE DispatchObject::Invoke(DISPID id, REFIID, LCID, WORD kind, DISPPARAMS* parameters,
-                                                 VARIANT* result, EXCEPINFO* exception, UINT*) {
-  std::vector<VARIANT> arguments;
-  if (parameters) {
-    for (UINT i = parameters->cArgs; i > 0; --i) arguments.push_back(parameters->rgvarg[i - 1]);
-  }
-  if (result) VariantInit(result);
-  return Call(id, kind, arguments, result, exception);
 }
 
 }  // namespace kit::standins

@@ -9,20 +9,13 @@ using namespace kit::standins;
 constexpr CLSID kOldFileSystemClass = {0x6F1A3C52, 0x2D4B, 0x4E8A, {0x9B, 0x31, 0x5C, 0x0D, 0x7E, 0x42, 0xA1, 0x18}};
 constexpr wchar_t kProgId[] = L"Scripting.FileSystemObject";
 
-class OldFileSystem final : public DispatchObject {
+// IUnknown and IDispatch only: no interface of its own.
+class OldFileSystem final : public TypedObject<IDispatch> {
 public:
-  OldFileSystem() : DispatchObject(L"FileSystemObject", {}, {}) {}
-
-private:
-  HRESULT Call(DISPID, WORD, std::span<const VARIANT>, VARIANT*, EXCEPINFO*) override { return DISP_E_MEMBERNOTFOUND; }
+  OldFileSystem() : TypedObject(L"FileSystemObject", nullptr) {}
 };
 
-HRESULT CreateOldFileSystem(const void*, REFIID iid, void** object) {
-  auto* created = new OldFileSystem();
-  const HRESULT hr = created->QueryInterface(iid, object);
-  created->Release();
-  return hr;
-}
+HRESULT CreateOldFileSystem(const void*, REFIID iid, void** object) { return HandOut(new OldFileSystem(), iid, object); }
 
 }  // namespace
 

@@ -27,58 +27,16 @@ struct IGlobal : IDispatch {
 };
 #undef KIT_UNSERVED
 
-class Global final : public IGlobal, public ISupportErrorInfo {
+class Global final : public TypedObject<IGlobal> {
 public:
-  Global() {
-    kit::comserver::ObjectCreated();
-    Journal(L"create VELvbutils");
-  }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    const bool withholdGlobal = Mode() == L"no-interface";
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-        (IsEqualIID(iid, kGlobalInterface) && !withholdGlobal)) {
-      *object = static_cast<IGlobal*>(this);
-    } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
-      *object = static_cast<ISupportErrorInfo*>(this);
-    } else {
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_count; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG count = --m_count;
-    if (count == 0) {
-      Journal(L"release VELvbutils");
-      delete this;
-    }
-    return count;
-  }
-
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (count) *count = 0;
-    return count ? S_OK : E_POINTER;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    if (info) *info = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
-  }
+  Global() : TypedObject(L"VELvbutils", Mode() == L"no-interface" ? nullptr : &kGlobalInterface) {}
 
   HRESULT STDMETHODCALLTYPE trimn(BSTR* text, BSTR* result) override {
     if (!text || !result) return E_POINTER;
     const std::wstring in = *text ? std::wstring(*text, SysStringLen(*text)) : std::wstring();
     if (Mode().starts_with(L"fail-")) {
       Journal(L"trimn \"" + in + L"\" failed");
-      SetCallerErrorInfo(kGlobalInterface, DescriptionForMode(L""));
-      return E_FAIL;
+      return Fail(E_FAIL, DescriptionForMode(L""));
     }
     std::size_t begin = 0, end = in.size();
     while (begin < end && std::iswspace(in[begin])) ++begin;
@@ -88,22 +46,9 @@ public:
     Journal(L"trimn \"" + in + L"\" -> \"" + out + L"\"");
     return *result ? S_OK : E_OUTOFMEMORY;
   }
-
-  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
-    return IsEqualIID(iid, kGlobalInterface) ? S_OK : S_FALSE;
-  }
-
-private:
-  ~Global() { kit::comserver::ObjectDestroyed(); }
-  ULONG m_count = 1;
 };
 
-HRESULT CreateGlobal(const void*, REFIID iid, void** object) {
-  auto* global = new Global();
-  const HRESULT hr = global->QueryInterface(iid, object);
-  global->Release();
-  return hr;
-}
+HRESULT CreateGlobal(const void*, REFIID iid, void** object) { return HandOut(new Global(), iid, object); }
 
 }  // namespace
 
