@@ -1,8 +1,8 @@
 // Win32-only. The common-dialog control object: one class, one reference count, QueryInterface over
 // a static table; no exception leaves a COM method. Invisible at run time, it is never activated
 // in place; its dispatch interface opens the platform's dialogs and raises the control's errors
-// (a cancel when CancelError is True, a dialog that failed, a failure a test asked for) as
-// DISP_E_EXCEPTION with an EXCEPINFO.
+// (a cancel when CancelError is True, a dialog that failed, ShowFont without font flags, a
+// failure a test asked for) as DISP_E_EXCEPTION with an EXCEPINFO.
 #include "standins/comdlg32/comdlg_standin.h"
 
 #include <ocidl.h>
@@ -21,6 +21,7 @@ namespace {
 constexpr WORD kCancelErrorNumber = 32755;
 constexpr WORD kDialogFailedNumber = 32751;
 constexpr WORD kRequestedFailureNumber = 32765;
+constexpr WORD kNoFontsNumber = 24574;  // cdlNoFonts
 constexpr LONG kDefaultExtent = 847;  // HIMETRIC, until the container says otherwise
 
 struct Member {
@@ -303,6 +304,13 @@ private:
     if (FailureRequested(name)) {
       Log(name + L" fails");
       return RaiseError(exception, kRequestedFailureNumber, name + L" failed as the test asked");
+    }
+    // As the real control does: without a font flag (screen fonts, printer fonts or both) in
+    // Flags, ShowFont opens no dialog and raises "No fonts exist", whatever CancelError says.
+    // This control serves no Flags, so its ShowFont always refuses.
+    if (member == kDispidShowFont) {
+      Log(name + L" no fonts");
+      return RaiseError(exception, kNoFontsNumber, L"No fonts exist.");
     }
     Log(name);
     // The object stays alive while its dialog runs, whatever the container does meanwhile.

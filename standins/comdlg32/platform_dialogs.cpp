@@ -1,5 +1,6 @@
 // Win32-only. The platform's own dialogs as the control shows them, each with the control's
-// defaults: no initial file, no filter, colour black, the screen fonts, the default printer.
+// defaults: no initial file, no filter, colour black, the default printer. (ShowFont never gets
+// here: without font flags the control refuses it.)
 #include "standins/comdlg32/comdlg_standin.h"
 
 #include <commdlg.h>
@@ -32,16 +33,6 @@ DialogOutcome ShowColorDialog(HWND owner) {
   return Outcome(ChooseColorW(&choose));
 }
 
-DialogOutcome ShowFontDialog(HWND owner) {
-  LOGFONTW font{};
-  CHOOSEFONTW choose{};
-  choose.lStructSize = sizeof(choose);
-  choose.hwndOwner = owner;
-  choose.lpLogFont = &font;
-  choose.Flags = CF_SCREENFONTS;
-  return Outcome(ChooseFontW(&choose));
-}
-
 DialogOutcome ShowPrinterDialog(HWND owner) {
   PRINTDLGW print{};
   print.lStructSize = sizeof(print);
@@ -59,7 +50,6 @@ DialogOutcome ShowPlatformDialog(DISPID member, HWND owner) {
     case kDispidShowOpen: return ShowFileDialog(owner, false);
     case kDispidShowSave: return ShowFileDialog(owner, true);
     case kDispidShowColor: return ShowColorDialog(owner);
-    case kDispidShowFont: return ShowFontDialog(owner);
     case kDispidShowPrinter: return ShowPrinterDialog(owner);
     default: return {DialogOutcome::Failed, 0};
   }

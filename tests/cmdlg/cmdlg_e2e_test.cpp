@@ -1,6 +1,6 @@
 // End-to-end tests of probe_cmdlg under wine64 with the stand-in COMDLG32.OCX: its window, every
-// test button's dialog, cancels and failures that end quietly, done, and a machine without the
-// control.
+// test button's dialog (and the font button's refusal), cancels and failures that end quietly,
+// done, and a machine without the control.
 #include "common/ansi_text.h"
 #include "tests/cmdlg/cmdlg_support.h"
 #include "tests/e2e/e2e_support.h"
@@ -27,7 +27,8 @@ constexpr Button kButtons[] = {
     {L"test dll file open", 1680, 1320, 1305, 375}, {L"test file save", 1680, 1920, 1305, 375},
 };
 
-// The control's buttons: caption, column, and the member the stand-in journals.
+// The control's buttons that open a dialog: caption, column, and the member the stand-in
+// journals. ("test font" opens none: see its own test.)
 struct ControlButton {
   const wchar_t* caption;
   int left;
@@ -35,7 +36,7 @@ struct ControlButton {
 };
 constexpr ControlButton kControlButtons[] = {
     {L"test colour", 120, L"ShowColor"}, {L"test file open", 150, L"ShowOpen"}, {L"test file save", 150, L"ShowSave"},
-    {L"test font", 1680, L"ShowFont"},   {L"test printer", 1680, L"ShowPrinter"},
+    {L"test printer", 1680, L"ShowPrinter"},
 };
 
 BOOL CALLBACK CountChild(HWND, LPARAM count) {
@@ -148,7 +149,7 @@ TEST_F(ProbeCmdlg, EachControlButtonOpensItsDialogTwiceAndACancelReturnsWithoutA
     }
   }
   // CancelError was put before every Show, and the program still runs.
-  EXPECT_EQ(CountOf(Journal(), L"CMD put CancelError true"), 10) << Joined(Journal());
+  EXPECT_EQ(CountOf(Journal(), L"CMD put CancelError true"), 8) << Joined(Journal());
   EXPECT_TRUE(m_program->Running());
 }
 
@@ -201,6 +202,20 @@ TEST_F(ProbeCmdlg, AShowThatFailsEndsTheClickQuietlyAndTheNextClickWorks) {
   ASSERT_NE(dialog, nullptr) << Joined(Journal());
   CancelDialog(dialog);
   EXPECT_TRUE(NoDialogFor(m_program->Id()));
+  EXPECT_TRUE(m_program->Running());
+}
+
+// As the real control does with no font flags set, ShowFont raises "No fonts exist" instead of
+// opening the font dialog: "test font" shows nothing and says nothing, on every machine.
+TEST_F(ProbeCmdlg, TestFontShowsNothingBecauseTheControlHasNoFontFlags) {
+  Start();
+  for (int click = 1; click <= 2; ++click) {
+    driver::Click(ButtonOf(L"test font", 1680));
+    ASSERT_TRUE(driver::WaitUntil([&] { return CountOf(Journal(), L"CMD ShowFont no fonts") == click; }))
+        << Joined(Journal());
+    EXPECT_TRUE(NoDialogFor(m_program->Id())) << "a dialog or message box after test font";
+  }
+  EXPECT_EQ(CountOf(Journal(), L"CMD put CancelError true"), 2) << Joined(Journal());
   EXPECT_TRUE(m_program->Running());
 }
 
