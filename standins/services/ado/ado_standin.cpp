@@ -2,10 +2,12 @@
 // `_Connection`, its `Properties` and their items through their typed tables (the declarations
 // the probe calls) and journals every call and value it receives. KIT_STANDIN_MODE "cancel" makes
 // Open fail as a cancelled provider prompt does; "prompt" shows a prompt with no owner window, as
-// a provider does when no window handle was preset, and Open waits for its answer.
+// a provider does when no window handle was preset, and Open waits for its answer (the journal
+// says whether the caller's thread had entered OLE, which a real prompt needs).
 #include "probes/services/ado26/ado_interfaces.h"
 #include "standins/services/common/standin_support.h"
 
+#include <ole2.h>
 #include <oleauto.h>
 
 namespace {
@@ -75,7 +77,8 @@ public:
     const std::wstring mode = Mode();
     if (mode == L"cancel") return Fail(kCanceled, L"Operation was cancelled.");
     if (mode == L"prompt") {
-      Journal(Name() + L" prompt");
+      // A provider's prompt relies on OLE (its clipboard, drag and drop), not only on COM.
+      Journal(Name() + (OleReady() ? L" prompt, OLE initialised" : L" prompt, OLE not initialised"));
       const int answer = MessageBoxW(nullptr, L"Open the stand-in data source?", kPromptTitle, MB_OKCANCEL);
       Journal(Name() + L" prompt answered");
       if (answer != IDOK) return Fail(kCanceled, L"Operation was cancelled.");
@@ -105,6 +108,13 @@ public:
   HRESULT STDMETHODCALLTYPE get_CursorLocation(LONG* location) override { return Unserved(location); }
 
 private:
+  // Whether the calling thread has entered OLE: OleInitialize answers S_FALSE there, and (as
+  // Wine answers it) S_OK on a thread that has entered COM only. The trial entry is undone.
+  static bool OleReady() {
+    const HRESULT hr = OleInitialize(nullptr);
+    if (SUCCEEDED(hr)) OleUninitialize();
+    return hr == S_FALSE;
+  }
   static std::wstring Quoted(BSTR text) {
     return L"\"" + (text ? std::wstring(text, SysStringLen(text)) : std::wstring()) + L"\"";
   }
