@@ -77,18 +77,20 @@ std::wstring Win32VerifierOs::MessageText(std::uint32_t code) {
 }
 
 std::optional<std::pair<std::uint32_t, std::uint32_t>> Win32VerifierOs::ReadFileVersion(const std::wstring& path) {
+  // No version library from the system folder: no version text, like any other failed query.
+  if (!m_version.Bind()) return std::nullopt;
   const std::string file = ToAnsi(path);
   DWORD unused = 0;
-  const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &unused);
+  const DWORD size = m_version.GetFileVersionInfoSizeA(file.c_str(), &unused);
   Record();
   if (size == 0) return std::nullopt;
   std::vector<std::uint8_t> block(static_cast<std::size_t>(size) + 1);
-  const BOOL read = GetFileVersionInfoA(file.c_str(), 0, size, block.data());
+  const BOOL read = m_version.GetFileVersionInfoA(file.c_str(), 0, size, block.data());
   Record();
   if (!read) return std::nullopt;
   void* root = nullptr;
   UINT length = 0;
-  const BOOL found = VerQueryValueA(block.data(), "\\", &root, &length);
+  const BOOL found = m_version.VerQueryValueA(block.data(), "\\", &root, &length);
   Record();
   // A root block shorter than the record is no fixed file information: nothing is read past it.
   if (!found || root == nullptr || length < kFixedFileInfoSize) return std::nullopt;

@@ -1,9 +1,10 @@
 // Win32-only. The verifier's OS interface on Windows: the ANSI entry points of the loader, the
-// version library and the registry, the last-error code recorded after each call, and the
-// maker's search function bound from VELutil32.dll on first use.
+// version library (bound from the system folder) and the registry, the last-error code recorded
+// after each call, and the maker's search function bound from VELutil32.dll on first use.
 #pragma once
 
 #include "common/owners.h"
+#include "verifier/system_library.h"
 #include "verifier/verifier_os.h"
 
 namespace kit::verifier {
@@ -42,6 +43,7 @@ private:
   std::uint32_t m_recorded = 0;
   Binding m_binding = Binding::NotTried;
   UniqueModule m_utilities;
+  VersionLibrary m_version;
   FindFileInPathFunction m_findFileInPath = nullptr;
 };
 

@@ -61,6 +61,16 @@ Started Start(const std::wstring& exe, const std::wstring& folder) {
   return run;
 }
 
+// The log once its run has ended: the window shows before the run inside its first paint is
+// over, so a read waits for the closing MDAC line and its line end.
+std::vector<std::string> WaitForLog(const std::wstring& path) {
+  driver::WaitUntil([&] {
+    const std::vector<std::string> lines = ReadLines(path);
+    return !lines.empty() && lines.back().starts_with("MDAC,");  // a line without CR LF reads "<no CR LF>"
+  }, kRunMs);
+  return ReadLines(path);
+}
+
 void CloseAndExpectEnd(Started& run) {
   driver::CloseWithCloseBox(run.form);
   DWORD exitCode = 1234;
@@ -74,8 +84,8 @@ TEST(VerifierPrograms, LogInTheCurrentFolderHoldsTheWholeReport) {
     ScratchFolder folder(L"log");
     Started run = Start(driver::BesideMe(variant.exe), folder.Path());
     ASSERT_TRUE(run.form);
+    const std::vector<std::string> lines = WaitForLog(folder.File(std::wstring(variant.settings.logFileName)));
     const std::string log = ReadAll(folder.File(std::wstring(variant.settings.logFileName)));
-    const std::vector<std::string> lines = ReadLines(folder.File(std::wstring(variant.settings.logFileName)));
     const std::size_t rows = variant.settings.components.size();
     ASSERT_EQ(lines.size(), rows + 4) << log;
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), static_cast<long>(rows + 4)) << "a bare LF somewhere";
@@ -101,7 +111,7 @@ TEST(VerifierPrograms, DravonRepeatsAndSystemLibrariesAsThisMachineHasThem) {
   ScratchFolder folder(L"dravon");
   Started run = Start(driver::BesideMe(L"Dravon_DLLVer.exe"), folder.Path());
   ASSERT_TRUE(run.form);
-  const std::vector<std::string> lines = ReadLines(folder.File(L"DLLver.log"));
+  const std::vector<std::string> lines = WaitForLog(folder.File(L"DLLver.log"));
   ASSERT_EQ(lines.size(), 58u);
   // Rows 46, 47, 53, 54 repeat rows 6, 5, 4, 1: the same lines again.
   EXPECT_EQ(lines[3 + 45], lines[3 + 5]);
@@ -124,7 +134,7 @@ TEST(VerifierPrograms, MdacLineShowsTheRegisteredVersion) {
   ScratchFolder folder(L"mdac");
   Started run = Start(driver::BesideMe(L"HalvardDLLVer.exe"), folder.Path());
   ASSERT_TRUE(run.form);
-  const std::vector<std::string> lines = ReadLines(folder.File(L"Halvard_DLLver.log"));
+  const std::vector<std::string> lines = WaitForLog(folder.File(L"Halvard_DLLver.log"));
   ASSERT_EQ(lines.size(), 40u);
   EXPECT_EQ(lines.back(), "MDAC,2.81.1117.0");
   CloseAndExpectEnd(run);
@@ -163,6 +173,7 @@ TEST(VerifierPrograms, RepaintRunsEverythingAgainAndRewritesTheLog) {
   SetEnvironmentVariableW(L"VELUTIL32_JOURNAL", nullptr);
   ASSERT_TRUE(run.form);
   const std::wstring log = folder.File(L"Halvard_DLLver.log");
+  ASSERT_EQ(WaitForLog(log).size(), 40u);
   const std::size_t searchesPerRun = ReadLines(journal).size();
   EXPECT_GT(searchesPerRun, 0u);
   ASSERT_TRUE(DeleteFileW(log.c_str())) << "the log is closed between runs";
@@ -208,12 +219,32 @@ TEST(VerifierPrograms, WithoutVelutil32EveryMissingRowStillReportsUnableToLocate
   ASSERT_TRUE(CopyFileW(driver::BesideMe(L"HalvardDLLVer.exe").c_str(), copy.c_str(), FALSE));
   Started run = Start(copy, folder.Path());
   ASSERT_TRUE(run.form);
-  const std::vector<std::string> lines = ReadLines(folder.File(L"Halvard_DLLver.log"));
+  const std::vector<std::string> lines = WaitForLog(folder.File(L"Halvard_DLLver.log"));
   ASSERT_EQ(lines.size(), 40u);
   EXPECT_EQ(lines[3], "Unable to locate atl71.dll,,na,na,");
   EXPECT_EQ(lines[38], "Unable to locate xceedcry.dll,,na,na,");
   EXPECT_EQ(lines.back(), "MDAC,N/A");
   EXPECT_FALSE(driver::WaitForMessageBox(run.program.Id(), 200).has_value());
+  CloseAndExpectEnd(run);
+}
+
+TEST(VerifierPrograms, VersionLibraryBesideTheProgramIsNeverLoaded) {
+  // A library named version.dll beside a copy of the program, and Wine told to prefer a library
+  // found there as Windows does for every library that is not one of its known DLLs.
+  ScratchFolder folder(L"planted");
+  const std::wstring copy = folder.File(L"Dravon_DLLVer.exe");
+  ASSERT_TRUE(CopyFileW(driver::BesideMe(L"Dravon_DLLVer.exe").c_str(), copy.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(driver::BesideMe(L"verifier_fixture_plain.dll").c_str(), folder.File(L"version.dll").c_str(), FALSE));
+  wchar_t overrides[1024] = {};
+  GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 1024);
+  SetEnvironmentVariableW(L"WINEDLLOVERRIDES", (std::wstring(overrides) + L";version=n,b").c_str());
+  Started run = Start(copy, folder.Path());
+  SetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides[0] ? overrides : nullptr);
+  ASSERT_TRUE(run.form);
+  const std::vector<std::string> lines = WaitForLog(folder.File(L"DLLver.log"));
+  ASSERT_EQ(lines.size(), 58u);
+  const std::string advapi = lines[3 + 44];
+  EXPECT_FALSE(advapi.ends_with(",")) << "the system's version library read its version: " << advapi;
   CloseAndExpectEnd(run);
 }
 

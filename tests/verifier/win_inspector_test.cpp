@@ -2,6 +2,7 @@
 // where a library is found, that it is unloaded again, version texts, program names in the
 // current folder, bad names, and the outside search function of the stand-in VELutil32.dll.
 #include "verifier/dll_version.h"
+#include "verifier/system_library.h"
 #include "verifier/texts.h"
 #include "verifier/version_text.h"
 #include "verifier/win32_verifier_os.h"
@@ -159,6 +160,21 @@ TEST(WinInspector, CodeLeftByTheSearchIsTheOneSpelledOut) {
   EXPECT_EQ(loaderCode.first, L"VELcdg.dll " + GetErrorText(os, ERROR_MOD_NOT_FOUND)) << Narrow(loaderCode.first);
   const auto noText = inspect(L"1999999");
   EXPECT_EQ(noText.first, L"VELcdg.dll Error 1999999");
+}
+
+TEST(WinSystemLibrary, OnlyTheSystemFoldersCopyIsEverTaken) {
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  for (const SystemFolderLoad how : {SystemFolderLoad::SearchFlag, SystemFolderLoad::FullPath}) {
+    SCOPED_TRACE(how == SystemFolderLoad::SearchFlag ? "search flag" : "full path");
+    // The fixture lies beside this program, where an imported library would be looked for first.
+    EXPECT_EQ(LoadFromSystemFolder("verifier_fixture_plain.dll", how), nullptr);
+    UniqueModule version(LoadFromSystemFolder("version.dll", how));
+    ASSERT_TRUE(version);
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(version.get(), path, MAX_PATH);
+    EXPECT_EQ(Lower(path), Lower(std::wstring(system) + L"\\version.dll")) << Narrow(path);
+  }
 }
 
 TEST(WinInspector, ErrorTextIsTheSystemsMessageWithoutItsLineEnd) {
