@@ -36,6 +36,7 @@ CallResult PutPrompt(ado::Connection* connection) {
       }))) {
     return stop;
   }
+  if (auto stop = At(AdoCall::Properties, Returned(properties))) return stop;
   const UniqueVariant name = UniqueVariant::Text(L"Prompt");
   ComPtr<ado::Property> prompt;
   if (auto stop = At(AdoCall::PromptItem, TypedCall(properties.Get(), ado::kPropertiesInterface, [&] {
@@ -43,6 +44,7 @@ CallResult PutPrompt(ado::Connection* connection) {
       }))) {
     return stop;
   }
+  if (auto stop = At(AdoCall::PromptItem, Returned(prompt))) return stop;
   const UniqueVariant value = UniqueVariant::Int32(ado::kPromptComplete);
   return At(AdoCall::PromptValue, TypedCall(prompt.Get(), ado::kPropertyInterface,
                                             [&] { return prompt->put_Value(value.value()); }));

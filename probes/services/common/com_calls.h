@@ -42,6 +42,14 @@ StepResult TypedCall(IUnknown* object, REFIID iid, Call call) {
   return ObjectFailure(hr, object, iid);
 }
 
+// The object a passing call handed back; a call that passed without one (a broken component)
+// fails as a null pointer, so no later step calls through it.
+template <typename T>
+StepResult Returned(const ComPtr<T>& object) {
+  if (object) return std::nullopt;
+  return SystemFailure(static_cast<std::uint32_t>(E_POINTER));
+}
+
 // An optional argument left out, the way the platform's callers leave one out.
 UniqueVariant Missing();
 

@@ -43,6 +43,7 @@ StepResult CreateAndReopen() {
       })) {
     return failure;
   }
+  if (auto failure = Returned(created)) return failure;
   g_database = created;
   if (auto failure = TypedCall(created.Get(), dao::kDatabaseInterface, [&] { return created->Close(); })) {
     return failure;
