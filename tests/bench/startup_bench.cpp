@@ -2,7 +2,7 @@
 // messages, for a subject and a baseline program beside it (by default probe_base against a bare
 // window built the same way). Alternates the two, prints every run, the medians and their ratio.
 //   kit_startup_bench.exe [runs [subject.exe baseline.exe]]     (default 15)
-#include "tests/driver/driver.h"
+#include "driver/driver.h"
 
 #include <algorithm>
 #include <cstdio>

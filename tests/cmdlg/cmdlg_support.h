@@ -3,7 +3,7 @@
 // file dialog shows, read from inside the dialog's process.
 #pragma once
 
-#include "tests/driver/driver.h"
+#include "driver/driver.h"
 
 #include <string>
 #include <vector>

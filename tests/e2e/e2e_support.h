@@ -2,7 +2,7 @@
 // resolution, journals written by test programs.
 #pragma once
 
-#include "tests/driver/driver.h"
+#include "driver/driver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The resources of every program of both Windows builds, read the way Windows reads them: the
 // version resource (fixed part, translation, strings) and the icon group of three images.
 //   kit_resource_tests.exe BUILD_DIR...   (Linux paths of build folders holding kit_programs.txt)
-#include "tests/driver/driver.h"
+#include "driver/driver.h"
 
 #include <gtest/gtest.h>
 

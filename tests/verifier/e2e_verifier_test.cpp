@@ -2,7 +2,7 @@
 // their current folder, the window's caption, size and place, a repaint that runs everything
 // again, a log file locked against writing, a machine without VELutil32.dll, and the close box.
 #include "common/twips.h"
-#include "tests/driver/driver.h"
+#include "driver/driver.h"
 #include "verifier/settings.h"
 #include "win_support.h"
 

@@ -5,7 +5,7 @@
 #include "probes/shell/form_window.h"
 #include "probes/shell/property_bag.h"
 #include "probes/shell/site_object.h"
-#include "tests/driver/driver.h"
+#include "driver/driver.h"
 
 #include <gtest/gtest.h>
 

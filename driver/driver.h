@@ -1,6 +1,7 @@
 // Win32-only. Drives a running program of the kit from outside, the way a person would: starts
 // it, finds its window, reads what is on it, clicks, types, answers message boxes, closes it and
 // waits for it to end. Every wait has a bound; nothing here hangs on a program that misbehaves.
+// Shared by kit_survey and the tests, so it keeps to what Windows XP offers, like the programs.
 #pragma once
 
 #include "common/owners.h"
@@ -77,13 +78,28 @@ HWND FocusedWindow(HWND window);
 // reports idle once and stays so, a WM_NULL answered with a bound tells the truth.
 bool WaitIdle(HWND window, DWORD timeoutMs = kDefaultWaitMs);
 
+// A bound on a wait. GetTickCount wraps after 49 days; the unsigned difference from the start
+// stays right across the wrap, which GetTickCount64 (not on XP) would otherwise be needed for.
+class Deadline {
+public:
+  explicit Deadline(DWORD timeoutMs) : m_start(GetTickCount()), m_timeout(timeoutMs) {}
+  bool Passed() const { return Elapsed() >= m_timeout; }
+  // What is left of the bound, at least 1 ms so that a last wait is still a wait.
+  DWORD Left() const { return Passed() ? 1 : m_timeout - Elapsed(); }
+  DWORD Elapsed() const { return GetTickCount() - m_start; }
+
+private:
+  DWORD m_start;
+  DWORD m_timeout;
+};
+
 // Polls `condition` until it holds or the bound passes; the last answer is returned. For what
 // another process does after a posted key or click, whose handling no round trip can prove.
 template <typename Condition>
 bool WaitUntil(Condition condition, DWORD timeoutMs = kDefaultWaitMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  const Deadline deadline(timeoutMs);
   while (!condition()) {
-    if (GetTickCount64() >= deadline) return condition();
+    if (deadline.Passed()) return condition();
     Sleep(10);
   }
   return true;

@@ -1,5 +1,5 @@
-// Win32-only. The test driver: the ordinary window functions, used from another process.
-#include "tests/driver/driver.h"
+// Win32-only. The driver: the ordinary window functions, used from another process.
+#include "driver/driver.h"
 
 #include "common/ansi_text.h"
 
@@ -106,17 +106,16 @@ void Program::Kill() {
 }
 
 HWND Program::WaitForWindow(std::wstring_view title, DWORD timeoutMs) const {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  const Deadline deadline(timeoutMs);
   do {
     for (HWND window : TopLevelWindows(m_id)) {
       if (WindowText(window) == title) {
-        const ULONGLONG now = GetTickCount64();
-        if (WaitIdle(window, static_cast<DWORD>(deadline > now ? deadline - now : 1))) return window;
+        if (WaitIdle(window, deadline.Left())) return window;
       }
     }
     if (!Running()) return nullptr;
     Sleep(kPollMs);
-  } while (GetTickCount64() < deadline);
+  } while (!deadline.Passed());
   return nullptr;
 }
 
@@ -182,12 +181,11 @@ bool WaitIdle(HWND window, DWORD timeoutMs) {
   // lets at least one message posted before it (a key, a click) through. Enough round trips
   // drain what a test posts in one step.
   constexpr int kRoundTrips = 12;
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  const Deadline deadline(timeoutMs);
   for (int i = 0; i < kRoundTrips; ++i) {
-    const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) return false;
+    if (deadline.Passed()) return false;
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, static_cast<UINT>(deadline - now), &result)) {
+    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, deadline.Left(), &result)) {
       return false;
     }
   }
@@ -220,7 +218,7 @@ void Resize(HWND window, int width, int height) {
 }
 
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  const Deadline deadline(timeoutMs);
   do {
     for (HWND window : TopLevelWindows(processId)) {
       if (ClassName(window) != L"#32770") continue;
@@ -232,7 +230,7 @@ std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs
       return box;
     }
     Sleep(kPollMs);
-  } while (GetTickCount64() < deadline);
+  } while (!deadline.Passed());
   return std::nullopt;
 }
 
