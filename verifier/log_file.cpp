@@ -9,11 +9,17 @@ namespace kit::verifier {
 
 std::uint32_t Win32LogFile::Open(std::wstring_view name) {
   // Others may read the log while it is written, as with any text file; nobody may write it.
+  // An existing log is opened and emptied, never recreated: Windows refuses to recreate a hidden
+  // or system file (CREATE_ALWAYS, TRUNCATE_EXISTING) unless its attributes are asked for again,
+  // and a log somebody hid must still be rewritten. Only an absent log is created.
   m_file.reset();
-  HANDLE file = CreateFileA(ToAnsi(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = m_open(ToAnsi(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return GetLastError();
-  m_file.reset(file);
+  UniqueHandleObject opened(file);
+  // A fresh handle stands at the start: the end of the file is set there.
+  if (!SetEndOfFile(opened.get())) return GetLastError();
+  m_file = std::move(opened);
   return 0;
 }
 

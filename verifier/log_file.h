@@ -9,11 +9,17 @@ namespace kit::verifier {
 
 class Win32LogFile : public LogFile {
 public:
+  // The file system's open call, CreateFileA unless a test records what the log asks of it.
+  using OpenFunction = HANDLE(WINAPI*)(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                       DWORD disposition, DWORD flags, HANDLE model);
+  explicit Win32LogFile(OpenFunction open = &CreateFileA) : m_open(open) {}
+
   std::uint32_t Open(std::wstring_view name) override;
   std::uint32_t WriteLine(std::wstring_view line) override;
   std::uint32_t Close() override;
 
 private:
+  OpenFunction m_open;
   UniqueHandleObject m_file;  // null while closed
 };
 
