@@ -100,10 +100,11 @@ void CDLLVersion::LoadFileInfo(std::wstring& sModule, std::wstring& sCLSID, std:
   if (located == kUnableToLocate) return;
   m_fileVersion = TrimSpaces(GetFileVersionText(m_os, located));
   const auto facts = m_os.ReadFileFacts(located);
-  // A length beyond the 32-bit property cannot be reported truthfully: it counts as unreadable.
-  if (!facts || facts->size > std::numeric_limits<std::int32_t>::max()) return;
-  m_fileSize = static_cast<std::int32_t>(facts->size);
+  if (!facts) return;
   m_fileDate = facts->date;
+  // A length beyond the 32-bit property cannot be reported truthfully: only the size counts as
+  // unreadable, the date is still the file's.
+  if (facts->size <= std::numeric_limits<std::int32_t>::max()) m_fileSize = static_cast<std::int32_t>(facts->size);
 }
 
 }  // namespace kit::verifier

@@ -67,7 +67,8 @@ public:
 
   // The maker's search function `_FINDFILEINPATH@16` of VELutil32.dll, bound on first use and
   // kept for the life of this object. Both texts go in and come back (up to the first NUL).
-  // False when the library or its export cannot be bound; nothing is called then.
+  // False when the library or its export cannot be bound; nothing is called then, and the
+  // recorded code stays the one the caller's own search left.
   virtual bool FindFileInPath(std::wstring& name, std::wstring& path) = 0;
 
   // Registry (RegOpenKeyExA, RegQueryValueExA, RegEnumKeyExA, CloseKey). Results are the

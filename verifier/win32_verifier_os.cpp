@@ -116,19 +116,21 @@ bool Win32VerifierOs::QueryOsVersion(OsVersionInfo& info) {
 
 bool Win32VerifierOs::FindFileInPath(std::wstring& name, std::wstring& path) {
   if (m_binding == Binding::NotTried) {
+    // The binding records nothing: the code a row reports is the one its own search left, not
+    // that of a failed attempt to bind the maker's library.
     m_binding = Binding::Failed;
     m_utilities.reset(LoadLibraryA(kUtilitiesLibrary));
-    Record();
     if (m_utilities) {
       m_findFileInPath =
           reinterpret_cast<FindFileInPathFunction>(reinterpret_cast<void*>(GetProcAddress(m_utilities.get(), kFindFileInPathExport)));
-      Record();
       if (m_findFileInPath) m_binding = Binding::Bound;
     }
   }
   if (m_binding != Binding::Bound) return false;
   std::vector<char> nameBuffer = AnsiBuffer(name);
   std::vector<char> pathBuffer = AnsiBuffer(path);
+  // The function runs with the code the caller's failed load left, whatever binding it did since.
+  SetLastError(m_recorded);
   m_findFileInPath(nameBuffer.data(), static_cast<long>(nameBuffer.size() - 1), pathBuffer.data(),
                    static_cast<long>(pathBuffer.size() - 1));
   Record();

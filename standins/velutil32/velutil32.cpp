@@ -1,7 +1,8 @@
 // Stand-in for the maker's utility library VELutil32.dll: its search function only returns.
 // For tests it can leave a chosen last-error code (VELUTIL32_LAST_ERROR, decimal), write a
-// finding into the caller's path buffer (VELUTIL32_WRITE_PATH) and journal every call with what
-// it was handed (VELUTIL32_JOURNAL, a file to append to).
+// finding into the caller's path buffer (VELUTIL32_WRITE_PATH), journal every call with what
+// it was handed (VELUTIL32_JOURNAL, a file to append to) and fail its own start-up, as a broken
+// copy would (VELUTIL32_REFUSE_LOAD set).
 #include "common/win32.h"
 
 #include <cstdio>
@@ -30,6 +31,14 @@ void Journal(const char* name, long nameLength, long pathLength) {
 }
 
 }  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason != DLL_PROCESS_ATTACH) return TRUE;
+  const DWORD loadersError = GetLastError();
+  if (GetEnvironmentVariableA("VELUTIL32_REFUSE_LOAD", nullptr, 0) > 0) return FALSE;
+  SetLastError(loadersError);
+  return TRUE;
+}
 
 // Four 32-bit arguments on the 32-bit build: the module name and its length, the path buffer
 // and its length, both texts writable and zero-terminated.

@@ -177,6 +177,26 @@ TEST(WinSystemLibrary, OnlyTheSystemFoldersCopyIsEverTaken) {
   }
 }
 
+TEST(WinInspector, FailedBindingOfTheSearchKeepsTheRowsOwnCode) {
+  // A file that is no library fails to load with a code of its own; the maker's library failing
+  // its start-up must not put its code in that row's place.
+  ScratchFolder folder(L"owncode");
+  folder.Write(L"text.dll", "not a library");
+  auto inspect = [&](const wchar_t* refuse) {
+    SetEnvironmentVariableW(L"VELUTIL32_REFUSE_LOAD", refuse);
+    Win32VerifierOs os;
+    CDLLVersion inspector(os);
+    std::wstring module = folder.File(L"text.dll"), clsid = L"{6B1E0A5C-1A5E-4C1B-9C39-00000000FFFF}", version = L"1.0";
+    inspector.LoadFileInfo(module, clsid, version);
+    SetEnvironmentVariableW(L"VELUTIL32_REFUSE_LOAD", nullptr);
+    return inspector.FilePathName();
+  };
+  Win32VerifierOs os;
+  const std::wstring expected = folder.File(L"text.dll") + L" " + GetErrorText(os, ERROR_BAD_EXE_FORMAT);
+  EXPECT_EQ(inspect(nullptr), expected);
+  EXPECT_EQ(inspect(L"1"), expected);
+}
+
 TEST(WinInspector, ErrorTextIsTheSystemsMessageWithoutItsLineEnd) {
   Win32VerifierOs os;
   const std::wstring text = GetErrorText(os, ERROR_FILE_NOT_FOUND);
