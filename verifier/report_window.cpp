@@ -1,5 +1,6 @@
-// Win32-only. The verifier's window procedure. A run happens inside the paint notification with
-// no message processing during it, so runs never overlap; no exception leaves the procedure.
+// Win32-only. The verifier's window procedure. A run happens inside the paint notification and
+// processes no messages itself; runs never nest, even when a component's start-up code pumps
+// messages during one. No exception leaves the procedure.
 #include "verifier/report_window.h"
 
 #include "common/fatal_report.h"
@@ -45,6 +46,8 @@ private:
   SIZE m_outerSize{};
   UniqueFont m_font;
   bool m_failed = false;
+  bool m_running = false;
+  bool m_repaintPending = false;
 
   // WM_GETMINMAXINFO comes before WM_NCCREATE; the one window of the program answers it.
   static VerifierWindow* s_creating;
@@ -110,7 +113,15 @@ void VerifierWindow::Paint() {
   BeginPaint(m_window, &ps);
   EndPaint(m_window, &ps);
   if (m_failed) return;
+  // A component's start-up code may show a message during a run, and its message loop delivers
+  // paints: such a paint starts no second run inside the first (which would find its own log
+  // open); the window is painted once more when the run ends.
+  if (m_running) {
+    m_repaintPending = true;
+    return;
+  }
 
+  m_running = true;
   HDC dc = GetDC(m_window);
   std::uint32_t code = 0;
   {
@@ -120,7 +131,12 @@ void VerifierWindow::Paint() {
     code = RunVerification(m_settings, os, surface, log);
   }
   ReleaseDC(m_window, dc);
+  m_running = false;
   if (code != 0) Fail(code, DescribeError(code));
+  if (m_repaintPending) {
+    m_repaintPending = false;
+    InvalidateRect(m_window, nullptr, FALSE);
+  }
 }
 
 LRESULT CALLBACK VerifierWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -248,5 +248,53 @@ TEST(VerifierPrograms, VersionLibraryBesideTheProgramIsNeverLoaded) {
   CloseAndExpectEnd(run);
 }
 
+// The message boxes the process shows now.
+std::vector<HWND> MessageBoxes(DWORD processId) {
+  std::vector<HWND> boxes;
+  for (HWND window : driver::TopLevelWindows(processId)) {
+    if (IsWindowVisible(window) && driver::ClassName(window) == L"#32770") boxes.push_back(window);
+  }
+  return boxes;
+}
+
+TEST(VerifierPrograms, PaintDuringARunWaitsForItAndRepaintsOnce) {
+  // A component whose start-up code shows a message: while it is open the window is uncovered,
+  // and the message's loop delivers the paint.
+  ScratchFolder folder(L"nested");
+  const std::wstring copy = folder.File(L"HalvardDLLVer.exe");
+  ASSERT_TRUE(CopyFileW(driver::BesideMe(L"HalvardDLLVer.exe").c_str(), copy.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(driver::BesideMe(L"verifier_fixture_startup.dll").c_str(), folder.File(L"atl71.dll").c_str(), FALSE));
+  Program program = Program::Start(copy, L"", folder.Path());
+  ASSERT_TRUE(program.Started());
+  const auto first = driver::WaitForMessageBox(program.Id(), kRunMs);
+  ASSERT_TRUE(first.has_value());
+  EXPECT_EQ(first->text, L"component start-up");
+  const HWND form = program.WaitForWindow(L"Form1", kRunMs);
+  ASSERT_NE(form, nullptr);
+  RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE);
+  Sleep(1000);
+  EXPECT_EQ(MessageBoxes(program.Id()).size(), 1u) << "a second run inside the first finds its log open";
+  ASSERT_TRUE(driver::PressOk(*first));
+
+  // The first run ends, then the window is painted once more: one more run, one more message.
+  const std::wstring log = folder.File(L"Halvard_DLLver.log");
+  std::optional<driver::MessageBoxInfo> again;
+  EXPECT_TRUE(driver::WaitUntil([&] {
+    const std::vector<HWND> boxes = MessageBoxes(program.Id());
+    return boxes.size() == 1 && boxes[0] != first->window;
+  }, kRunMs)) << "no run after the first";
+  again = driver::WaitForMessageBox(program.Id(), kRunMs);
+  ASSERT_TRUE(again.has_value());
+  EXPECT_EQ(again->text, L"component start-up");
+  ASSERT_TRUE(driver::PressOk(*again));
+  const std::vector<std::string> lines = WaitForLog(log);
+  ASSERT_EQ(lines.size(), 40u);
+  EXPECT_NE(lines[3].find("\\atl71.dll,n/a,"), std::string::npos) << lines[3];
+  Sleep(1000);
+  EXPECT_TRUE(MessageBoxes(program.Id()).empty()) << "one repaint, not a loop";
+  Started run{std::move(program), form};
+  CloseAndExpectEnd(run);
+}
+
 }  // namespace
 }  // namespace kit::verifier::testing
