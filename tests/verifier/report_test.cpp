@@ -212,35 +212,49 @@ TEST_F(RunTest, WriteFailureEndsTheRunAtThatStep) {
   EXPECT_EQ(os.CallCount(L"LoadModule"), 2) << "stopped after the second row";
 }
 
+// Both tables row by row as the programs must carry them, repeats included; names in the letter
+// case they are stored with.
 TEST(ComponentTables, BothTablesExactlyAsShipped) {
-  const VerifierSettings& dravon = DravonSettings();
-  ASSERT_EQ(dravon.components.size(), 54u);
-  EXPECT_EQ(dravon.components[6], L"stdole2.tlb");
-  EXPECT_EQ(dravon.components[24], L"VEL_Intel_Win32.dll");
-  EXPECT_EQ(dravon.components[40], L"VELDGridFileSelector.dll");
-  // Repeats: rows 46, 47, 53, 54 repeat rows 6, 5, 4, 1.
-  EXPECT_EQ(dravon.components[45], dravon.components[5]);
-  EXPECT_EQ(dravon.components[46], dravon.components[4]);
-  EXPECT_EQ(dravon.components[52], dravon.components[3]);
-  EXPECT_EQ(dravon.components[53], dravon.components[0]);
-  EXPECT_EQ(dravon.components[15], L"COMDLG32.OCX");
-  EXPECT_EQ(dravon.components[49], L"COMDLG32.dll");
-  EXPECT_EQ(dravon.logFileName, L"DLLver.log");
-  EXPECT_EQ(dravon.clientWidth, 16570);
-  EXPECT_EQ(dravon.clientHeight, 13290);
-  EXPECT_EQ(dravon.fontFace, L"Arial");
+  const std::vector<std::wstring_view> dravonRows = {
+      L"advpack.dll", L"asycfilt.dll", L"comcat.dll", L"msvbvm60.dll", L"oleaut32.dll", L"olepro32.dll",
+      L"stdole2.tlb", L"GRAPH32.OCX", L"GRAPHS32.OCX", L"GSPROP32.DLL", L"GSWAG32.DLL", L"GSWDLL32.DLL",
+      L"MSVCP71.DLL", L"MSVCR71.DLL", L"MSVCRT.DLL", L"COMDLG32.OCX", L"GRID32.OCX", L"SPIN32.OCX",
+      L"TABCTL32.OCX", L"THREED32.OCX", L"MSFLXGRD.OCX", L"COMCTL32.OCX", L"MSCOMCT2.OCX", L"RICHTX32.OCX",
+      L"VEL_Intel_Win32.dll", L"VELVBUtils.dll", L"VELcdg.dll", L"VELControlResizer.dll", L"VELGraphControl.ocx",
+      L"VELRotation.ocx", L"VELSelectDir.ocx", L"VELSplitter.ocx", L"VELVBTreeView.ocx", L"VELEditControl.ocx",
+      L"VELFileView.ocx", L"VELGSMUtility.ocx", L"VELPointTransform.ocx", L"VELProjection.ocx",
+      L"VELSEGYUtility.ocx", L"VELGridViewer32.dll", L"VELDGridFileSelector.dll", L"VELProfileModeller.dll",
+      L"MFC40.dll", L"MSVCRT40.DLL", L"ADVAPI32.dll", L"olepro32.dll", L"oleaut32.dll", L"GDI32.dll",
+      L"WSOCK32.dll", L"COMDLG32.dll", L"COMCTL32.dll", L"WININET.dll", L"msvbvm60.dll", L"advpack.dll"};
+  const std::vector<std::wstring_view> halvardRows = {
+      L"atl71.dll", L"dapxmlclient.dll", L"dotnettools.dll", L"ermapper_u.dll", L"hlvdist.dll", L"hlvgx.dll",
+      L"hlvgx_u.dll", L"hlvgx_utf8.dll", L"hlvnet.dll", L"hlvxnet.dll", L"lfbmp14Nu.dll", L"LFCMP14Nu.dll",
+      L"lfeps14Nu.dll", L"lffax14Nu.dll", L"lfgif14Nu.dll", L"lfimg14Nu.dll", L"LFJ2K14Nu.dll", L"lfpcx14Nu.dll",
+      L"Lfpng14Nu.dll", L"lfpsd14Nu.dll", L"Lfsid14nu.dll", L"lftga14Nu.dll", L"lftif14Nu.dll", L"ltclr14Nu.dll",
+      L"LTDIS14Nu.dll", L"ltfil14Nu.dll", L"ltimg14Nu.dll", L"ltkrn14Nu.dll", L"mfc71.dll", L"mfc71u.dll",
+      L"msvcp71.dll", L"msvcr71.dll", L"NCScnet.dll", L"NCSEcw.dll", L"NCSUtil.dll", L"xceedcry.dll"};
+  ASSERT_EQ(dravonRows.size(), 54u);
+  ASSERT_EQ(halvardRows.size(), 36u);
 
-  const VerifierSettings& halvard = HalvardSettings();
-  ASSERT_EQ(halvard.components.size(), 36u);
-  EXPECT_EQ(halvard.components.front(), L"atl71.dll");
-  EXPECT_EQ(halvard.components[20], L"Lfsid14nu.dll");
-  EXPECT_EQ(halvard.components[30], L"msvcp71.dll");
-  EXPECT_EQ(halvard.components.back(), L"xceedcry.dll");
-  EXPECT_EQ(halvard.logFileName, L"Halvard_DLLver.log");
-  EXPECT_EQ(halvard.clientWidth, 8710);
-  EXPECT_EQ(halvard.clientHeight, 10390);
-  EXPECT_EQ(halvard.fontFace, L"MS Sans Serif");
-  EXPECT_TRUE(halvard.fontBold && dravon.fontBold);
+  struct Expected {
+    const VerifierSettings& settings;
+    const std::vector<std::wstring_view>& rows;
+    std::wstring_view logFileName;
+    std::int32_t width, height;
+    std::wstring_view fontFace;
+  };
+  const Expected variants[] = {{DravonSettings(), dravonRows, L"DLLver.log", 16570, 13290, L"Arial"},
+                               {HalvardSettings(), halvardRows, L"Halvard_DLLver.log", 8710, 10390, L"MS Sans Serif"}};
+  for (const Expected& v : variants) {
+    SCOPED_TRACE(std::string(v.logFileName.begin(), v.logFileName.end()));
+    EXPECT_EQ(std::vector<std::wstring_view>(v.settings.components.begin(), v.settings.components.end()), v.rows);
+    EXPECT_EQ(v.settings.logFileName, v.logFileName);
+    EXPECT_EQ(v.settings.clientWidth, v.width);
+    EXPECT_EQ(v.settings.clientHeight, v.height);
+    EXPECT_EQ(v.settings.fontFace, v.fontFace);
+    EXPECT_EQ(v.settings.fontPoints, 8.0);
+    EXPECT_TRUE(v.settings.fontBold);
+  }
 }
 
 TEST(OleDate, CivilDatesRoundTrip) {
