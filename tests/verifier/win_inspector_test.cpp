@@ -79,6 +79,31 @@ TEST(WinInspector, VersionTextFromTheFileVersionOnly) {
   EXPECT_GT(plain.size, 0);
 }
 
+TEST(WinInspector, LibraryInAFolderPathBeyond260CharactersComesBackWhole) {
+  // Six nested folders of 50 characters, created and removed through the long-path prefix; the
+  // library is found through the search path as any library on it would be.
+  ScratchFolder scratch(L"longpath");
+  std::vector<std::wstring> folders;
+  std::wstring deep = scratch.Path();
+  for (int level = 0; level < 6; ++level) {
+    deep += L"\\" + std::wstring(49, static_cast<wchar_t>(L'a' + level)) + L"x";
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr)) << GetLastError();
+    folders.push_back(deep);
+  }
+  const std::wstring library = deep + L"\\deep_fixture.dll";
+  ASSERT_GT(library.size(), 300u);
+  ASSERT_TRUE(CopyFileW((ProgramFolder() + L"verifier_fixture_versioned.dll").c_str(), (L"\\\\?\\" + library).c_str(), FALSE));
+  wchar_t path[8192] = {};
+  GetEnvironmentVariableW(L"PATH", path, 8192);
+  SetEnvironmentVariableW(L"PATH", (deep + L";" + path).c_str());
+  const Inspected got = Inspect(L"deep_fixture.dll");
+  SetEnvironmentVariableW(L"PATH", path);
+  EXPECT_EQ(Lower(got.path), Lower(library)) << got.path.size() << " characters: " << Narrow(got.path);
+  EXPECT_EQ(got.version, L"6.0.8169.0");
+  DeleteFileW((L"\\\\?\\" + library).c_str());
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) RemoveDirectoryW((L"\\\\?\\" + *folder).c_str());
+}
+
 TEST(WinInspector, ProgramNamesAreFoundInTheCurrentFolderOnly) {
   ScratchFolder folder(L"programs");
   folder.Write(L"tool.exe", "MZ");
