@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cwctype>
 
 namespace kit::verifier::testing {
@@ -245,6 +246,62 @@ TEST(VerifierPrograms, VersionLibraryBesideTheProgramIsNeverLoaded) {
   ASSERT_EQ(lines.size(), 58u);
   const std::string advapi = lines[3 + 44];
   EXPECT_FALSE(advapi.ends_with(",")) << "the system's version library read its version: " << advapi;
+  CloseAndExpectEnd(run);
+}
+
+// The user's short date pattern for one scope, restored afterwards.
+class ShortDatePattern {
+public:
+  explicit ShortDatePattern(const wchar_t* pattern) {
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, m_previous, 80);
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, pattern);
+  }
+  ~ShortDatePattern() { SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, m_previous); }
+
+private:
+  wchar_t m_previous[80] = {};
+};
+
+std::string DayMonthYear(const SYSTEMTIME& time) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%02u.%02u.%04u", time.wDay, time.wMonth, time.wYear);
+  return text;
+}
+
+std::string Ansi(const std::wstring& text) {
+  std::string bytes(text.size() * 2 + 1, '\0');
+  const int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(),
+                                         static_cast<int>(bytes.size()), nullptr, nullptr);
+  bytes.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  return bytes;
+}
+
+TEST(VerifierPrograms, UsersShortDatePatternAndAFolderNameOutsideAscii) {
+  ShortDatePattern pattern(L"dd.MM.yyyy");
+  // "Prüfung": the ü is one byte of the ANSI code page in the log.
+  ScratchFolder folder(L"Pr\u00FCfung");
+  const std::wstring copy = folder.File(L"HalvardDLLVer.exe");
+  const std::wstring component = folder.File(L"atl71.dll");
+  ASSERT_TRUE(CopyFileW(driver::BesideMe(L"HalvardDLLVer.exe").c_str(), copy.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(driver::BesideMe(L"verifier_fixture_versioned.dll").c_str(), component.c_str(), FALSE));
+  Started run = Start(copy, folder.Path());
+  ASSERT_TRUE(run.form);
+  const std::vector<std::string> lines = WaitForLog(folder.File(L"Halvard_DLLver.log"));
+  ASSERT_EQ(lines.size(), 40u);
+
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  EXPECT_EQ(lines[0], "File version verification " + DayMonthYear(today) + " on Unknown");
+
+  WIN32_FILE_ATTRIBUTE_DATA facts{};
+  ASSERT_TRUE(GetFileAttributesExW(component.c_str(), GetFileExInfoStandard, &facts));
+  FILETIME local{};
+  SYSTEMTIME written{};
+  FileTimeToLocalFileTime(&facts.ftLastWriteTime, &local);
+  FileTimeToSystemTime(&local, &written);
+  const std::string path = Ansi(component);
+  ASSERT_NE(path.find('\xFC'), std::string::npos) << "the code page has no single byte for the folder's name";
+  EXPECT_EQ(lines[3], path + ",n/a," + DayMonthYear(written) + "," + std::to_string(facts.nFileSizeLow) + " bytes,6.0.8169.0");
   CloseAndExpectEnd(run);
 }
 
