@@ -144,7 +144,129 @@ TEST(VerifierPrograms, MdacLineShowsTheRegisteredVersion) {
   CloseAndExpectEnd(run);
 }
 
-TEST(VerifierPrograms, WindowCaptionClientSizeAndPlace) {
+// Pixels of a screen rectangle, as 0x00RRGGBB, row by row.
+struct Pixels {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> data;
+  std::uint32_t At(int x, int y) const { return data[static_cast<std::size_t>(y) * width + x]; }
+};
+
+Pixels Capture(HDC source, int x, int y, int width, int height) {
+  Pixels pixels{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC memory = CreateCompatibleDC(source);
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
+  GdiFlush();
+  const auto* rows = static_cast<const std::uint32_t*>(bits);
+  for (std::size_t i = 0; i < pixels.data.size(); ++i) pixels.data[i] = rows[i] & 0xFFFFFF;
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  return pixels;
+}
+
+std::uint32_t Rgb(COLORREF color) { return (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color); }
+
+// `text` as the report draws it: in `font`, the button text colour on the window's face colour.
+Pixels Render(HFONT font, const std::wstring& text, SIZE& extent) {
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ previousFont = SelectObject(memory, font);
+  GetTextExtentPoint32W(memory, text.c_str(), static_cast<int>(text.size()), &extent);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, extent.cx, extent.cy);
+  HGDIOBJ previousBitmap = SelectObject(memory, bitmap);
+  RECT all{0, 0, extent.cx, extent.cy};
+  FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
+  SetBkMode(memory, TRANSPARENT);
+  SetTextColor(memory, GetSysColor(COLOR_BTNTEXT));
+  TextOutW(memory, 0, 0, text.c_str(), static_cast<int>(text.size()));
+  const Pixels pixels = Capture(memory, 0, 0, extent.cx, extent.cy);
+  SelectObject(memory, previousBitmap);
+  SelectObject(memory, previousFont);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+bool SamePixels(const Pixels& screen, int left, int top, const Pixels& text) {
+  for (int y = 0; y < text.height; ++y) {
+    for (int x = 0; x < text.width; ++x) {
+      if (screen.At(left + x, top + y) != text.At(x, y)) return false;
+    }
+  }
+  return true;
+}
+
+// The report as the screen shows it (Wine gives no other process a window's font): the shadow
+// line on the fourth text line's top pixel row, the highlight line below it, the face colour up
+// to the first component row, and the headers at their columns in the 8-point bold font.
+void ExpectReportAsDrawn(const Variant& variant, HWND form) {
+  const int dpiY = ScreenDpi(LOGPIXELSY);
+  auto makeFont = [&](int weight) {
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(8, dpiY, 72);
+    font.lfWeight = weight;
+    font.lfCharSet = DEFAULT_CHARSET;
+    variant.settings.fontFace.copy(font.lfFaceName, variant.settings.fontFace.size());
+    return UniqueFont(CreateFontIndirectW(&font));
+  };
+  const UniqueFont bold = makeFont(FW_BOLD);
+  const UniqueFont normal = makeFont(FW_NORMAL);
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ previous = SelectObject(screen, bold.get());
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(screen, &metrics);
+  SelectObject(screen, previous);
+  const int line = metrics.tmHeight + metrics.tmExternalLeading;  // pixels
+
+  POINT origin{0, 0};
+  ClientToScreen(form, &origin);
+  const SIZE client = driver::ClientSize(form);
+  const int width = std::min<int>(client.cx, GetSystemMetrics(SM_CXSCREEN) - origin.x);
+  const Pixels shown = Capture(screen, origin.x, origin.y, width, 4 * line);
+  ReleaseDC(nullptr, screen);
+
+  const std::uint32_t shadow = Rgb(GetSysColor(COLOR_BTNSHADOW));
+  const std::uint32_t highlight = Rgb(GetSysColor(COLOR_3DHIGHLIGHT));
+  const std::uint32_t face = Rgb(GetSysColor(COLOR_BTNFACE));
+  auto rowIs = [&](int y, std::uint32_t colour) {
+    for (int x = 0; x < width; ++x) {
+      if (shown.At(x, y) != colour) return false;
+    }
+    return true;
+  };
+  EXPECT_TRUE(rowIs(3 * line, shadow)) << "shadow line at pixel row " << 3 * line;
+  EXPECT_FALSE(rowIs(3 * line - 1, shadow));
+  EXPECT_TRUE(rowIs(3 * line + 1, highlight));
+  for (int y = 3 * line + 2; y < 3 * line + 5; ++y) EXPECT_TRUE(rowIs(y, face)) << "row " << y;
+
+  // Each header at the window's outer width times its column's factor.
+  RECT frame{};
+  GetWindowRect(form, &frame);
+  const int twipsPerPixel = kTwipsPerInch / ScreenDpi(LOGPIXELSX);
+  const int outerTwips = (frame.right - frame.left) * twipsPerPixel;
+  const struct {
+    const wchar_t* text;
+    double factor;
+  } headers[] = {{L"File", 0}, {L"Reg_Info", 0.4}, {L"Date", 0.5}};
+  for (const auto& header : headers) {
+    SCOPED_TRACE(Narrow(header.text));
+    SIZE extent{};
+    const Pixels text = Render(bold.get(), header.text, extent);
+    const int x = static_cast<int>(std::nearbyint(outerTwips * header.factor)) / twipsPerPixel;
+    ASSERT_LE(x + extent.cx, width);
+    EXPECT_TRUE(SamePixels(shown, x, 2 * line, text)) << "not at x " << x;
+    SIZE plainExtent{};
+    EXPECT_FALSE(SamePixels(shown, x, 2 * line, Render(normal.get(), header.text, plainExtent))) << "drawn in normal weight";
+  }
+}
+
+TEST(VerifierPrograms, WindowCaptionClientSizePlaceAndTheReportAsDrawn) {
   const int dpiX = ScreenDpi(LOGPIXELSX);
   const int dpiY = ScreenDpi(LOGPIXELSY);
   for (const Variant& variant : kVariants) {
@@ -165,6 +287,8 @@ TEST(VerifierPrograms, WindowCaptionClientSizeAndPlace) {
     EXPECT_EQ(GetMenu(run.form), nullptr);
     EXPECT_TRUE(driver::ListItems(run.form).empty()) << "the verifier's window has no items";
     EXPECT_FALSE(driver::WaitForMessageBox(run.program.Id(), 200).has_value());
+    ASSERT_EQ(WaitForLog(folder.File(std::wstring(variant.settings.logFileName))).back(), "MDAC,N/A");
+    ExpectReportAsDrawn(variant, run.form);
     CloseAndExpectEnd(run);
   }
 }
@@ -306,137 +430,6 @@ TEST(VerifierPrograms, UsersShortDatePatternAndAFolderNameOutsideAscii) {
   ASSERT_NE(path.find('\xFC'), std::string::npos) << "the code page has no single byte for the folder's name";
   EXPECT_EQ(lines[3], path + ",n/a," + DayMonthYear(written) + "," + std::to_string(facts.nFileSizeLow) + " bytes,6.0.8169.0");
   CloseAndExpectEnd(run);
-}
-
-// Pixels of a screen rectangle, as 0x00RRGGBB, row by row.
-struct Pixels {
-  int width = 0, height = 0;
-  std::vector<std::uint32_t> data;
-  std::uint32_t At(int x, int y) const { return data[static_cast<std::size_t>(y) * width + x]; }
-};
-
-Pixels Capture(HDC source, int x, int y, int width, int height) {
-  Pixels pixels{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HDC memory = CreateCompatibleDC(source);
-  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
-  GdiFlush();
-  const auto* rows = static_cast<const std::uint32_t*>(bits);
-  for (std::size_t i = 0; i < pixels.data.size(); ++i) pixels.data[i] = rows[i] & 0xFFFFFF;
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  return pixels;
-}
-
-std::uint32_t Rgb(COLORREF color) { return (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color); }
-
-// `text` as the report draws it: in `font`, the button text colour on the window's face colour.
-Pixels Render(HFONT font, const std::wstring& text, SIZE& extent) {
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HGDIOBJ previousFont = SelectObject(memory, font);
-  GetTextExtentPoint32W(memory, text.c_str(), static_cast<int>(text.size()), &extent);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, extent.cx, extent.cy);
-  HGDIOBJ previousBitmap = SelectObject(memory, bitmap);
-  RECT all{0, 0, extent.cx, extent.cy};
-  FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
-  SetBkMode(memory, TRANSPARENT);
-  SetTextColor(memory, GetSysColor(COLOR_BTNTEXT));
-  TextOutW(memory, 0, 0, text.c_str(), static_cast<int>(text.size()));
-  const Pixels pixels = Capture(memory, 0, 0, extent.cx, extent.cy);
-  SelectObject(memory, previousBitmap);
-  SelectObject(memory, previousFont);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return pixels;
-}
-
-bool SamePixels(const Pixels& screen, int left, int top, const Pixels& text) {
-  for (int y = 0; y < text.height; ++y) {
-    for (int x = 0; x < text.width; ++x) {
-      if (screen.At(left + x, top + y) != text.At(x, y)) return false;
-    }
-  }
-  return true;
-}
-
-TEST(VerifierPrograms, ReportDrawnInTheWindowsFontWithItsSeparatorAndHeaderColumns) {
-  // Read from the screen: Wine gives no other process a window's font.
-  const int dpiY = ScreenDpi(LOGPIXELSY);
-  for (const Variant& variant : kVariants) {
-    SCOPED_TRACE(Narrow(variant.exe));
-    ScratchFolder folder(L"drawing");
-    Started run = Start(driver::BesideMe(variant.exe), folder.Path());
-    ASSERT_TRUE(run.form);
-    ASSERT_EQ(WaitForLog(folder.File(std::wstring(variant.settings.logFileName))).back(), "MDAC,N/A");
-
-    auto makeFont = [&](int weight) {
-      LOGFONTW font{};
-      font.lfHeight = -MulDiv(8, dpiY, 72);
-      font.lfWeight = weight;
-      font.lfCharSet = DEFAULT_CHARSET;
-      variant.settings.fontFace.copy(font.lfFaceName, variant.settings.fontFace.size());
-      return UniqueFont(CreateFontIndirectW(&font));
-    };
-    const UniqueFont bold = makeFont(FW_BOLD);
-    const UniqueFont normal = makeFont(FW_NORMAL);
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ previous = SelectObject(screen, bold.get());
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(screen, &metrics);
-    SelectObject(screen, previous);
-    const int line = metrics.tmHeight + metrics.tmExternalLeading;  // pixels
-
-    POINT origin{0, 0};
-    ClientToScreen(run.form, &origin);
-    const SIZE client = driver::ClientSize(run.form);
-    const int width = std::min<int>(client.cx, GetSystemMetrics(SM_CXSCREEN) - origin.x);
-    const Pixels shown = Capture(screen, origin.x, origin.y, width, 4 * line);
-    ReleaseDC(nullptr, screen);
-
-    // The shadow line on the fourth text line's top row, the highlight line below it, then the
-    // face colour up to the first component row five pixels below the shadow line.
-    const std::uint32_t shadow = Rgb(GetSysColor(COLOR_BTNSHADOW));
-    const std::uint32_t highlight = Rgb(GetSysColor(COLOR_3DHIGHLIGHT));
-    const std::uint32_t face = Rgb(GetSysColor(COLOR_BTNFACE));
-    auto rowIs = [&](int y, std::uint32_t colour) {
-      for (int x = 0; x < width; ++x) {
-        if (shown.At(x, y) != colour) return false;
-      }
-      return true;
-    };
-    EXPECT_TRUE(rowIs(3 * line, shadow)) << "shadow line at pixel row " << 3 * line;
-    EXPECT_FALSE(rowIs(3 * line - 1, shadow));
-    EXPECT_TRUE(rowIs(3 * line + 1, highlight));
-    for (int y = 3 * line + 2; y < 3 * line + 5; ++y) EXPECT_TRUE(rowIs(y, face)) << "row " << y;
-
-    // Each header at its column (the window's outer width times its factor), in the bold font.
-    RECT frame{};
-    GetWindowRect(run.form, &frame);
-    const int twipsPerPixel = kTwipsPerInch / ScreenDpi(LOGPIXELSX);
-    const int outerTwips = (frame.right - frame.left) * twipsPerPixel;
-    const struct {
-      const wchar_t* text;
-      double factor;
-    } headers[] = {{L"File", 0}, {L"Reg_Info", 0.4}, {L"Date", 0.5}};
-    for (const auto& header : headers) {
-      SCOPED_TRACE(Narrow(header.text));
-      SIZE extent{};
-      const Pixels text = Render(bold.get(), header.text, extent);
-      const int x = static_cast<int>(std::nearbyint(outerTwips * header.factor)) / twipsPerPixel;
-      ASSERT_LE(x + extent.cx, width);
-      EXPECT_TRUE(SamePixels(shown, x, 2 * line, text)) << "not at x " << x;
-      SIZE plainExtent{};
-      EXPECT_FALSE(SamePixels(shown, x, 2 * line, Render(normal.get(), header.text, plainExtent))) << "drawn in normal weight";
-    }
-    CloseAndExpectEnd(run);
-  }
 }
 
 // The message boxes the process shows now.
