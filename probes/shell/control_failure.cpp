@@ -12,6 +12,8 @@ constexpr std::uint32_t kModuleNotFound = 126;
 constexpr std::uint32_t kModuleNotFoundResult = 0x8007007Eu;
 constexpr std::uint32_t kFileNotFoundResult = 0x80070002u;
 constexpr std::uint32_t kClassNotRegistered = 0x80040154u;
+// CLASS_E_NOTLICENSED: the licensing class factory refuses the instance.
+constexpr std::uint32_t kClassNotLicensed = 0x80040112u;
 
 std::wstring WhatFailed(const ItemRecord& item, CreationStage stage, std::uint32_t code,
                         const ClassRegistration& registration) {
@@ -27,6 +29,12 @@ std::wstring WhatFailed(const ItemRecord& item, CreationStage stage, std::uint32
     return L"its class " + std::wstring(item.control.classId) + L" is not registered";
   }
   if (!registration.serverExists) return L"its file " + registration.serverPath + L" is missing";
+  if (code == kClassNotLicensed) {
+    return item.control.licenceKey.empty()
+               ? L"its class is registered and its file loads, but it refuses to be created without a licence key "
+                 L"on this machine"
+               : L"its class is registered and its file loads, but it refuses the licence key this program carries";
+  }
   if (code == kModuleNotFound || code == kModuleNotFoundResult || code == kFileNotFoundResult) {
     return L"a file it needs is missing (" + registration.serverPath + L" is there)";
   }
@@ -34,6 +42,16 @@ std::wstring WhatFailed(const ItemRecord& item, CreationStage stage, std::uint32
 }
 
 }  // namespace
+
+std::wstring ServerPathFromRegistry(std::wstring_view value) {
+  // A path with spaces is often registered in quotes; what follows the closing quote (arguments
+  // some installers leave) is no part of the file name.
+  if (!value.empty() && value.front() == L'"') {
+    value.remove_prefix(1);
+    value = value.substr(0, value.find(L'"'));
+  }
+  return std::wstring(value);
+}
 
 std::wstring ControlFailureText(const ItemRecord& item, CreationStage stage, std::uint32_t code,
                                 std::wstring_view description, const ClassRegistration& registration) {

@@ -24,6 +24,10 @@ struct ClassRegistration {
   bool serverExists = false;     // that file is there
 };
 
+// The file an InprocServer32 value names: surrounding quotes (and anything after the closing one)
+// are not part of it.
+std::wstring ServerPathFromRegistry(std::wstring_view value);
+
 std::wstring ControlFailureText(const ItemRecord& item, CreationStage stage, std::uint32_t code,
                                 std::wstring_view description, const ClassRegistration& registration);
 

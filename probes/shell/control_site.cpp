@@ -3,6 +3,7 @@
 // client site cleared, release). A step that fails undoes the ones before it.
 #include "probes/shell/control_site.h"
 
+#include "common/com_values.h"
 #include "common/fatal_report.h"
 #include "common/owners.h"
 #include "common/system_error.h"
@@ -21,12 +22,6 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-std::wstring DisplayName(const ItemRecord& item) {
-  std::wstring name(item.name);
-  if (item.index) name += L"(" + std::to_wstring(*item.index) + L")";
-  return name;
-}
-
 // What the registry says of the class: read only to explain a failed creation.
 ClassRegistration ReadRegistration(std::wstring_view classId) {
   ClassRegistration registration;
@@ -43,9 +38,9 @@ ClassRegistration ReadRegistration(std::wstring_view classId) {
   registration.registered = true;
   wchar_t expanded[MAX_PATH * 2] = {};
   if (type == REG_EXPAND_SZ && ExpandEnvironmentStringsW(server, expanded, MAX_PATH * 2)) {
-    registration.serverPath = expanded;
+    registration.serverPath = ServerPathFromRegistry(expanded);
   } else {
-    registration.serverPath = server;
+    registration.serverPath = ServerPathFromRegistry(server);
   }
   // A bare file name is looked for the way the loader would.
   wchar_t found[MAX_PATH * 2] = {};
@@ -56,16 +51,35 @@ ClassRegistration ReadRegistration(std::wstring_view classId) {
   return registration;
 }
 
+// Classes that say so never take the focus: a label-like control passes it on, one that never
+// UI-activates cannot hold it, one invisible at run time has nothing to hold it with.
+constexpr DWORD kNeverFocused = OLEMISC_ACTSLIKELABEL | OLEMISC_NOUIACTIVATE | OLEMISC_INVISIBLEATRUNTIME;
+
 class ActiveXItem final : public HostedControl {
 public:
-  ActiveXItem(ComPtr<IOleObject> object, ComPtr<ControlSite> site) : m_object(std::move(object)), m_site(std::move(site)) {}
+  ActiveXItem(ComPtr<IOleObject> object, ComPtr<ControlSite> site, DWORD misc)
+      : m_object(std::move(object)), m_site(std::move(site)), m_misc(misc) {}
   ~ActiveXItem() override { Close(); }
 
   HWND ContainerWindow() const override { return m_window; }
   IUnknown* Object() const override { return m_object.Get(); }
+  ControlSite* Site() const override { return m_site.Get(); }
 
-  void Place(const PixelRect& rect) override {
-    if (m_site) m_site->Place(RECT{rect.left, rect.top, rect.left + rect.width, rect.top + rect.height});
+  void Place(const PixelRect& rect, const TwipsPlace* twips) override {
+    if (m_site) m_site->Place(RECT{rect.left, rect.top, rect.left + rect.width, rect.top + rect.height}, twips);
+  }
+
+  bool Focusable() const override { return m_object && m_window && !(m_misc & kNeverFocused); }
+
+  bool TakeFocus() override {
+    if (!Focusable()) return false;
+    RECT position = m_site->Rect();
+    HWND parent = GetParent(m_window);
+    if (FAILED(m_object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, m_site.Get(), 0, parent, &position))) return false;
+    // A control that UI-activates without taking the focus itself still gets it in its window.
+    HWND focus = GetFocus();
+    if (focus != m_window && !IsChild(m_window, focus)) ::SetFocus(m_window);
+    return true;
   }
 
   void Close() override {
@@ -90,6 +104,7 @@ public:
 private:
   ComPtr<IOleObject> m_object;
   ComPtr<ControlSite> m_site;
+  DWORD m_misc;
   HWND m_window = nullptr;
 };
 
@@ -98,6 +113,7 @@ private:
 HRESULT LoadSavedState(IOleObject* object, const SavedState& saved) {
   ComPtr<IPersistPropertyBag> bagPersistence;
   ComPtr<IPersistStreamInit> streamPersistence;
+  ComPtr<IPersistStorage> storagePersistence;
   object->QueryInterface(IID_IPersistPropertyBag, &bagPersistence);
   object->QueryInterface(IID_IPersistStreamInit, &streamPersistence);
   const bool hasValues = !saved.bag.empty();
@@ -108,13 +124,44 @@ HRESULT LoadSavedState(IOleObject* object, const SavedState& saved) {
   }
   if (streamPersistence) return streamPersistence->InitNew();
   if (bagPersistence) return bagPersistence->InitNew();
+  if (SUCCEEDED(object->QueryInterface(IID_IPersistStorage, &storagePersistence))) {
+    // A control that keeps its state only in a storage starts new in one of its own, in memory.
+    ComPtr<ILockBytes> bytes;
+    ComPtr<IStorage> storage;
+    HRESULT hr = CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes);
+    if (SUCCEEDED(hr)) {
+      hr = StgCreateDocfileOnILockBytes(bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                                        &storage);
+    }
+    return SUCCEEDED(hr) ? storagePersistence->InitNew(storage.Get()) : hr;
+  }
   return S_OK;  // a control without persistence starts as it is
+}
+
+// Creates the control object the way a compiled form does: through the class's licensing factory
+// with the program's run-time key when the class offers one and the program carries a key,
+// plainly otherwise. A class the registry treats as another is created as that one.
+HRESULT CreateControlObject(const CLSID& requested, std::wstring_view licenceKey, ComPtr<IOleObject>& object) {
+  CLSID classId = requested;
+  if (FAILED(CoGetTreatAsClass(requested, &classId))) classId = requested;
+  ComPtr<IClassFactory> factory;
+  HRESULT hr = CoGetClassObject(classId, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, &factory);
+  if (FAILED(hr)) return hr;
+  ComPtr<IClassFactory2> licensing;
+  if (!licenceKey.empty() && SUCCEEDED(factory.As(&licensing))) {
+    UniqueBstr key(licenceKey);
+    hr = licensing->CreateInstanceLic(nullptr, nullptr, IID_IOleObject, key.get(), &object);
+  } else {
+    hr = factory->CreateInstance(nullptr, IID_IOleObject, &object);
+  }
+  if (SUCCEEDED(hr) && !object) hr = E_NOINTERFACE;
+  return hr;
 }
 
 }  // namespace
 
-std::unique_ptr<HostedControl> CreateHostedControl(const ItemRecord& item, HWND parent, const PixelRect& rect,
-                                                   const LOGFONTW& ambientFont, BuildFailure& failure) {
+std::unique_ptr<HostedControl> CreateHostedControl(const ItemRecord& item, const HostPlace& host,
+                                                   const PixelRect& rect, BuildFailure& failure) {
   auto fail = [&](CreationStage stage, HRESULT hr) -> std::unique_ptr<HostedControl> {
     const auto code = static_cast<std::uint32_t>(hr);
     const ClassRegistration registration =
@@ -128,20 +175,21 @@ std::unique_ptr<HostedControl> CreateHostedControl(const ItemRecord& item, HWND 
   HRESULT hr = CLSIDFromString(const_cast<LPOLESTR>(classText.c_str()), &classId);
   if (FAILED(hr)) return fail(CreationStage::Create, hr);
   ComPtr<IOleObject> object;
-  hr = CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, &object);
-  if (FAILED(hr) || !object) return fail(CreationStage::Create, FAILED(hr) ? hr : E_NOINTERFACE);
+  hr = CreateControlObject(classId, item.control.licenceKey, object);
+  if (FAILED(hr)) return fail(CreationStage::Create, hr);
 
   const RECT place{rect.left, rect.top, rect.left + rect.width, rect.top + rect.height};
-  ComPtr<ControlSite> site = ControlSite::Create(parent, place, DisplayName(item), ambientFont);
+  ComPtr<ControlSite> site =
+      ControlSite::Create(host.parent, place, item, host.container, host.outerSite, *host.ambientFont);
   if (!site) return fail(CreationStage::Create, E_OUTOFMEMORY);
   site->SetControl(object.Get());
-  auto hosted = std::make_unique<ActiveXItem>(object, site);
-
   DWORD misc = 0;
   object->GetMiscStatus(DVASPECT_CONTENT, &misc);
+  auto hosted = std::make_unique<ActiveXItem>(object, site, misc);
+
   object->SetClientSite(site.Get());
   const std::wstring program = ProgramTitle();
-  const std::wstring name = DisplayName(item);
+  const std::wstring name = site->DisplayName();
   object->SetHostNames(program.c_str(), name.c_str());
 
   hr = LoadSavedState(object.Get(), item.saved);
@@ -152,7 +200,7 @@ std::unique_ptr<HostedControl> CreateHostedControl(const ItemRecord& item, HWND 
 
   const bool invisible = item.invisibleAtRunTime || (misc & OLEMISC_INVISIBLEATRUNTIME);
   if (!invisible) {
-    hr = hosted->Activate(parent, place);
+    hr = hosted->Activate(host.parent, place);
     if (FAILED(hr)) return fail(CreationStage::Activate, hr);
   }
   return hosted;

@@ -7,6 +7,7 @@
 #include "probes/shell/control_failure.h"
 #include "probes/shell/form_layout.h"
 #include "probes/shell/form_model.h"
+#include "probes/shell/site_object.h"
 
 #include <unknwn.h>
 
@@ -26,7 +27,15 @@ public:
   // The control's own window: where items it contains go, and its place in the tab order.
   // Null for a control that shows nothing at run time.
   virtual HWND ContainerWindow() const = 0;
-  virtual void Place(const PixelRect& rect) = 0;
+  // `twips`: the place its extender reports, when it is not the record's (aligned controls).
+  virtual void Place(const PixelRect& rect, const TwipsPlace* twips = nullptr) = 0;
+  // Whether the control takes the keyboard focus at all: it has a window, and its class does not
+  // say it acts like a label or never UI-activates.
+  virtual bool Focusable() const = 0;
+  // Gives it the focus the way a form does, by UI activation; false when it refuses.
+  virtual bool TakeFocus() = 0;
+  // Its site, which the controls inside it name as their container; null once closed.
+  virtual ControlSite* Site() const = 0;
   // The control object itself, for code of the probe that calls it; null once closed. The
   // hosted control keeps the reference.
   virtual IUnknown* Object() const = 0;
@@ -34,10 +43,18 @@ public:
   virtual void Close() = 0;
 };
 
-// Creates the control of `item` inside `parent` at `rect`. `ambientFont` is the form's font, the
-// one a control asks for as an ambient property. On failure returns null with the report's
+// Where a control is created: its window, the form's container, the site of the control it
+// lies in (null on the form itself) and the form's font (the ambient one a control asks for).
+struct HostPlace {
+  HWND parent = nullptr;
+  ControlContainer* container = nullptr;
+  ControlSite* outerSite = nullptr;
+  const LOGFONTW* ambientFont = nullptr;
+};
+
+// Creates the control of `item` at `rect` in `place`. On failure returns null with the report's
 // code and text in `failure`; nothing of the control is left behind.
-std::unique_ptr<HostedControl> CreateHostedControl(const ItemRecord& item, HWND parent, const PixelRect& rect,
-                                                   const LOGFONTW& ambientFont, BuildFailure& failure);
+std::unique_ptr<HostedControl> CreateHostedControl(const ItemRecord& item, const HostPlace& place,
+                                                   const PixelRect& rect, BuildFailure& failure);
 
 }  // namespace kit::shell

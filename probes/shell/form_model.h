@@ -64,6 +64,9 @@ struct ControlClass {
   std::wstring_view progId{};         // names the class in messages
   std::wstring_view classId{};        // "{...}": what the control is created by
   std::wstring_view componentFile{};  // the file that holds the class, named in failure reports
+  // The run-time licence key the maker holds for a licensed class; empty when the program
+  // carries none, and then the control is created plainly.
+  std::wstring_view licenceKey{};
 };
 
 using ClickHandler = void (*)(Form& form, const ItemRecord& item);

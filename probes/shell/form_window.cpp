@@ -54,7 +54,7 @@ std::unique_ptr<Form> Form::Build(FormDescription description, const FormHooks& 
   for (std::size_t i = 1; i < description.size(); ++i) {
     if (!form->CreateItem(i, failure)) return nullptr;
   }
-  form->ArrangeTabOrder();
+  form->StackInCreationOrder();
   form->LayAlignedItems();
   return form;
 }
@@ -114,7 +114,14 @@ bool Form::CreateItem(std::size_t record, BuildFailure& failure) {
   const PixelRect rect = ItemPixels(item, m_dpi);
 
   if (item.kind == ItemKind::ActiveX) {
-    std::unique_ptr<HostedControl> control = CreateHostedControl(item, parent, rect, m_defaultFontInfo, failure);
+    if (!m_container) m_container = ControlContainer::Create(m_window, std::wstring(m_description[0].name));
+    if (!m_container) {
+      failure = {static_cast<std::uint32_t>(E_OUTOFMEMORY), FormatErrorReport(E_OUTOFMEMORY, DescribeError(E_OUTOFMEMORY))};
+      return false;
+    }
+    const HostPlace place{parent, m_container.Get(), m_controls[container] ? m_controls[container]->Site() : nullptr,
+                          &m_defaultFontInfo};
+    std::unique_ptr<HostedControl> control = CreateHostedControl(item, place, rect, failure);
     if (!control) return false;
     m_items[record] = control->ContainerWindow();
     m_controls[record] = std::move(control);
@@ -137,14 +144,11 @@ bool Form::CreateItem(std::size_t record, BuildFailure& failure) {
   return true;
 }
 
-void Form::ArrangeTabOrder() {
-  // The dialog manager walks siblings in z-order; put them in tab-index order, first on top.
-  HWND previous = HWND_TOP;
-  for (std::size_t record : TabOrder(m_description)) {
-    HWND item = m_items[record];
-    if (!item) continue;
-    SetWindowPos(item, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    previous = item;
+void Form::StackInCreationOrder() {
+  // As on any form, an item lies above the items created before it (the keyboard order is the
+  // tab indexes', walked by MoveFocus, not the windows' order).
+  for (std::size_t i = 1; i < m_items.size(); ++i) {
+    if (m_items[i]) SetWindowPos(m_items[i], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 }
 
@@ -156,7 +160,9 @@ void Form::LayAlignedItems() {
     if (item.align == Align::None || (!m_items[i] && !m_controls[i])) continue;
     const PixelRect placed = AlignedPixels(item, ItemPixels(item, m_dpi), client.right, client.bottom);
     if (m_controls[i]) {
-      m_controls[i]->Place(placed);
+      const TwipsPlace twips{PixelsToTwips(placed.left, m_dpi.x), PixelsToTwips(placed.top, m_dpi.y),
+                             PixelsToTwips(placed.width, m_dpi.x), PixelsToTwips(placed.height, m_dpi.y)};
+      m_controls[i]->Place(placed, &twips);
     } else {
       SetWindowPos(m_items[i], nullptr, placed.left, placed.top, placed.width, placed.height,
                    SWP_NOZORDER | SWP_NOACTIVATE);
@@ -164,31 +170,100 @@ void Form::LayAlignedItems() {
   }
 }
 
-HWND Form::FirstFocusable() const {
-  for (std::size_t record : TabOrder(m_description)) {
-    HWND item = m_items[record];
-    if (item && IsWindowVisible(item) && IsWindowEnabled(item) && (GetWindowLongW(item, GWL_STYLE) & WS_TABSTOP)) {
-      return item;
-    }
+bool Form::CanFocus(std::size_t record) const {
+  // Whatever styles a control gives its windows: the form's record decides, not WS_TABSTOP.
+  HWND item = m_items[record];
+  if (!item || !IsWindowVisible(item) || !IsWindowEnabled(item)) return false;
+  return !m_controls[record] || m_controls[record]->Focusable();
+}
+
+bool Form::FocusItem(std::size_t record) {
+  if (m_controls[record]) {
+    if (!m_controls[record]->TakeFocus()) return false;
+  } else {
+    if (m_container) m_container->DeactivateUI();
+    SetFocus(m_items[record]);
   }
-  return nullptr;
+  m_followedFocus = GetFocus();
+  return true;
+}
+
+void Form::MoveFocus(bool forward) {
+  const std::vector<std::size_t> order = TabOrder(m_description);
+  if (order.empty()) return;
+  const std::size_t count = order.size();
+  const std::size_t current = RecordOfFocus();
+  std::size_t position = forward ? count - 1 : 0;  // from nowhere: the first (or the last)
+  for (std::size_t i = 0; i < count; ++i) {
+    if (order[i] == current) position = i;
+  }
+  for (std::size_t step = 1; step <= count; ++step) {
+    const std::size_t next = order[(forward ? position + step : position + count - step) % count];
+    if (next != current && CanFocus(next) && FocusItem(next)) return;
+  }
 }
 
 void Form::Show(int showCommand) {
   m_shown = true;
   ShowWindow(m_window, showCommand);
   UpdateWindow(m_window);
-  m_lastFocus = FirstFocusable();
-  SetFocus(m_lastFocus ? m_lastFocus : m_window);
+  for (std::size_t record : TabOrder(m_description)) {
+    if (CanFocus(record) && FocusItem(record)) break;
+  }
+  m_lastFocus = GetFocus();
+  if (!m_lastFocus || !IsChild(m_window, m_lastFocus)) {
+    m_lastFocus = nullptr;
+    SetFocus(m_window);
+  }
+}
+
+bool Form::PreTranslate(MSG& message) {
+  if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !m_window) return false;
+  if (message.hwnd != m_window && !IsChild(m_window, message.hwnd)) return false;
+  if (m_container && m_container->TranslateAccelerator(&message) == S_OK) return true;
+  const bool modified = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+  if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && !modified) {
+    const LRESULT wants = SendMessageW(message.hwnd, WM_GETDLGCODE, message.wParam, reinterpret_cast<LPARAM>(&message));
+    if (!(wants & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))) {
+      MoveFocus(GetKeyState(VK_SHIFT) >= 0);
+      return true;
+    }
+  }
+  // The dialog manager's arrows, Enter and Escape are for the form's own buttons: a key inside a
+  // control goes to the control.
+  const std::size_t record = RecordOfFocus();
+  if (record > 0 && m_controls[record]) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+    return true;
+  }
+  return false;
+}
+
+void Form::FollowFocus() {
+  // The focus moved by a click (or by a control itself): the control that now holds it is
+  // UI-activated, and one that lost it to an item of the form's own gives up UI activation.
+  HWND focus = GetFocus();
+  if (focus == m_followedFocus || !m_window || !focus || !IsChild(m_window, focus)) return;
+  m_followedFocus = focus;
+  const std::size_t record = RecordOfFocus();
+  if (record > 0 && m_controls[record]) {
+    if (m_container && m_container->UIActiveSite() != m_controls[record]->Site()) m_controls[record]->TakeFocus();
+  } else if (m_container) {
+    m_container->DeactivateUI();
+  }
+  m_followedFocus = GetFocus();
 }
 
 int Form::RunMessageLoop() {
   MSG message{};
   BOOL got = FALSE;
   while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
-    if (m_window && IsDialogMessageW(m_window, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    if (!PreTranslate(message) && !(m_window && IsDialogMessageW(m_window, &message))) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    FollowFocus();
   }
   return got == 0 ? static_cast<int>(message.wParam) : 1;
 }
@@ -217,6 +292,13 @@ HWND Form::ItemWindow(std::wstring_view name, std::optional<std::int16_t> index)
 std::size_t Form::RecordOfWindow(HWND item) const {
   for (std::size_t i = 1; i < m_items.size(); ++i) {
     if (m_items[i] == item) return i;
+  }
+  return 0;
+}
+
+std::size_t Form::RecordOfFocus() const {
+  for (HWND window = GetFocus(); window && window != m_window; window = GetParent(window)) {
+    if (const std::size_t record = RecordOfWindow(window)) return record;
   }
   return 0;
 }
@@ -274,6 +356,8 @@ LRESULT Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_ACTIVATE:
+      // The UI-active control hears of its frame's activation, as in any full container.
+      if (m_container) m_container->FrameActivated(LOWORD(wParam) != WA_INACTIVE);
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
         if (focus && IsChild(m_window, focus)) m_lastFocus = focus;

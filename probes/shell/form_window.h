@@ -4,6 +4,7 @@
 
 #include "common/owners.h"
 #include "common/win32.h"
+#include "probes/shell/control_container.h"
 #include "probes/shell/control_site.h"
 #include "probes/shell/form_layout.h"
 #include "probes/shell/form_model.h"
@@ -37,6 +38,12 @@ public:
 
   // Shows the window and gives the focus to the first item in tab order that can take it.
   void Show(int showCommand);
+  // What the message loop does with one message before the dialog manager sees it: keys go
+  // first to the UI-active control's accelerator hook; Tab moves the focus by the form's tab
+  // indexes; other keys inside a control are the control's. True when the message is handled.
+  bool PreTranslate(MSG& message);
+  // Moves the focus to the next (or previous) item in tab-index order that can take it.
+  void MoveFocus(bool forward);
   // Runs until the window is gone; returns the process exit code.
   int RunMessageLoop();
   // Closes the window as its close box does: the window gets its close notification, then
@@ -68,11 +75,15 @@ private:
   bool CreateWindowFrame(BuildFailure& failure);
   bool CreateItem(std::size_t record, BuildFailure& failure);
   HFONT FontFor(const ItemRecord& item);
-  void ArrangeTabOrder();
+  void StackInCreationOrder();
   void LayAlignedItems();
   void CloseControls();
-  HWND FirstFocusable() const;
+  bool CanFocus(std::size_t record) const;
+  bool FocusItem(std::size_t record);
+  void FollowFocus();
   std::size_t RecordOfWindow(HWND item) const;
+  // The item holding the focus (the innermost, for a control inside another), or 0.
+  std::size_t RecordOfFocus() const;
   void Notify(std::wstring_view item, std::wstring_view what) const;
 
   void WatchItem(HWND item, std::size_t record);
@@ -85,7 +96,9 @@ private:
   Dpi m_dpi;
   HWND m_window = nullptr;
   HWND m_lastFocus = nullptr;
+  HWND m_followedFocus = nullptr;
   bool m_shown = false;
+  Microsoft::WRL::ComPtr<ControlContainer> m_container;  // created with the first control
   std::vector<HWND> m_items;  // per record; [0] is the window
   std::vector<std::unique_ptr<HostedControl>> m_controls;  // per record; null for other items
   UniqueFont m_defaultFont;

@@ -6,6 +6,7 @@
 #include "common/com_values.h"
 #include "common/kit_window.h"
 #include "common/twips.h"
+#include "probes/shell/extender.h"
 #include "probes/shell/property_bag.h"
 
 #include <olectl.h>
@@ -15,6 +16,8 @@
 
 namespace kit::shell {
 namespace {
+
+using Microsoft::WRL::ComPtr;
 
 int g_liveSites = 0;
 
@@ -36,27 +39,60 @@ FontSpec FontSpecOf(const LOGFONTW& font, const std::wstring& face, int dpiY) {
   return described;
 }
 
+std::wstring DisplayNameOf(const ItemRecord& item) {
+  std::wstring name(item.name);
+  if (item.index) name += L"(" + std::to_wstring(*item.index) + L")";
+  return name;
+}
+
 }  // namespace
 
-ControlSite::ControlSite(HWND window, const RECT& rect, std::wstring displayName, const LOGFONTW& ambientFont)
-    : m_window(window), m_rect(rect), m_displayName(std::move(displayName)), m_ambientFont(ambientFont) {
+ControlSite::ControlSite(HWND window, const RECT& rect, const ItemRecord& item, ComPtr<ControlContainer> container,
+                         ComPtr<ControlSite> outerSite, const LOGFONTW& ambientFont)
+    : m_window(window),
+      m_rect(rect),
+      m_item(item),
+      m_twips{item.left, item.top, item.width, item.height},
+      m_container(std::move(container)),
+      m_outerSite(std::move(outerSite)),
+      m_displayName(DisplayNameOf(item)),
+      m_ambientFont(ambientFont) {
   ++g_liveSites;
 }
 
 ControlSite::~ControlSite() { --g_liveSites; }
 
-Microsoft::WRL::ComPtr<ControlSite> ControlSite::Create(HWND window, const RECT& rect, std::wstring displayName,
-                                                        const LOGFONTW& ambientFont) {
-  return AdoptNew<ControlSite>(new (std::nothrow) ControlSite(window, rect, std::move(displayName), ambientFont));
+ComPtr<ControlSite> ControlSite::Create(HWND window, const RECT& rect, const ItemRecord& item,
+                                        ComPtr<ControlContainer> container, ComPtr<ControlSite> outerSite,
+                                        const LOGFONTW& ambientFont) {
+  return AdoptNew<ControlSite>(
+      new (std::nothrow) ControlSite(window, rect, item, std::move(container), std::move(outerSite), ambientFont));
 }
 
 int ControlSite::Live() { return g_liveSites; }
 
-void ControlSite::Place(const RECT& rect) {
+void ControlSite::SetControl(IOleObject* control) {
+  if (m_control && m_container) m_container->Leave(this);
+  m_control = control;
+  if (m_control && m_container) m_container->Join(m_control, this);
+}
+
+void ControlSite::Place(const RECT& rect, const TwipsPlace* twips) {
   m_rect = rect;
-  if (!m_control) return;
-  Microsoft::WRL::ComPtr<IOleInPlaceObject> inPlace;
+  if (twips) m_twips = *twips;
+  if (!m_control || m_placing) return;
+  // A control may answer its new rectangles with OnPosRectChange; the place given here stands.
+  m_placing = true;
+  ComPtr<IOleInPlaceObject> inPlace;
   if (SUCCEEDED(m_control->QueryInterface(IID_IOleInPlaceObject, &inPlace))) inPlace->SetObjectRects(&m_rect, &m_rect);
+  m_placing = false;
+}
+
+void ControlSite::UIDeactivateControl() {
+  ComPtr<IOleInPlaceObject> inPlace;
+  if (m_control && SUCCEEDED(m_control->QueryInterface(IID_IOleInPlaceObject, &inPlace))) inPlace->UIDeactivate();
+  // A control that ignores the request is no longer UI-active for the form all the same.
+  if (m_container) m_container->OnUIDeactivate(this);
 }
 
 // --- IUnknown ---------------------------------------------------------------------------------
@@ -67,13 +103,14 @@ HRESULT ControlSite::QueryInterface(REFIID iid, void** object) {
     const IID* iid;
     void* (*cast)(ControlSite*);
   };
-  static const std::array<Entry, 8> kInterfaces{{
+  static const std::array<Entry, 9> kInterfaces{{
       {&IID_IUnknown, [](ControlSite* s) -> void* { return static_cast<IOleClientSite*>(s); }},
       {&IID_IOleClientSite, [](ControlSite* s) -> void* { return static_cast<IOleClientSite*>(s); }},
-      {&IID_IOleWindow, [](ControlSite* s) -> void* { return static_cast<IOleInPlaceSite*>(s); }},
-      {&IID_IOleInPlaceSite, [](ControlSite* s) -> void* { return static_cast<IOleInPlaceSite*>(s); }},
-      {&IID_IOleInPlaceUIWindow, [](ControlSite* s) -> void* { return static_cast<IOleInPlaceFrame*>(s); }},
-      {&IID_IOleInPlaceFrame, [](ControlSite* s) -> void* { return static_cast<IOleInPlaceFrame*>(s); }},
+      {&IID_IOleWindow, [](ControlSite* s) -> void* { return static_cast<IOleInPlaceSiteWindowless*>(s); }},
+      {&IID_IOleInPlaceSite, [](ControlSite* s) -> void* { return static_cast<IOleInPlaceSiteWindowless*>(s); }},
+      {&IID_IOleInPlaceSiteEx, [](ControlSite* s) -> void* { return static_cast<IOleInPlaceSiteWindowless*>(s); }},
+      {&IID_IOleInPlaceSiteWindowless,
+       [](ControlSite* s) -> void* { return static_cast<IOleInPlaceSiteWindowless*>(s); }},
       {&IID_IOleControlSite, [](ControlSite* s) -> void* { return static_cast<IOleControlSite*>(s); }},
       {&IID_IDispatch, [](ControlSite* s) -> void* { return static_cast<IDispatch*>(s); }},
   }};
@@ -104,8 +141,11 @@ HRESULT ControlSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
   return E_NOTIMPL;
 }
 HRESULT ControlSite::GetContainer(IOleContainer** container) {
-  if (container) *container = nullptr;
-  return E_NOINTERFACE;
+  if (!container) return E_POINTER;
+  *container = m_container.Get();
+  if (!*container) return E_NOINTERFACE;
+  (*container)->AddRef();
+  return S_OK;
 }
 HRESULT ControlSite::ShowObject() { return S_OK; }
 HRESULT ControlSite::OnShowWindow(BOOL) { return S_OK; }
@@ -124,14 +164,20 @@ HRESULT ControlSite::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 
 HRESULT ControlSite::CanInPlaceActivate() { return S_OK; }
 HRESULT ControlSite::OnInPlaceActivate() { return S_OK; }
-HRESULT ControlSite::OnUIActivate() { return S_OK; }
+HRESULT ControlSite::OnUIActivate() {
+  // One UI-active control per form: the one before gives up its UI activation.
+  if (m_container) m_container->OnUIActivate(this);
+  return S_OK;
+}
 
 HRESULT ControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, RECT* position,
                                       RECT* clip, OLEINPLACEFRAMEINFO* frameInfo) {
   if (!frame || !document || !position || !clip || !frameInfo) return E_POINTER;
-  *frame = static_cast<IOleInPlaceFrame*>(this);
-  AddRef();
+  *frame = nullptr;
   *document = nullptr;
+  if (!m_container) return E_UNEXPECTED;
+  *frame = m_container.Get();
+  (*frame)->AddRef();
   *position = m_rect;
   *clip = m_rect;
   frameInfo->cb = sizeof(*frameInfo);
@@ -143,37 +189,61 @@ HRESULT ControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWin
 }
 
 HRESULT ControlSite::Scroll(SIZE) { return E_NOTIMPL; }
-HRESULT ControlSite::OnUIDeactivate(BOOL) { return S_OK; }
+HRESULT ControlSite::OnUIDeactivate(BOOL) {
+  if (m_container) m_container->OnUIDeactivate(this);
+  return S_OK;
+}
 HRESULT ControlSite::OnInPlaceDeactivate() { return S_OK; }
 HRESULT ControlSite::DiscardUndoState() { return S_OK; }
 HRESULT ControlSite::DeactivateAndUndo() { return S_OK; }
 
 HRESULT ControlSite::OnPosRectChange(LPCRECT) {
-  // The form decides where its controls lie: a control asking to move is put back in place.
+  // The form decides where its controls lie: a control asking to move is put back in place,
+  // once (Place ignores the request a control makes while it is being placed).
   Place(m_rect);
   return S_OK;
 }
 
-// --- IOleInPlaceFrame -------------------------------------------------------------------------
+// --- IOleInPlaceSiteEx ------------------------------------------------------------------------
 
-HRESULT ControlSite::GetBorder(LPRECT) { return INPLACE_E_NOTOOLSPACE; }
-HRESULT ControlSite::RequestBorderSpace(LPCBORDERWIDTHS) { return INPLACE_E_NOTOOLSPACE; }
-HRESULT ControlSite::SetBorderSpace(LPCBORDERWIDTHS) { return OLE_E_INVALIDRECT; }
-HRESULT ControlSite::SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) { return S_OK; }
-HRESULT ControlSite::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) { return E_NOTIMPL; }
-HRESULT ControlSite::SetMenu(HMENU, HOLEMENU, HWND) { return S_OK; }
-HRESULT ControlSite::RemoveMenus(HMENU) { return E_NOTIMPL; }
-HRESULT ControlSite::SetStatusText(LPCOLESTR) { return S_OK; }
-HRESULT ControlSite::EnableModeless(BOOL) { return S_OK; }
-HRESULT ControlSite::TranslateAccelerator(LPMSG, WORD) { return S_FALSE; }
+HRESULT ControlSite::OnInPlaceActivateEx(BOOL* noRedraw, DWORD flags) {
+  if (noRedraw) *noRedraw = FALSE;
+  // The form gives every control a window of its own; it never draws one for it.
+  if (flags & ACTIVATE_WINDOWLESS) return E_FAIL;
+  return OnInPlaceActivate();
+}
+HRESULT ControlSite::OnInPlaceDeactivateEx(BOOL) { return OnInPlaceDeactivate(); }
+HRESULT ControlSite::RequestUIActivate() { return S_OK; }
+
+// --- IOleInPlaceSiteWindowless: a windowless control is told to make itself a window ----------
+
+HRESULT ControlSite::CanWindowlessActivate() { return S_FALSE; }
+HRESULT ControlSite::GetCapture() { return S_FALSE; }
+HRESULT ControlSite::SetCapture(BOOL) { return E_FAIL; }
+HRESULT ControlSite::GetFocus() { return S_FALSE; }
+HRESULT ControlSite::SetFocus(BOOL) { return E_FAIL; }
+HRESULT ControlSite::GetDC(LPCRECT, DWORD, HDC* dc) {
+  if (dc) *dc = nullptr;
+  return E_FAIL;
+}
+HRESULT ControlSite::ReleaseDC(HDC) { return E_FAIL; }
+HRESULT ControlSite::InvalidateRect(LPCRECT, BOOL) { return E_FAIL; }
+HRESULT ControlSite::InvalidateRgn(HRGN, BOOL) { return E_FAIL; }
+HRESULT ControlSite::ScrollRect(INT, INT, LPCRECT, LPCRECT) { return E_FAIL; }
+HRESULT ControlSite::AdjustRect(LPRECT) { return S_OK; }
+HRESULT ControlSite::OnDefWindowMessage(UINT, WPARAM, LPARAM, LRESULT* result) {
+  if (result) *result = 0;
+  return S_FALSE;
+}
 
 // --- IOleControlSite --------------------------------------------------------------------------
 
 HRESULT ControlSite::OnControlInfoChanged() { return S_OK; }
 HRESULT ControlSite::LockInPlaceActive(BOOL) { return S_OK; }
 HRESULT ControlSite::GetExtendedControl(IDispatch** control) {
-  if (control) *control = nullptr;
-  return E_NOTIMPL;
+  if (!control) return E_POINTER;
+  *control = CreateExtender(this).Detach();
+  return *control ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT ControlSite::TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) {

@@ -1,9 +1,12 @@
 // Win32-only. The container side of one hosted ActiveX control: one object answering for the
-// client site, the in-place site and frame, the control site and the ambient properties, with
-// one reference count.
+// client site, the in-place site (extended and windowless ones included, windowless activation
+// refused), the control site and the ambient properties, with one reference count. The form's
+// frame and container are the form's one ControlContainer.
 #pragma once
 
 #include "common/win32.h"
+#include "probes/shell/control_container.h"
+#include "probes/shell/form_model.h"
 
 #include <ocidl.h>
 #include <oleidl.h>
@@ -13,22 +16,45 @@
 
 namespace kit::shell {
 
+// Where a control lies in twips, relative to its container, as its extender reports it.
+struct TwipsPlace {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+
 class ControlSite final : public IOleClientSite,
-                          public IOleInPlaceSite,
-                          public IOleInPlaceFrame,
+                          public IOleInPlaceSiteWindowless,
                           public IOleControlSite,
                           public IDispatch {
 public:
-  // `window`: the window the control lives in; `rect`: its place there, in pixels;
-  // `displayName`: the instance name the control may ask for; `ambientFont`: the form's font.
-  static Microsoft::WRL::ComPtr<ControlSite> Create(HWND window, const RECT& rect, std::wstring displayName,
+  // `window`: the window the control lives in; `rect`: its place there, in pixels; `item`: its
+  // record (names, tab index, place in twips); `container`: the form's container;
+  // `outerSite`: the site of the control it lies in, or null on the form itself;
+  // `ambientFont`: the form's font.
+  static Microsoft::WRL::ComPtr<ControlSite> Create(HWND window, const RECT& rect, const ItemRecord& item,
+                                                    Microsoft::WRL::ComPtr<ControlContainer> container,
+                                                    Microsoft::WRL::ComPtr<ControlSite> outerSite,
                                                     const LOGFONTW& ambientFont);
   // The sites alive in this process; an orderly close brings it back to where it was.
   static int Live();
 
-  void SetControl(IOleObject* control) { m_control = control; }
-  void Place(const RECT& rect);
+  // The control joins the form's container with it; null leaves.
+  void SetControl(IOleObject* control);
+  // `twips`: the place the extender reports, when it is not the record's (an aligned control).
+  void Place(const RECT& rect, const TwipsPlace* twips = nullptr);
   const RECT& Rect() const { return m_rect; }
+  // Asks the control to leave UI activation (another item takes the focus).
+  void UIDeactivateControl();
+
+  // What the control's extender object reports.
+  const ItemRecord& Item() const { return m_item; }
+  const TwipsPlace& Twips() const { return m_twips; }
+  IOleObject* Control() const { return m_control; }
+  ControlContainer* Container() const { return m_container.Get(); }
+  ControlSite* OuterSite() const { return m_outerSite.Get(); }
+  std::wstring DisplayName() const { return m_displayName; }
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -43,7 +69,7 @@ public:
   HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL show) override;
   HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override;
 
-  // IOleWindow (shared by the in-place site and frame)
+  // IOleWindow (the in-place site's)
   HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enter) override;
 
@@ -60,17 +86,24 @@ public:
   HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override;
   HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT position) override;
 
-  // IOleInPlaceUIWindow / IOleInPlaceFrame
-  HRESULT STDMETHODCALLTYPE GetBorder(LPRECT border) override;
-  HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS widths) override;
-  HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS widths) override;
-  HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR name) override;
-  HRESULT STDMETHODCALLTYPE InsertMenus(HMENU menu, LPOLEMENUGROUPWIDTHS widths) override;
-  HRESULT STDMETHODCALLTYPE SetMenu(HMENU menu, HOLEMENU ole, HWND active) override;
-  HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU menu) override;
-  HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR text) override;
-  HRESULT STDMETHODCALLTYPE EnableModeless(BOOL enable) override;
-  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message, WORD id) override;
+  // IOleInPlaceSiteEx
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivateEx(BOOL* noRedraw, DWORD flags) override;
+  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivateEx(BOOL noRedraw) override;
+  HRESULT STDMETHODCALLTYPE RequestUIActivate() override;
+
+  // IOleInPlaceSiteWindowless: asked, and always answered "run in your own window"
+  HRESULT STDMETHODCALLTYPE CanWindowlessActivate() override;
+  HRESULT STDMETHODCALLTYPE GetCapture() override;
+  HRESULT STDMETHODCALLTYPE SetCapture(BOOL capture) override;
+  HRESULT STDMETHODCALLTYPE GetFocus() override;
+  HRESULT STDMETHODCALLTYPE SetFocus(BOOL focus) override;
+  HRESULT STDMETHODCALLTYPE GetDC(LPCRECT rect, DWORD flags, HDC* dc) override;
+  HRESULT STDMETHODCALLTYPE ReleaseDC(HDC dc) override;
+  HRESULT STDMETHODCALLTYPE InvalidateRect(LPCRECT rect, BOOL erase) override;
+  HRESULT STDMETHODCALLTYPE InvalidateRgn(HRGN region, BOOL erase) override;
+  HRESULT STDMETHODCALLTYPE ScrollRect(INT dx, INT dy, LPCRECT scroll, LPCRECT clip) override;
+  HRESULT STDMETHODCALLTYPE AdjustRect(LPRECT rect) override;
+  HRESULT STDMETHODCALLTYPE OnDefWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
   // IOleControlSite
   HRESULT STDMETHODCALLTYPE OnControlInfoChanged() override;
@@ -90,15 +123,21 @@ public:
                                    VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override;
 
 private:
-  ControlSite(HWND window, const RECT& rect, std::wstring displayName, const LOGFONTW& ambientFont);
+  ControlSite(HWND window, const RECT& rect, const ItemRecord& item, Microsoft::WRL::ComPtr<ControlContainer> container,
+              Microsoft::WRL::ComPtr<ControlSite> outerSite, const LOGFONTW& ambientFont);
   ~ControlSite();
 
   ULONG m_references = 1;
   HWND m_window;
   RECT m_rect;
+  const ItemRecord& m_item;
+  TwipsPlace m_twips;
+  Microsoft::WRL::ComPtr<ControlContainer> m_container;
+  Microsoft::WRL::ComPtr<ControlSite> m_outerSite;
   std::wstring m_displayName;
   LOGFONTW m_ambientFont;
   IOleObject* m_control = nullptr;  // not owned: the hosted control owns the site, not the reverse
+  bool m_placing = false;           // a control's OnPosRectChange while it is being placed
 };
 
 }  // namespace kit::shell

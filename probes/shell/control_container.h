@@ -1,0 +1,91 @@
+// Win32-only. The form as its controls see it: one object per form answering for the container
+// (the controls it holds, in creation order), the in-place frame (Form1's window, the active
+// object whose accelerator hook sees the keys first) and the form's own dispatch face (what a
+// control's extender gives as Parent). It also keeps which control is UI-active, so that
+// activating one deactivates the one before.
+#pragma once
+
+#include "common/win32.h"
+
+#include <oleidl.h>
+#include <wrl/client.h>
+
+#include <string>
+#include <vector>
+
+namespace kit::shell {
+
+class ControlSite;
+
+class ControlContainer final : public IOleContainer, public IOleInPlaceFrame, public IDispatch {
+public:
+  static Microsoft::WRL::ComPtr<ControlContainer> Create(HWND frame, std::wstring formName);
+  // The containers alive in this process; an orderly close brings it back to where it was.
+  static int Live();
+
+  // A control joins when its site is set up and leaves when it is closed. Not owned: the form
+  // owns its controls.
+  void Join(IUnknown* control, ControlSite* site);
+  void Leave(ControlSite* site);
+
+  // Offers a key message to the UI-active control's accelerator hook: S_OK when it took it.
+  HRESULT TranslateAccelerator(MSG* message);
+  // Form1 became active or inactive: the active object hears of it.
+  void FrameActivated(bool active);
+  // UI activation bookkeeping for the sites.
+  void OnUIActivate(ControlSite* site);
+  void OnUIDeactivate(ControlSite* site);
+  ControlSite* UIActiveSite() const { return m_uiActive; }
+  // UI-deactivates whichever control is UI-active (the focus went to an item of the form's own).
+  void DeactivateUI();
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+
+  // IParseDisplayName, IOleContainer
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(IBindCtx* context, LPOLESTR name, ULONG* eaten, IMoniker** out) override;
+  HRESULT STDMETHODCALLTYPE EnumObjects(DWORD flags, IEnumUnknown** objects) override;
+  HRESULT STDMETHODCALLTYPE LockContainer(BOOL lock) override;
+
+  // IOleWindow, IOleInPlaceUIWindow, IOleInPlaceFrame
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enter) override;
+  HRESULT STDMETHODCALLTYPE GetBorder(LPRECT border) override;
+  HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS widths) override;
+  HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS widths) override;
+  HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR name) override;
+  HRESULT STDMETHODCALLTYPE InsertMenus(HMENU menu, LPOLEMENUGROUPWIDTHS widths) override;
+  HRESULT STDMETHODCALLTYPE SetMenu(HMENU menu, HOLEMENU ole, HWND active) override;
+  HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU menu) override;
+  HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR text) override;
+  HRESULT STDMETHODCALLTYPE EnableModeless(BOOL enable) override;
+  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message, WORD id) override;
+
+  // IDispatch: the form as a parent ("Name"; nothing else)
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
+                                          DISPID* ids) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* parameters,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override;
+
+private:
+  ControlContainer(HWND frame, std::wstring formName);
+  ~ControlContainer();
+
+  struct Member {
+    IUnknown* control;
+    ControlSite* site;
+  };
+
+  ULONG m_references = 1;
+  HWND m_frame;
+  std::wstring m_formName;
+  std::vector<Member> m_members;
+  Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> m_activeObject;
+  ControlSite* m_uiActive = nullptr;
+};
+
+}  // namespace kit::shell
