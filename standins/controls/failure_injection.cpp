@@ -17,6 +17,14 @@ std::wstring_view StageName(FailureStage stage) {
     case FailureStage::Extent: return L"extent";
     case FailureStage::Leak: return L"leak";
     case FailureStage::NoFace: return L"noface";
+    case FailureStage::Licensed: return L"licensed";
+    case FailureStage::NoTabStop: return L"notabstop";
+    case FailureStage::KeyHook: return L"keyhook";
+    case FailureStage::NeedsSite: return L"needsite";
+    case FailureStage::ClipSiblings: return L"clipsiblings";
+    case FailureStage::SiteEx: return L"sitex";
+    case FailureStage::PosRect: return L"posrect";
+    case FailureStage::StorageOnly: return L"storageonly";
   }
   return {};
 }

@@ -1,6 +1,7 @@
-// Win32-only. Failures the host's bad-input tests ask a stand-in for, through the environment:
-// KIT_CONTROL_FAIL = "<ProgID>:<stage>", several separated by ';'. Only instances of the named
-// class fail, so one control of a form can fail while the others behave.
+// Win32-only. Failures the host's bad-input tests ask a stand-in for, and the habits of real
+// controls they switch on, through the environment: KIT_CONTROL_FAIL = "<ProgID>:<stage>",
+// several separated by ';'. Only instances of the named class are affected, so one control of a
+// form can fail or behave oddly while the others behave.
 #pragma once
 
 #include <string_view>
@@ -14,6 +15,15 @@ enum class FailureStage {
   Extent,    // GetExtent answers a negative width, SetExtent fails
   Leak,      // the object keeps one reference of its own and never reaches zero
   NoFace,    // no property-bag persistence: the host must fall back to the stream interface
+  Licensed,  // a licensing class factory: plain creation refused, KIT_CONTROL_LICENCE_KEY accepted
+  // What real controls do that the plain stand-in does not:
+  NoTabStop,     // its window carries no WS_TABSTOP
+  KeyHook,       // keys only through its accelerator hook (journaled), none through its window
+  NeedsSite,     // reads its container and extender while loading, fails to load without them
+  ClipSiblings,  // its window clips its siblings (WS_CLIPSIBLINGS)
+  SiteEx,        // activates only in an extended in-place site, after asking to run windowless
+  PosRect,       // answers new rectangles by asking its site for a place of its own
+  StorageOnly,   // persists only through a storage (no stream, no property bag)
 };
 
 // Pure parsing, for the tests: does `setting` ask `progId` to fail at `stage`?

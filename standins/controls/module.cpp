@@ -3,6 +3,7 @@
 #include "standins/controls/module.h"
 
 #include "standins/controls/failure_injection.h"
+#include "standins/controls/licensing_factory.h"
 #include "standins/controls/standin_control.h"
 #include "standins/controls/standin_window.h"
 
@@ -57,6 +58,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
   *object = nullptr;
   const kit::standin::StandinClass* entry = kit::standin::FindClass(clsid);
   if (!entry) return CLASS_E_CLASSNOTAVAILABLE;
+  if (kit::standin::FailureRequested(entry->progId, kit::standin::FailureStage::Licensed)) {
+    return kit::standin::GetLicensingFactory(*entry, iid, object);
+  }
   return kit::comserver::GetClassFactory(kit::standin::CreateFromFactory, entry, iid, object);
 }
 

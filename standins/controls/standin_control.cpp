@@ -51,14 +51,22 @@ class StandinControl final : public IDispatch,
                              public IOleControl,
                              public IViewObject2,
                              public IPersistPropertyBag,
-                             public IPersistStreamInit {
+                             public IPersistStreamInit,
+                             public IPersistStorage {
 public:
   explicit StandinControl(const StandinClass& entry)
       : m_entry(entry),
         m_failLoad(FailureRequested(entry.progId, FailureStage::Load)),
         m_failActivate(FailureRequested(entry.progId, FailureStage::Activate)),
         m_failExtent(FailureRequested(entry.progId, FailureStage::Extent)),
-        m_noPropertyBag(FailureRequested(entry.progId, FailureStage::NoFace)) {
+        m_noPropertyBag(FailureRequested(entry.progId, FailureStage::NoFace)),
+        m_keyHook(FailureRequested(entry.progId, FailureStage::KeyHook)),
+        m_needsSite(FailureRequested(entry.progId, FailureStage::NeedsSite)),
+        m_needsSiteEx(FailureRequested(entry.progId, FailureStage::SiteEx)),
+        m_asksPlace(FailureRequested(entry.progId, FailureStage::PosRect)),
+        m_storageOnly(FailureRequested(entry.progId, FailureStage::StorageOnly)),
+        m_habits{!FailureRequested(entry.progId, FailureStage::NoTabStop),
+                 FailureRequested(entry.progId, FailureStage::ClipSiblings)} {
     ObjectCreated();
     Journal(L"create " + std::wstring(entry.progId));
     if (FailureRequested(entry.progId, FailureStage::Leak)) {
@@ -98,8 +106,11 @@ public:
         {&IID_IPersist, [](StandinControl* c) -> void* { return static_cast<IPersistStreamInit*>(c); }},
         {&IID_IPersistStreamInit, [](StandinControl* c) -> void* { return static_cast<IPersistStreamInit*>(c); }},
         {&IID_IPersistPropertyBag, [](StandinControl* c) -> void* { return static_cast<IPersistPropertyBag*>(c); }},
+        {&IID_IPersistStorage, [](StandinControl* c) -> void* { return static_cast<IPersistStorage*>(c); }},
     };
-    if (m_noPropertyBag && IsEqualIID(iid, IID_IPersistPropertyBag)) return E_NOINTERFACE;
+    if ((m_noPropertyBag || m_storageOnly) && IsEqualIID(iid, IID_IPersistPropertyBag)) return E_NOINTERFACE;
+    if (m_storageOnly && IsEqualIID(iid, IID_IPersistStreamInit)) return E_NOINTERFACE;
+    if (!m_storageOnly && IsEqualIID(iid, IID_IPersistStorage)) return E_NOINTERFACE;
     for (const Entry& entry : kInterfaces) {
       if (IsEqualIID(iid, *entry.iid)) {
         *object = entry.cast(this);
@@ -179,10 +190,13 @@ public:
   HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) override {
     if (m_failActivate) return E_FAIL;
     switch (verb) {
+      case OLEIVERB_INPLACEACTIVATE: return ActivateInPlace();
       case OLEIVERB_PRIMARY:
       case OLEIVERB_SHOW:
-      case OLEIVERB_INPLACEACTIVATE:
-      case OLEIVERB_UIACTIVATE: return ActivateInPlace();
+      case OLEIVERB_UIACTIVATE: {
+        const HRESULT hr = ActivateInPlace();
+        return FAILED(hr) ? hr : ActivateUI();
+      }
       case OLEIVERB_HIDE:
         if (m_window) ShowWindow(m_window, SW_HIDE);
         return S_OK;
@@ -251,6 +265,8 @@ public:
   // IOleInPlaceObject
   HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override {
     if (!m_inPlaceActive) return S_OK;
+    UIDeactivate();
+    m_frame.Reset();
     if (m_window) DestroyWindow(m_window);
     m_inPlaceActive = false;
     const ComPtr<IOleInPlaceSite> site = std::move(m_inPlaceSite);
@@ -258,7 +274,14 @@ public:
     Journal(L"deactivate");
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE UIDeactivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE UIDeactivate() override {
+    if (!m_uiActive) return S_OK;
+    m_uiActive = false;
+    if (m_frame) m_frame->SetActiveObject(nullptr, nullptr);
+    if (m_inPlaceSite) m_inPlaceSite->OnUIDeactivate(FALSE);
+    Journal(L"uideactivate");
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT) override {
     if (!position) return E_POINTER;
     m_position = *position;
@@ -267,13 +290,38 @@ public:
                  position->bottom - position->top, TRUE);
     }
     Journal(L"inplace " + RectText(m_position));
+    if (m_placeRequests > 0) Journal(L"placed while asking");
+    if (m_asksPlace && m_inPlaceSite) {
+      // Wants to be a little wider than it was told; a container that places it again at once
+      // must not be asked again and again.
+      if (++m_placeRequests > kMaxPlaceRequests) return E_UNEXPECTED;
+      RECT wanted = *position;
+      wanted.right += 1;
+      m_inPlaceSite->OnPosRectChange(&wanted);
+      --m_placeRequests;
+    }
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return E_NOTIMPL; }
 
   // IOleInPlaceActiveObject
-  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG) override { return S_FALSE; }
-  HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message) override {
+    if (!m_keyHook || !message || message->message != WM_KEYDOWN) return S_FALSE;
+    Journal(L"key " + std::to_wstring(message->wParam));
+    // Arrows and Enter are the control's own; Tab and the rest are left to the container.
+    switch (message->wParam) {
+      case VK_LEFT:
+      case VK_RIGHT:
+      case VK_UP:
+      case VK_DOWN:
+      case VK_RETURN: return S_OK;
+      default: return S_FALSE;
+    }
+  }
+  HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL active) override {
+    if (m_keyHook) Journal(active ? L"frame active" : L"frame inactive");
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
@@ -338,6 +386,7 @@ public:
   // IPersistPropertyBag, IPersistStreamInit
   HRESULT STDMETHODCALLTYPE InitNew() override {
     Journal(L"initnew");
+    if (m_needsSite && FAILED(ReadContainerAndExtender())) return E_FAIL;
     return m_failLoad ? E_FAIL : S_OK;
   }
   HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) override {
@@ -345,6 +394,7 @@ public:
     Journal(L"load-bag");
     for (const wchar_t* name : m_entry.savedNames) ReadSavedProperty(bag, log, name);
     ReadSavedProperty(bag, log, kNeverSaved);
+    if (m_needsSite && FAILED(ReadContainerAndExtender())) return E_FAIL;
     return m_failLoad ? E_FAIL : S_OK;
   }
   HRESULT STDMETHODCALLTYPE Save(IPropertyBag*, BOOL, BOOL) override { return S_OK; }
@@ -366,6 +416,17 @@ public:
     return m_failLoad ? E_FAIL : S_OK;
   }
   HRESULT STDMETHODCALLTYPE Save(IStream*, BOOL) override { return S_OK; }
+
+  // IPersistStorage
+  HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) override {
+    if (!storage) return E_POINTER;
+    Journal(L"initnew-storage");
+    return m_failLoad ? E_FAIL : S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Load(IStorage* storage) override { return storage ? S_OK : E_POINTER; }
+  HRESULT STDMETHODCALLTYPE Save(IStorage*, BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE HandsOffStorage() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override {
     if (!size) return E_POINTER;
     size->QuadPart = 0;
@@ -424,7 +485,11 @@ private:
     HRESULT hr = m_site.As(&site);
     if (FAILED(hr)) return hr;
     if (site->CanInPlaceActivate() != S_OK) return E_FAIL;
-    hr = site->OnInPlaceActivate();
+    if (m_needsSiteEx) {
+      hr = ActivateInExtendedSite();
+    } else {
+      hr = site->OnInPlaceActivate();
+    }
     if (FAILED(hr)) return hr;
 
     HWND parent = nullptr;
@@ -441,7 +506,7 @@ private:
     // A control invisible at run time shows only while its container is being designed.
     const bool visible = !(m_entry.invisibleAtRunTime && m_userMode);
     if (SUCCEEDED(hr) && visible &&
-        !CreateStandinWindow(parent, position, m_entry.progId, Name(), &m_window)) {
+        !CreateStandinWindow(parent, position, m_entry.progId, Name(), &m_window, m_habits)) {
       hr = HRESULT_FROM_WIN32(GetLastError());
       if (SUCCEEDED(hr)) hr = E_FAIL;
     }
@@ -451,10 +516,97 @@ private:
     }
     m_inPlaceActive = true;
     m_inPlaceSite = site;
+    m_frame = frame;
     m_position = position;
     Journal(L"inplace " + RectText(m_position));
     Journal(L"activate");
     return S_OK;
+  }
+
+  // UI activation through the protocol: the site first, then the frame's active object, then the
+  // focus into the window.
+  HRESULT ActivateUI() {
+    if (!m_inPlaceActive || !m_inPlaceSite) return E_UNEXPECTED;
+    if (!m_uiActive) {
+      m_uiActive = true;
+      m_inPlaceSite->OnUIActivate();
+      if (m_frame) m_frame->SetActiveObject(this, m_entry.progId);
+      Journal(L"uiactivate");
+    }
+    if (m_window && GetFocus() != m_window) SetFocus(m_window);
+    return S_OK;
+  }
+
+  // A control made for a full container: it would rather run without a window, and activates
+  // only in a site that offers the extended interface.
+  HRESULT ActivateInExtendedSite() {
+    ComPtr<IOleInPlaceSiteWindowless> windowless;
+    if (SUCCEEDED(m_site.As(&windowless))) {
+      Journal(windowless->CanWindowlessActivate() == S_OK ? L"windowless allowed" : L"windowless refused");
+    }
+    ComPtr<IOleInPlaceSiteEx> extended;
+    const HRESULT hr = m_site.As(&extended);
+    if (FAILED(hr)) {
+      Journal(L"no extended site");
+      return hr;
+    }
+    BOOL noRedraw = FALSE;
+    Journal(L"extended site");
+    return extended->OnInPlaceActivateEx(&noRedraw, 0);
+  }
+
+  // What a control that lays itself out against its siblings reads while loading: the
+  // container's controls and its own extender. Without them it fails, as such controls do.
+  HRESULT ReadContainerAndExtender() {
+    if (!m_site) return E_UNEXPECTED;
+    ComPtr<IOleContainer> container;
+    HRESULT hr = m_site->GetContainer(&container);
+    ComPtr<IEnumUnknown> controls;
+    if (SUCCEEDED(hr)) hr = container->EnumObjects(OLECONTF_EMBEDDINGS, &controls);
+    if (FAILED(hr)) {
+      Journal(L"no container");
+      return hr;
+    }
+    ULONG count = 0;
+    for (IUnknown* control = nullptr; controls->Next(1, &control, nullptr) == S_OK; control->Release()) ++count;
+    Journal(L"container " + std::to_wstring(count));
+    ComPtr<IOleControlSite> controlSite;
+    ComPtr<IDispatch> extender;
+    hr = m_site.As(&controlSite);
+    if (SUCCEEDED(hr)) hr = controlSite->GetExtendedControl(&extender);
+    if (FAILED(hr) || !extender) {
+      Journal(L"no extender");
+      return FAILED(hr) ? hr : E_NOINTERFACE;
+    }
+    std::wstring read = L"extender";
+    for (const wchar_t* name : {L"Name", L"Index", L"Left", L"Top", L"Width", L"Height", L"Visible", L"Enabled",
+                                L"TabIndex", L"TabStop", L"Tag", L"Parent", L"Container", L"Object", L"Caption"}) {
+      read += L" " + std::wstring(name) + L"=" + ExtenderValue(extender.Get(), name);
+    }
+    Journal(read);
+    return S_OK;
+  }
+
+  static std::wstring ExtenderValue(IDispatch* extender, const wchar_t* name) {
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    if (FAILED(extender->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return L"?";
+    UniqueVariant value;
+    DISPPARAMS noArguments{nullptr, nullptr, 0, 0};
+    if (FAILED(extender->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &noArguments, value.get(),
+                                nullptr, nullptr))) {
+      return L"!";
+    }
+    if (V_VT(&value.value()) == VT_DISPATCH) {
+      // An object: named by its own Name, when it has one.
+      IDispatch* object = V_DISPATCH(&value.value());
+      if (!object) return L"null";
+      const std::wstring objectName = ExtenderValue(object, L"Name");
+      return objectName == L"?" || objectName == L"!" ? L"object" : L"(" + objectName + L")";
+    }
+    UniqueVariant text;
+    if (FAILED(VariantChangeType(text.get(), value.get(), VARIANT_ALPHABOOL, VT_BSTR))) return L"#";
+    return std::wstring(V_BSTR(&text.value()), SysStringLen(V_BSTR(&text.value())));
   }
 
   const StandinClass& m_entry;
@@ -463,6 +615,17 @@ private:
   const bool m_failActivate;
   const bool m_failExtent;
   const bool m_noPropertyBag;
+  const bool m_keyHook;
+  const bool m_needsSite;
+  const bool m_needsSiteEx;
+  const bool m_asksPlace;
+  const bool m_storageOnly;
+  // Nested place requests the stand-in survives before it gives up (a container that recurses).
+  static constexpr int kMaxPlaceRequests = 8;
+  int m_placeRequests = 0;
+  const WindowHabits m_habits;
+  bool m_uiActive = false;
+  ComPtr<IOleInPlaceFrame> m_frame{};
   std::wstring m_displayName{};
   bool m_userMode = true;
   ComPtr<IOleClientSite> m_site{};

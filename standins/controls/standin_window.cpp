@@ -57,6 +57,10 @@ LRESULT CALLBACK StandinWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_LBUTTONDOWN:
       SetFocus(window);
       return 0;
+    case WM_GETDLGCODE:
+      // Like many real controls, the window asks the dialog manager for no keys: what it answers
+      // comes through its object's accelerator hook.
+      return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       InvalidateRect(window, nullptr, FALSE);
@@ -83,7 +87,7 @@ bool EnsureWindowClass() {
 }  // namespace
 
 HWND CreateStandinWindow(HWND parent, const RECT& rect, const std::wstring& progId, const std::wstring& displayName,
-                         HWND* slot) {
+                         HWND* slot, WindowHabits habits) {
   if (!EnsureWindowClass()) return nullptr;
   WindowData* data = new (std::nothrow) WindowData{progId, displayName, slot, false};
   if (!data) {
@@ -91,8 +95,10 @@ HWND CreateStandinWindow(HWND parent, const RECT& rect, const std::wstring& prog
     return nullptr;
   }
   // A frame-like control holds other controls' windows: it must not paint over them.
-  constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN;
-  const HWND window = CreateWindowExW(0, kClassName, progId.c_str(), kStyle, rect.left, rect.top,
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+  if (habits.tabStop) style |= WS_TABSTOP;
+  if (habits.clipSiblings) style |= WS_CLIPSIBLINGS;
+  const HWND window = CreateWindowExW(0, kClassName, progId.c_str(), style, rect.left, rect.top,
                                       rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, ThisModule(), data);
   if (!window) {
     const DWORD error = GetLastError();

@@ -10,10 +10,16 @@
 
 namespace kit::standin {
 
+// How the window is made, as real controls differ.
+struct WindowHabits {
+  bool tabStop = true;        // WS_TABSTOP, as the plain stand-in has it; many real controls lack it
+  bool clipSiblings = false;  // WS_CLIPSIBLINGS
+};
+
 // `slot` is the owner's handle variable: the window clears it when it is destroyed, by its
 // owner or along with its parent, so the owner never holds a dead handle.
 HWND CreateStandinWindow(HWND parent, const RECT& rect, const std::wstring& progId, const std::wstring& displayName,
-                         HWND* slot);
+                         HWND* slot, WindowHabits habits = {});
 void RenameStandinWindow(HWND window, const std::wstring& displayName);
 // Draws the stand-in's face into any device context (its window, or a container's IViewObject).
 void PaintStandin(HDC dc, const RECT& rect, std::wstring_view displayName, std::wstring_view progId, bool focused);
