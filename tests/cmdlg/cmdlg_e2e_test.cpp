@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <commdlg.h>
 #include <dlgs.h>
 
@@ -101,21 +103,24 @@ TEST_F(ProbeCmdlg, WindowHoldsTheEightButtonsInTwoColumnsAndDoneHasTheFocus) {
   EXPECT_EQ(client.cy, e2e::PixelsY(3200));
   const std::vector<driver::Item> items = driver::ListItems(m_form);
   ASSERT_EQ(items.size(), std::size(kButtons)) << Narrow(driver::Describe(items));
-  for (std::size_t i = 0; i < items.size(); ++i) {
+  // Items are stacked in creation order: each button is looked up by its caption and place.
+  std::vector<const driver::Item*> byTab;
+  for (std::size_t i = 0; i < std::size(kButtons); ++i) {
     const Button& b = kButtons[i];
-    const driver::Item& item = items[i];
     SCOPED_TRACE(Narrow(b.caption) + " at tab place " + std::to_string(i));
-    EXPECT_EQ(item.text, b.caption);
-    EXPECT_EQ(item.rect.left, e2e::PixelsX(b.left));
-    EXPECT_EQ(item.rect.top, e2e::PixelsY(b.top));
+    const auto found = std::find_if(items.begin(), items.end(), [&](const driver::Item& item) {
+      return item.text == b.caption && item.rect.left == e2e::PixelsX(b.left) && item.rect.top == e2e::PixelsY(b.top);
+    });
+    ASSERT_NE(found, items.end()) << Narrow(driver::Describe(items));
+    const driver::Item& item = *found;
     EXPECT_EQ(item.rect.right - item.rect.left, e2e::PixelsX(b.width));
     EXPECT_EQ(item.rect.bottom - item.rect.top, e2e::PixelsY(b.height));
     EXPECT_TRUE(item.visible && item.enabled && item.tabStop);
+    byTab.push_back(&item);
   }
-  EXPECT_TRUE(items[0].focused) << Narrow(driver::Describe(items));
+  EXPECT_TRUE(byTab[0]->focused) << Narrow(driver::Describe(items));
   // Two buttons say "test file save": two windows in two columns.
-  EXPECT_NE(items[3].window, items[7].window);
-  EXPECT_NE(items[3].rect.left, items[7].rect.left);
+  EXPECT_NE(byTab[3]->window, byTab[7]->window);
   // The control is there, invisible: created from its saved extent and never activated.
   const std::vector<std::wstring> journal = Journal();
   EXPECT_EQ(CountOf(journal, L"CMD prop _ExtentX 847"), 1) << Joined(journal);

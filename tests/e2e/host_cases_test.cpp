@@ -9,26 +9,8 @@ using namespace kit::e2e;
 
 constexpr DWORD kEndMs = 10000;
 
-struct Host {
-  driver::Program program;
-  HWND form = nullptr;
-  std::wstring journal;
-};
-
-Host StartHost(const wchar_t* name, const wchar_t* file, const std::wstring& failure = L"") {
-  EXPECT_EQ(RegisterStandin(file), S_OK);
-  SetControlFailure(failure);
-  std::wstring journal = NewControlJournal(name);
-  auto started = StartAndWaitForForm(std::wstring(name) + L".exe");
-  SetControlFailure(L"");
-  return Host{std::move(started.program), started.form, std::move(journal)};
-}
-
 const driver::Item* Control(const std::vector<driver::Item>& items, std::wstring_view progId) {
-  for (const auto& item : items) {
-    if (item.className == L"KitStandinControl" && item.text == progId) return &item;
-  }
-  return nullptr;
+  return StandinWindow(items, progId);
 }
 
 RECT RectOf(HWND form, std::wstring_view progId) {
@@ -68,22 +50,6 @@ TEST(MscomctlHost, ToolbarAndStatusBarKeepToTheirEdgesAndNothingElseMoves) {
       EXPECT_TRUE(EqualRect(&now, &before)) << driver::Narrow(name) << " moved";
     }
   }
-}
-
-TEST(MscomctlHost, TabWalksThroughTheControlsInTabIndexOrder) {
-  auto host = StartHost(L"probe_mscomctl", L"MSCOMCTL.OCX");
-  ASSERT_TRUE(host.form);
-  std::vector<std::wstring> walk;
-  for (int i = 0; i < 6; ++i) {
-    HWND before = driver::FocusedWindow(host.form);
-    walk.push_back(before ? driver::WindowText(before) : L"<none>");
-    driver::PressKey(host.form, VK_TAB);
-    driver::WaitUntil([&] { return driver::FocusedWindow(host.form) != before; }, 3000);
-  }
-  const std::vector<std::wstring> expected{L"done", L"MSComctlLib.Toolbar", L"MSComctlLib.StatusBar",
-                                           L"MSComctlLib.ProgressBar", L"MSComctlLib.TreeView",
-                                           L"MSComctlLib.Slider"};
-  EXPECT_EQ(walk, expected) << JoinLines(walk);
 }
 
 TEST(MscomctlHost, TheCloseBoxClosesEveryControlInTheOrderlyWay) {

@@ -105,4 +105,20 @@ std::string JoinLines(const std::vector<std::wstring>& lines) {
   return text;
 }
 
+Host StartHost(const wchar_t* name, const wchar_t* file, const std::wstring& failure) {
+  EXPECT_EQ(RegisterStandin(file), S_OK);
+  SetControlFailure(failure);
+  std::wstring journal = NewControlJournal(name);
+  auto started = StartAndWaitForForm(std::wstring(name) + L".exe");
+  SetControlFailure(L"");
+  return Host{std::move(started.program), started.form, std::move(journal)};
+}
+
+const driver::Item* StandinWindow(const std::vector<driver::Item>& items, std::wstring_view progId) {
+  for (const auto& item : items) {
+    if (item.className == L"KitStandinControl" && item.text == progId) return &item;
+  }
+  return nullptr;
+}
+
 }  // namespace kit::e2e

@@ -35,4 +35,16 @@ RECT ExpectedRect(shell::FormDescription form, std::size_t record, SIZE client);
 
 std::string JoinLines(const std::vector<std::wstring>& lines);
 
+// A control host started with its stand-in registered, the habits or failures asked of it
+// (KIT_CONTROL_FAIL, for this program only) and a fresh journal.
+struct Host {
+  driver::Program program;
+  HWND form = nullptr;
+  std::wstring journal;
+};
+Host StartHost(const wchar_t* name, const wchar_t* file, const std::wstring& failure = L"");
+
+// The stand-in control's window showing `progId`, or null.
+const driver::Item* StandinWindow(const std::vector<driver::Item>& items, std::wstring_view progId);
+
 }  // namespace kit::e2e

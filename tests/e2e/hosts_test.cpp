@@ -116,19 +116,15 @@ TEST_P(ControlHost, ShowsItsControlsAtTheirPlacesWithTheirSavedValuesAndEnds) {
     }
   }
 
-  // The dialog manager walks Form1's own items in sibling order: it is the tab-index order.
-  std::vector<std::size_t> byTabIndex;
-  for (std::size_t i = 1; i < form.size(); ++i) {
-    if (form[i].tabIndex && form[i].container.empty() && !form[i].invisibleAtRunTime) byTabIndex.push_back(i);
-  }
-  std::stable_sort(byTabIndex.begin(), byTabIndex.end(),
-                   [&](std::size_t a, std::size_t b) { return *form[a].tabIndex < *form[b].tabIndex; });
+  // Form1's own items are stacked as on any form: a later one above an earlier one.
   std::vector<std::wstring> expectedOrder, siblingOrder;
-  for (std::size_t i : byTabIndex) {
-    expectedOrder.emplace_back(form[i].kind == ItemKind::ActiveX ? form[i].control.progId : form[i].caption);
+  for (std::size_t i = form.size() - 1; i > 0; --i) {
+    if (form[i].container.empty() && !form[i].invisibleAtRunTime) {
+      expectedOrder.emplace_back(form[i].kind == ItemKind::ActiveX ? form[i].control.progId : form[i].caption);
+    }
   }
   for (const driver::Item& item : items) {
-    if (GetParent(item.window) == started.form && item.tabStop) siblingOrder.push_back(item.text);
+    if (GetParent(item.window) == started.form) siblingOrder.push_back(item.text);
   }
   EXPECT_EQ(siblingOrder, expectedOrder) << seen;
 

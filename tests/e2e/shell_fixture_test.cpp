@@ -24,21 +24,21 @@ std::wstring FocusedText(HWND form) {
   return focus ? driver::WindowText(focus) : L"<nothing>";
 }
 
-TEST(ShellForm, ItemsSitAtTheirTwipsPlacesInTabOrder) {
+TEST(ShellForm, ItemsSitAtTheirTwipsPlacesLaterOnesAbove) {
   NewJournal(L"places");
   auto started = StartAndWaitForForm(L"shell_fixture.exe");
   ASSERT_TRUE(started.form);
   const auto items = driver::ListItems(started.form);
   ASSERT_EQ(items.size(), 4u) << driver::Narrow(driver::Describe(items));
-  // z-order is the tab order: done (0), lib (1), test (2), Done (3)
-  const wchar_t* expected[] = {L"done", L"lib", L"test", L"Done"};
+  // Stacked by creation, the last created on top: done, Done, lib, test
+  const wchar_t* expected[] = {L"done", L"Done", L"lib", L"test"};
   for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(items[i].text, expected[i]) << i;
-  const auto& check = items[1];
+  const auto& check = items[2];
   EXPECT_EQ(check.rect.left, PixelsX(120));
   EXPECT_EQ(check.rect.top, PixelsY(720));
   EXPECT_EQ(check.rect.right - check.rect.left, PixelsX(1500));
   EXPECT_EQ(check.check, BST_UNCHECKED);
-  const auto& done = items[3];
+  const auto& done = items[1];
   EXPECT_EQ(done.rect.right - done.rect.left, PixelsX(1030));
   EXPECT_EQ(done.rect.bottom - done.rect.top, PixelsY(340));
   EXPECT_TRUE(items[0].focused) << "focus goes to the lowest tab index, created last here";

@@ -134,10 +134,13 @@ void ExpectForm(HWND form, int clientWidth, int clientHeight, const std::vector<
   EXPECT_EQ(client.cy, e2e::PixelsY(clientHeight));
   const auto items = driver::ListItems(form);
   ASSERT_EQ(items.size(), expected.size()) << driver::Narrow(driver::Describe(items));
-  for (std::size_t i = 0; i < items.size(); ++i) {
+  // Items are stacked in creation order, not tab order: each is looked up by its caption.
+  for (std::size_t i = 0; i < expected.size(); ++i) {
     SCOPED_TRACE(driver::Narrow(expected[i].text));
-    const driver::Item& item = items[i];
-    EXPECT_EQ(item.text, expected[i].text) << "tab position " << i;
+    const auto found = std::find_if(items.begin(), items.end(),
+                                    [&](const driver::Item& item) { return item.text == expected[i].text; });
+    ASSERT_NE(found, items.end()) << driver::Narrow(driver::Describe(items));
+    const driver::Item& item = *found;
     EXPECT_EQ(item.className, expected[i].className);
     EXPECT_EQ(item.rect.left, e2e::PixelsX(expected[i].left));
     EXPECT_EQ(item.rect.top, e2e::PixelsY(expected[i].top));

@@ -74,8 +74,12 @@ TEST(ServiceForms, OtherProbesUseTheDefaultFontAndTestFollowsDone) {
       EXPECT_STREQ(font.lfFaceName, metrics.lfMessageFont.lfFaceName);
       EXPECT_EQ(font.lfWeight, metrics.lfMessageFont.lfWeight);
     }
-    // The dialog manager's order: done first, test next.
-    EXPECT_EQ(GetWindow(form->ItemWindow(L"Command_done"), GW_HWNDNEXT), form->ItemWindow(L"Command_test"));
+    // Tab order: done first, test next.
+    form->Show(SW_SHOWNOACTIVATE);
+    EXPECT_EQ(GetFocus(), form->ItemWindow(L"Command_done"));
+    MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    EXPECT_TRUE(form->PreTranslate(tab));
+    EXPECT_EQ(GetFocus(), form->ItemWindow(L"Command_test"));
   }
 }
 

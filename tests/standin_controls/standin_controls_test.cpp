@@ -12,6 +12,7 @@
 #include <olectl.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -521,6 +522,27 @@ TEST(StandinFailures, EachStageFailsTheNamedClassOnly) {
             std::string::npos)
       << text;
   EXPECT_EQ(text.find("MSComctlLib.Toolbar release"), std::string::npos) << text;
+}
+
+TEST(StandinHabits, AControlThatNeedsItsContainerAndExtenderFailsToLoadWithoutThem) {
+  RegisteredStandin standin(L"MSCOMCTL.OCX");
+  ASSERT_EQ(standin.registerResult(), S_OK);
+  Journal journal;
+  FormWindow form;
+  FailureSetting habit(L"MSComctlLib.Slider:needsite");
+  ComPtr<IOleObject> control;
+  ASSERT_EQ(CreateByProgId(L"MSComctlLib.Slider", control), S_OK);
+  TestSite* site = new TestSite(form.get(), RECT{0, 0, 50, 20}, L"sld");
+  ASSERT_EQ(control->SetClientSite(site), S_OK);
+  ComPtr<IPersistStreamInit> persist;
+  ASSERT_EQ(control.As(&persist), S_OK);
+  EXPECT_EQ(persist->InitNew(), E_FAIL) << "the test site has no container to give";
+  control->SetClientSite(nullptr);
+  persist.Reset();
+  control.Reset();
+  site->Release();
+  const auto lines = journal.Lines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "sld no container"), lines.end());
 }
 
 }  // namespace

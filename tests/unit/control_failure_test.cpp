@@ -59,4 +59,24 @@ TEST(ControlFailure, CarriesTheDescriptionAndCodeOnceAndNamesArrayMembers) {
   EXPECT_EQ(again.find(L"0x80040154"), again.rfind(L"0x80040154")) << Narrow(again);
 }
 
+TEST(ControlFailure, ALicensingRefusalHasItsOwnDiagnosisWithAndWithoutAKey) {
+  const ClassRegistration fileThere{true, L"C:\\windows\\system32\\MSCOMCTL.OCX", true};
+  ItemRecord withKey = kSlider;
+  withKey.control.licenceKey = L"key";
+  const std::wstring without = ControlFailureText(kSlider, CreationStage::Create, 0x80040112u, L"d", fileThere);
+  const std::wstring with = ControlFailureText(withKey, CreationStage::Create, 0x80040112u, L"d", fileThere);
+  EXPECT_NE(without.find(L"could not be created: its class is registered and its file loads, but it refuses to be "
+                         L"created without a licence key on this machine.\r\nd (0x80040112)"),
+            std::wstring::npos)
+      << Narrow(without);
+  EXPECT_NE(with.find(L"but it refuses the licence key this program carries."), std::wstring::npos) << Narrow(with);
+}
+
+TEST(ControlFailure, AQuotedServerPathIsReadAsAPath) {
+  EXPECT_EQ(ServerPathFromRegistry(L"\"C:\\Program Files\\x\\A.OCX\""), L"C:\\Program Files\\x\\A.OCX");
+  EXPECT_EQ(ServerPathFromRegistry(L"\"C:\\a b\\A.OCX\" /extra"), L"C:\\a b\\A.OCX");
+  EXPECT_EQ(ServerPathFromRegistry(L"C:\\windows\\A.OCX"), L"C:\\windows\\A.OCX");
+  EXPECT_EQ(ServerPathFromRegistry(L"\"unterminated"), L"unterminated");
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 // and property bag the shell made has reached its last release.
 #include "probes/hosts/probe_VELGraphControl.h"
 #include "probes/hosts/probe_mscomctl.h"
+#include "probes/shell/control_container.h"
 #include "probes/shell/form_window.h"
 #include "probes/shell/property_bag.h"
 #include "probes/shell/site_object.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <ole2.h>
+#include <olectl.h>
 
 #include <string>
 
@@ -49,6 +51,114 @@ TEST_F(HostedControls, SitesAndBagsAreAllReleasedWhenTheFormCloses) {
     EXPECT_EQ(ControlSite::Live(), sitesBefore) << "a site outlived its control";
     EXPECT_EQ(LivePropertyBags(), 0) << "a property bag outlived the load";
   }
+}
+
+// The graph stand-in as a licensed class; the key is the test's own, never a maker's.
+constexpr wchar_t kTestKey[] = L"kit-test-licence";
+constexpr ControlClass kLicensedGraph{L"GraphLib.Graph", L"{0842D100-1E19-101B-9AAF-1A1626551E7C}", L"GRAPH32.OCX",
+                                      kTestKey};
+constexpr ControlClass kWrongKeyGraph{L"GraphLib.Graph", L"{0842D100-1E19-101B-9AAF-1A1626551E7C}", L"GRAPH32.OCX",
+                                      L"another key"};
+constexpr ItemRecord kLicensedForm[] = {FormWindow(3530, 2360),
+                                        Control(L"graph32", kLicensedGraph, 360, 150, 3015, 1485, 1, {})};
+constexpr ItemRecord kWrongKeyForm[] = {FormWindow(3530, 2360),
+                                        Control(L"graph32", kWrongKeyGraph, 360, 150, 3015, 1485, 1, {})};
+
+TEST_F(HostedControls, ALicensedClassIsCreatedWithTheKeyTheProgramCarriesAndRefusesAnother) {
+  ASSERT_EQ(RegisterBesideMe(L"GRAPH32.OCX"), S_OK);
+  SetEnvironmentVariableW(L"KIT_CONTROL_FAIL", L"GraphLib.Graph:licensed");
+  SetEnvironmentVariableW(L"KIT_CONTROL_LICENCE_KEY", kTestKey);
+  BuildFailure failure;
+  auto form = Form::Build(kLicensedForm, {}, failure);
+  EXPECT_TRUE(form) << std::string(failure.message.begin(), failure.message.end());
+  EXPECT_TRUE(form && form->ControlObject(L"graph32"));
+  form.reset();
+  auto refused = Form::Build(kWrongKeyForm, {}, failure);
+  SetEnvironmentVariableW(L"KIT_CONTROL_FAIL", nullptr);
+  SetEnvironmentVariableW(L"KIT_CONTROL_LICENCE_KEY", nullptr);
+  EXPECT_FALSE(refused);
+  EXPECT_EQ(failure.code, 0x80040112u);
+  EXPECT_NE(failure.message.find(L"it refuses the licence key this program carries"), std::wstring::npos)
+      << std::string(failure.message.begin(), failure.message.end());
+}
+
+std::wstring Read(IDispatch* object, const wchar_t* name, HRESULT* result = nullptr) {
+  DISPID id = DISPID_UNKNOWN;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  VARIANT value;
+  VariantInit(&value);
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  if (SUCCEEDED(hr)) hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr);
+  if (result) *result = hr;
+  std::wstring text = L"<failed>";
+  if (SUCCEEDED(hr) && value.vt == VT_DISPATCH) {
+    text = L"(" + Read(value.pdispVal, L"Name") + L")";
+  } else if (SUCCEEDED(hr) && SUCCEEDED(VariantChangeType(&value, &value, VARIANT_ALPHABOOL, VT_BSTR))) {
+    text.assign(value.bstrVal, SysStringLen(value.bstrVal));
+  }
+  VariantClear(&value);
+  return text;
+}
+
+// The container services a control may ask for, straight from a site on the form's container.
+TEST_F(HostedControls, TheSiteOffersContainerExtenderAndExtendedSitesButNoWindowlessRun) {
+  HWND window = CreateWindowExW(0, L"STATIC", L"Form1", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                nullptr, nullptr);
+  ASSERT_TRUE(window);
+  constexpr ItemRecord kFrame{.name = L"Frame_threed32", .kind = ItemKind::ActiveX, .left = 120, .top = 660,
+                              .width = 3345, .height = 1065, .tabIndex = 2};
+  constexpr ItemRecord kOption{.name = L"Option_threed32", .index = 1, .kind = ItemKind::ActiveX, .left = 300,
+                               .top = 540, .width = 2505, .height = 345, .tabIndex = 4,
+                               .container = L"Frame_threed32"};
+  LOGFONTW font{};
+  {
+    auto container = ControlContainer::Create(window, L"Form1");
+    ASSERT_TRUE(container);
+    auto frameSite = ControlSite::Create(window, RECT{8, 44, 231, 115}, kFrame, container, nullptr, font);
+    auto site = ControlSite::Create(window, RECT{20, 36, 187, 59}, kOption, container, frameSite, font);
+    ASSERT_TRUE(frameSite && site);
+
+    Microsoft::WRL::ComPtr<IOleContainer> asked;
+    EXPECT_EQ(site->GetContainer(&asked), S_OK);
+    EXPECT_EQ(asked.Get(), static_cast<IOleContainer*>(container.Get()));
+
+    Microsoft::WRL::ComPtr<IDispatch> extender;
+    ASSERT_EQ(site->GetExtendedControl(&extender), S_OK);
+    std::wstring seen;
+    for (const wchar_t* name : {L"Name", L"Index", L"Left", L"Top", L"Width", L"Height", L"Visible", L"Enabled",
+                                L"TabIndex", L"TabStop", L"Tag", L"Parent", L"Container"}) {
+      seen += std::wstring(name) + L"=" + Read(extender.Get(), name) + L" ";
+    }
+    EXPECT_EQ(seen, L"Name=Option_threed32 Index=1 Left=300 Top=540 Width=2505 Height=345 Visible=True Enabled=True "
+                    L"TabIndex=4 TabStop=True Tag= Parent=(Form1) Container=(Frame_threed32) ")
+        << std::string(seen.begin(), seen.end());
+    HRESULT unknown = S_OK;
+    Read(extender.Get(), L"Caption", &unknown);
+    EXPECT_EQ(unknown, DISP_E_UNKNOWNNAME);
+
+    Microsoft::WRL::ComPtr<IOleInPlaceSiteWindowless> windowless;
+    ASSERT_EQ(site.As(&windowless), S_OK);
+    EXPECT_EQ(windowless->CanWindowlessActivate(), S_FALSE);
+    BOOL noRedraw = TRUE;
+    EXPECT_TRUE(FAILED(windowless->OnInPlaceActivateEx(&noRedraw, ACTIVATE_WINDOWLESS)));
+    EXPECT_EQ(windowless->OnInPlaceActivateEx(&noRedraw, 0), S_OK);
+
+    Microsoft::WRL::ComPtr<IOleInPlaceFrame> frame;
+    Microsoft::WRL::ComPtr<IOleInPlaceUIWindow> document;
+    RECT position{}, clip{};
+    OLEINPLACEFRAMEINFO info{};
+    info.cb = sizeof(info);
+    ASSERT_EQ(site->GetWindowContext(&frame, &document, &position, &clip, &info), S_OK);
+    HWND frameWindow = nullptr;
+    EXPECT_EQ(frame->GetWindow(&frameWindow), S_OK);
+    EXPECT_EQ(frameWindow, window);
+    EXPECT_EQ(frame->SetBorderSpace(nullptr), S_OK) << "no border space wanted";
+    const BORDERWIDTHS border{0, 20, 0, 0};
+    EXPECT_EQ(frame->SetBorderSpace(&border), OLE_E_INVALIDRECT);
+  }
+  EXPECT_EQ(ControlContainer::Live(), 0);
+  DestroyWindow(window);
 }
 
 }  // namespace

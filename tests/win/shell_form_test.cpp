@@ -126,19 +126,31 @@ TEST(ShellWindow, FontsAreTheItemsOwnOrTheDefaultUserInterfaceFont) {
   }
 }
 
-TEST(ShellWindow, SiblingOrderIsTheTabOrderSoTheDialogManagerFollowsIt) {
+TEST(ShellWindow, LaterItemsLieAboveEarlierOnesAndTabFollowsTheTabIndexes) {
   auto form = BuildOrFail(kForm);
   ASSERT_TRUE(form);
-  std::vector<std::wstring> order;
+  std::vector<std::wstring> stacked;
   for (HWND child = GetWindow(form->Window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     wchar_t text[32] = {};
     GetWindowTextW(child, text, 32);
-    if (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) order.push_back(text);
+    stacked.push_back(text);
   }
-  ASSERT_GE(order.size(), 5u);
-  const std::vector<std::wstring> expected{L"done", L"lib", L"test", L"one", L"zero"};
-  EXPECT_EQ(std::vector<std::wstring>(order.begin(), order.begin() + 5), expected);
-  EXPECT_EQ(GetNextDlgTabItem(form->Window(), form->ItemWindow(L"Command_done"), FALSE), form->ItemWindow(L"Check_lib"));
+  const std::vector<std::wstring> topFirst{L"done", L"status", L"zero", L"one", L"lib", L"test"};
+  EXPECT_EQ(stacked, topFirst);
+
+  form->Show(SW_SHOWNOACTIVATE);
+  std::vector<std::wstring> walk;
+  for (int i = 0; i < 5; ++i) {
+    HWND focus = GetFocus();
+    wchar_t text[32] = {};
+    GetWindowTextW(focus, text, 32);
+    walk.push_back(text);
+    MSG tab{focus, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    EXPECT_TRUE(form->PreTranslate(tab));
+  }
+  const std::vector<std::wstring> byTabIndex{L"done", L"lib", L"test", L"one", L"zero"};
+  EXPECT_EQ(walk, byTabIndex);
+  EXPECT_EQ(GetFocus(), form->ItemWindow(L"Command_done")) << "the walk wraps round";
 }
 
 TEST(ShellWindow, FocusGoesToTheLowestTabIndexOnShow) {
