@@ -4,6 +4,7 @@
 #include "probes/shell/control_container.h"
 
 #include "common/com_values.h"
+#include "probes/shell/single_interface.h"
 #include "probes/shell/site_object.h"
 
 #include <olectl.h>
@@ -23,27 +24,11 @@ int g_liveContainers = 0;
 constexpr DISPID kDispidName = 1;
 
 // A snapshot of the controls, each held for as long as the enumerator lives.
-class UnknownEnumerator final : public IEnumUnknown {
+class UnknownEnumerator final : public SingleInterface<IEnumUnknown> {
 public:
   explicit UnknownEnumerator(std::vector<ComPtr<IUnknown>> items, std::size_t next = 0)
       : m_items(std::move(items)), m_next(next) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumUnknown)) {
-      *object = static_cast<IEnumUnknown*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --m_references;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE Next(ULONG wanted, IUnknown** out, ULONG* fetched) override {
     if (!out || (wanted > 1 && !fetched)) return E_POINTER;
     ULONG given = 0;
@@ -70,8 +55,6 @@ public:
   }
 
 private:
-  ~UnknownEnumerator() = default;
-  ULONG m_references = 1;
   std::vector<ComPtr<IUnknown>> m_items;
   std::size_t m_next;
 };

@@ -3,6 +3,7 @@
 #include "probes/shell/extender.h"
 
 #include "common/com_values.h"
+#include "probes/shell/single_interface.h"
 #include "probes/shell/site_object.h"
 
 #include <array>
@@ -52,26 +53,9 @@ HRESULT SetDispatch(VARIANT* result, IUnknown* object) {
   return S_OK;
 }
 
-class Extender final : public IDispatch {
+class Extender final : public SingleInterface<IDispatch> {
 public:
   explicit Extender(ComPtr<ControlSite> site) : m_site(std::move(site)) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
-      *object = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --m_references;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
@@ -142,8 +126,6 @@ public:
   }
 
 private:
-  ~Extender() = default;
-  ULONG m_references = 1;
   ComPtr<ControlSite> m_site;
 };
 
