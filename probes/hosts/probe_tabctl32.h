@@ -10,6 +10,7 @@ using namespace kit::shell;
 inline constexpr SavedProperty kSaved[] = {
     {L"_ExtentX", std::int32_t{3246}},
     {L"_ExtentY", std::int32_t{1552}},
+    {L"Tabs", std::int32_t{2}},
     {L"TabCaption(0)", std::wstring_view{L"tabctl32"}},
     {L"TabCaption(1)", std::wstring_view{L"Tab 1"}},
 };

@@ -27,7 +27,7 @@ constexpr std::array<const wchar_t*, 2> kExtent{L"_ExtentX", L"_ExtentY"};
 constexpr std::array<const wchar_t*, 4> kCaptionFont{L"_ExtentX", L"_ExtentY", L"Caption", L"Font"};
 constexpr std::array<const wchar_t*, 3> kExtentFont{L"_ExtentX", L"_ExtentY", L"Font"};
 constexpr std::array<const wchar_t*, 4> kRichText{L"_ExtentX", L"_ExtentY", L"Text", L"TextRTF"};
-constexpr std::array<const wchar_t*, 4> kTabs{L"_ExtentX", L"_ExtentY", L"TabCaption(0)", L"TabCaption(1)"};
+constexpr std::array<const wchar_t*, 5> kTabs{L"_ExtentX", L"_ExtentY", L"Tabs", L"TabCaption(0)", L"TabCaption(1)"};
 
 constexpr bool kVisible = false;
 constexpr bool kInvisible = true;
