@@ -75,7 +75,10 @@ public:
     if (!Focusable()) return false;
     RECT position = m_site->Rect();
     HWND parent = GetParent(m_window);
-    if (FAILED(m_object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, m_site.Get(), 0, parent, &position))) return false;
+    const HRESULT hr = m_object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, m_site.Get(), 0, parent, &position);
+    // A control that does not know the verb has no UI of its own to show, but its window can
+    // still hold the focus; any other refusal means it takes none.
+    if (FAILED(hr) && hr != E_NOTIMPL && hr != OLEOBJ_E_INVALIDVERB) return false;
     // A control that UI-activates without taking the focus itself still gets it in its window.
     HWND focus = GetFocus();
     if (focus != m_window && !IsChild(m_window, focus)) ::SetFocus(m_window);
