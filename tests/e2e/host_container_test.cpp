@@ -94,6 +94,15 @@ TEST(TabStopLessControls, FocusStartsAndTabWalksByTheFormsTabIndexes) {
       if (i + 1 < c.walk.size()) driver::PressKey(host.form, VK_TAB);
     }
     EXPECT_EQ(walked, expected) << JoinLines(walked);
+    // Each control the walk left gave up its UI activation, to a control or to a button.
+    const auto journal = ReadJournal(host.journal);
+    for (std::size_t i = 0; i + 1 < c.walk.size(); ++i) {
+      const std::wstring instance = expected[i];
+      if (instance.rfind(L"Command", 0) == 0) continue;
+      const auto lines = LinesOf(journal, instance);
+      EXPECT_TRUE(Contains(lines, L"uiactivate") && Contains(lines, L"uideactivate"))
+          << driver::Narrow(instance) << ":\n" << JoinLines(lines);
+    }
     driver::CloseWithCloseBox(host.form);
     EXPECT_TRUE(host.program.WaitForExit(kEndMs));
   }
