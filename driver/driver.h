@@ -67,8 +67,9 @@ std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly = true);
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 SIZE ClientSize(HWND window);
-// Every descendant of `form`, in z-order per parent (which is the tab order the dialog manager
-// follows), parents before their children.
+// Every descendant of `form`, in z-order per parent, topmost first (a probe's form stacks its
+// items in creation order, the last created on top; the tab order is the form's own), parents
+// before their children.
 std::vector<Item> ListItems(HWND form);
 std::optional<Item> FindItem(HWND form, std::wstring_view text);
 // The window that has the keyboard focus in `window`'s thread, or null.
