@@ -151,6 +151,17 @@ TEST(ShellWindow, LaterItemsLieAboveEarlierOnesAndTabFollowsTheTabIndexes) {
   const std::vector<std::wstring> byTabIndex{L"done", L"lib", L"test", L"one", L"zero"};
   EXPECT_EQ(walk, byTabIndex);
   EXPECT_EQ(GetFocus(), form->ItemWindow(L"Command_done")) << "the walk wraps round";
+
+  // Shift+Tab walks back: from the first item to the last.
+  BYTE keys[256] = {};
+  ASSERT_TRUE(GetKeyboardState(keys));
+  keys[VK_SHIFT] = 0x80;
+  ASSERT_TRUE(SetKeyboardState(keys));
+  MSG back{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  EXPECT_TRUE(form->PreTranslate(back));
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(GetFocus(), form->ItemWindow(L"Option", 0));
 }
 
 TEST(ShellWindow, FocusGoesToTheLowestTabIndexOnShow) {
