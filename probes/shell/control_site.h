@@ -1,6 +1,8 @@
 // Win32-only. Hosting one ActiveX control of a form description: created by its class
-// identifier, handed its saved properties, given its extent, activated in place in its container
-// window; closed without saving, its site cleared and released on an orderly close.
+// identifier (with the program's run-time licence key when its class is licensed), handed its
+// saved properties, given its extent, activated in place in its container window, UI-activated
+// when it takes the focus; closed without saving, its site cleared and released on an orderly
+// close.
 #pragma once
 
 #include "common/win32.h"
