@@ -47,8 +47,12 @@ TEST_F(HostedControls, SitesAndBagsAreAllReleasedWhenTheFormCloses) {
       GetWindowTextW(GetParent(slider), parent, 64);
       EXPECT_STREQ(parent, L"Form1");
     }
+    // A UI-active control is held by the form as its active object until it closes.
+    form->Show(SW_SHOWNOACTIVATE);
+    form->MoveFocus(true);
     form.reset();
     EXPECT_EQ(ControlSite::Live(), sitesBefore) << "a site outlived its control";
+    EXPECT_EQ(ControlContainer::Live(), 0) << "the form's container outlived the form";
     EXPECT_EQ(LivePropertyBags(), 0) << "a property bag outlived the load";
   }
 }
