@@ -32,6 +32,7 @@ set(KIT_PROGRAM_TABLE
   "probe_spin32|Project_spin32|yes"
   "probe_VELRotation|Project_dvRotation|yes"
   "probe_VELProjection|Project_dvProjection|yes"
+  "kit_survey|kit_survey|yes"
 )
 
 # kit_program_strings(<name> <product-var> <company-var>): the row of <name>, or a fatal error.

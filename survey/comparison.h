@@ -1,0 +1,25 @@
+// Portable. The differences between this report and an earlier one (for example from a machine
+// where the application works): programs whose verdict or message changed, and component files
+// whose location, size, date or version differ between the two verifier logs.
+#pragma once
+
+#include "survey/csv_rows.h"
+
+#include <string>
+#include <vector>
+
+namespace kit::survey {
+
+struct Difference {
+  std::wstring subject;  // a program, or "<log>: <file>"
+  std::wstring earlier;
+  std::wstring now;
+};
+
+// Programs present in both reports whose verdict or message differ, and programs in only one.
+std::vector<Difference> CompareRows(const std::vector<CsvRow>& earlier, const std::vector<CsvRow>& now);
+
+// Rows of two verifier logs (the text of each file), matched by component file name.
+std::vector<Difference> CompareLogs(std::wstring_view logName, std::wstring_view earlier, std::wstring_view now);
+
+}  // namespace kit::survey

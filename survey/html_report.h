@@ -1,0 +1,23 @@
+// Portable. The report page: one self-contained HTML file (UTF-8) with the differences from an
+// earlier report first, then the summary table (broken rows first), then one section per program
+// with its texts and its pictures embedded as PNG data.
+#pragma once
+
+#include "survey/comparison.h"
+#include "survey/survey_result.h"
+
+#include <string>
+#include <vector>
+
+namespace kit::survey {
+
+struct ReportHeading {
+  std::wstring machine;
+  std::wstring date;
+  std::wstring comparedWith;  // the earlier CSV, empty when there is none
+};
+
+std::string RenderHtml(const ReportHeading& heading, const std::vector<ProgramResult>& results,
+                       const std::vector<Difference>& differences);
+
+}  // namespace kit::survey

@@ -1,0 +1,22 @@
+// Win32-only. Runs one program of the kit the way the engineer would, under a time bound, in a
+// scratch folder of its own, and records what it showed: the verdict, the exact texts, pictures.
+#pragma once
+
+#include "common/win32.h"
+#include "survey/survey_catalogue.h"
+#include "survey/survey_result.h"
+
+#include <string>
+
+namespace kit::survey {
+
+struct RunSettings {
+  std::wstring programFolder;  // where the kit's programs are (beside kit_survey.exe)
+  std::wstring scratchFolder;  // an empty folder for this program's current folder
+  std::wstring reportFolder;   // a verifier's log is copied here
+  DWORD timeoutMs = 30000;
+};
+
+ProgramResult RunProgram(const SurveyedProgram& program, const RunSettings& settings);
+
+}  // namespace kit::survey

@@ -1,0 +1,25 @@
+// Portable. kit_survey's command line, for scripted use:
+//   --report FOLDER   write the report there (default: kit_survey_<machine>_<date> in the current folder)
+//   --only A,B,...    survey only these programs
+//   --compare CSV     open the report with the differences from an earlier report's CSV
+//   --timeout SECONDS the bound on each program (default 30)
+//   --no-window       no progress window
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kit::survey {
+
+struct SurveyOptions {
+  std::wstring reportFolder;
+  std::vector<std::wstring> only;
+  std::wstring compareWith;
+  unsigned timeoutSeconds = 30;
+  bool window = true;
+  std::wstring error;  // not empty: the command line could not be used, and why
+};
+
+SurveyOptions ParseOptions(const std::vector<std::wstring>& arguments);
+
+}  // namespace kit::survey

@@ -1,0 +1,35 @@
+// Portable. Verdict words and the summary's order.
+#include "survey/survey_result.h"
+
+namespace kit::survey {
+
+std::wstring_view VerdictWord(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::Works: return L"works";
+    case Verdict::Broken: return L"broken";
+    case Verdict::Hung: return L"hung";
+    case Verdict::NotFound: return L"not found";
+  }
+  return L"?";
+}
+
+int BrokenCount(const std::vector<ProgramResult>& results) {
+  int count = 0;
+  for (const ProgramResult& result : results) {
+    // A program that is not beside the survey was not looked at: it says nothing about a component.
+    if (result.verdict == Verdict::Broken || result.verdict == Verdict::Hung) ++count;
+  }
+  return count;
+}
+
+std::vector<const ProgramResult*> SummaryOrder(const std::vector<ProgramResult>& results) {
+  std::vector<const ProgramResult*> ordered;
+  for (Verdict group : {Verdict::Broken, Verdict::Hung, Verdict::NotFound, Verdict::Works}) {
+    for (const ProgramResult& result : results) {
+      if (result.verdict == group) ordered.push_back(&result);
+    }
+  }
+  return ordered;
+}
+
+}  // namespace kit::survey

@@ -1,0 +1,96 @@
+// Win32-only. Pictures of another process's window. PrintWindow hands the window a device context
+// of ours, which under Wine means nothing in the other process (its GDI handles are its own), so
+// the picture is copied from the screen instead: the window is raised above everything, and a
+// window larger than the screen is moved so that each screen-sized tile of it shows in turn, and
+// put back afterwards.
+#include "survey/window_picture.h"
+
+#include "common/owners.h"
+#include "driver/driver.h"
+#include "survey/png_writer.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace kit::survey {
+namespace {
+
+constexpr DWORD kRepaintWaitMs = 3000;
+constexpr DWORD kSettleMs = 60;  // the display server's copy of a repainted window
+
+struct ScreenDc {
+  HDC dc = GetDC(nullptr);
+  ~ScreenDc() { ReleaseDC(nullptr, dc); }
+};
+
+struct MemoryDc {
+  HDC dc;
+  explicit MemoryDc(HDC like) : dc(CreateCompatibleDC(like)) {}
+  ~MemoryDc() { DeleteDC(dc); }
+};
+
+void Repaint(HWND window) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  driver::WaitIdle(window, kRepaintWaitMs);
+  Sleep(kSettleMs);
+}
+
+}  // namespace
+
+std::optional<Picture> TakePicture(HWND window, std::wstring caption) {
+  RECT frame{};
+  if (!IsWindow(window) || !GetWindowRect(window, &frame)) return std::nullopt;
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  if (width <= 0 || height <= 0) return std::nullopt;
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+
+  ScreenDc screen;
+  MemoryDc memory(screen.dc);
+  UniqueGdiObject bitmap(CreateCompatibleBitmap(screen.dc, width, height));
+  if (!screen.dc || !memory.dc || !bitmap) return std::nullopt;
+  {
+  SelectedObject selected(memory.dc, bitmap.get());
+  constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kKeepPlace);
+  const bool fits = frame.left >= 0 && frame.top >= 0 && frame.right <= screenWidth && frame.bottom <= screenHeight;
+  if (fits) {
+    Repaint(window);
+    BitBlt(memory.dc, 0, 0, width, height, screen.dc, frame.left, frame.top, SRCCOPY);
+  } else {
+    for (int top = 0; top < height; top += screenHeight) {
+      for (int left = 0; left < width; left += screenWidth) {
+        SetWindowPos(window, nullptr, -left, -top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Repaint(window);
+        BitBlt(memory.dc, left, top, std::min(screenWidth, width - left), std::min(screenHeight, height - top),
+               screen.dc, 0, 0, SRCCOPY);
+      }
+    }
+    SetWindowPos(window, nullptr, frame.left, frame.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, kKeepPlace);
+  }  // GetDIBits wants the bitmap out of any device context
+
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+  if (!GetDIBits(memory.dc, static_cast<HBITMAP>(bitmap.get()), 0, static_cast<UINT>(height), bgrx.data(), &info,
+                 DIB_RGB_COLORS)) {
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+  for (std::size_t i = 0, o = 0; i < bgrx.size(); i += 4, o += 3) {
+    rgb[o] = bgrx[i + 2];
+    rgb[o + 1] = bgrx[i + 1];
+    rgb[o + 2] = bgrx[i];
+  }
+  return Picture{std::move(caption), EncodePng(width, height, rgb)};
+}
+
+}  // namespace kit::survey

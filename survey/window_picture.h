@@ -1,0 +1,15 @@
+// Win32-only. A picture of another program's top-level window, frame included, as PNG. The whole
+// window is taken even where it is larger than the screen.
+#pragma once
+
+#include "common/win32.h"
+#include "survey/survey_result.h"
+
+#include <optional>
+#include <string>
+
+namespace kit::survey {
+
+std::optional<Picture> TakePicture(HWND window, std::wstring caption);
+
+}  // namespace kit::survey

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs kit_survey under Wine over a kit folder made from a Windows build, in a Wine prefix of its
+# own (so the stand-ins registered here never leak into the other tests' prefix).
+#   tools/survey_kit.sh [--build DIR] [--bare] [--mode M] [--control-fail F] -- [kit_survey options]
+# The kit folder DIR/survey/kit holds every program of the build, kit_survey, VELutil32.dll and a
+# copy of the native-library stand-in as VEL_Intel_Win32.dll. Without --bare every stand-in COM
+# server and control is registered first; with --bare all are unregistered (Wine's own ADO is
+# registered again). --mode and --control-fail set KIT_STANDIN_MODE and KIT_CONTROL_FAIL for the
+# survey's programs. Ends with kit_survey's exit code (the number of components found broken).
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="$root/build/win64"
+bare=0
+mode=""
+control_fail=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build) build=$(cd "$2" && pwd); shift 2 ;;
+    --bare) bare=1; shift ;;
+    --mode) mode=$2; shift 2 ;;
+    --control-fail) control_fail=$2; shift 2 ;;
+    --) shift; break ;;
+    *) echo "survey_kit: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+bin="$build/bin"
+[ -f "$bin/kit_survey.exe" ] || { echo "survey_kit: $bin/kit_survey.exe is not built" >&2; exit 3; }
+home="$build/survey"
+kit="$home/kit"
+rm -rf "$kit"
+mkdir -p "$kit"
+while IFS='|' read -r program _; do
+  [ -n "$program" ] && cp "$bin/$program.exe" "$kit/"
+done < "$build/kit_programs.txt"
+cp "$bin/VELutil32.dll" "$kit/"
+[ $bare -eq 1 ] || cp "$bin/standin_vel_intel.dll" "$kit/VEL_Intel_Win32.dll"
+
+inner=$(cat <<'INNER'
+set -uo pipefail
+bin=$1; bare=$2; shift 2
+servers=("$bin"/*.OCX "$bin"/*.ocx "$bin/standin_ado.dll" "$bin/standin_dao.dll" "$bin/standin_vbutils.dll")
+ado='C:\Program Files\Common Files\System\ADO\msado15.dll'
+for server in "${servers[@]}"; do
+  if [ "$bare" = 1 ]; then
+    "$KIT_WINE" regsvr32 /s /u "$server" >/dev/null 2>&1
+  else
+    "$KIT_WINE" regsvr32 /s "$server" >/dev/null 2>&1 || echo "survey_kit: cannot register $server" >&2
+  fi
+done
+[ "$bare" = 1 ] && "$KIT_WINE" regsvr32 /s "$ado" >/dev/null 2>&1
+"$KIT_WINE" "$@"
+INNER
+)
+export KIT_STANDIN_MODE="$mode" KIT_CONTROL_FAIL="$control_fail"
+exec "$root/tools/wine_harness.sh" --build "$home" --timeout 1200 --shell -- \
+  bash -c "$inner" inner "$bin" "$bare" "$kit/kit_survey.exe" "$@"
