@@ -30,19 +30,25 @@ bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
   return true;
 }
 
-std::wstring OneLine(std::wstring text) {
-  for (wchar_t& c : text) {
-    if (c == L'\r' || c == L'\n') c = L' ';
+// A message box's text for the summary's one line: each run of line breaks becomes one space.
+std::wstring OneLine(const std::wstring& text) {
+  std::wstring line;
+  bool inBreak = false;
+  for (wchar_t c : text) {
+    const bool isBreak = c == L'\r' || c == L'\n';
+    if (isBreak && !inBreak) line += L' ';
+    if (!isBreak) line += c;
+    inBreak = isBreak;
   }
-  return text;
+  return line;
 }
 
-std::wstring ReadAnsiFile(const std::wstring& path) {
+std::string ReadBytes(const std::wstring& path) {
   std::ifstream file(path.c_str(), std::ios::binary);
   if (!file) return {};
   std::ostringstream bytes;
   bytes << file.rdbuf();
-  return FromAnsi(bytes.str());
+  return bytes.str();
 }
 
 std::vector<std::wstring> SplitLines(const std::wstring& text) {
@@ -191,15 +197,18 @@ private:
   void Verifier(const Appeared& first) {
     if (MessageInsteadOfForm(first)) return;
     if (!first.form) return NothingShown();
+    // The picture first: every paint rewrites the log, so the log is read once the painting is over.
+    Picture(first.form, L"the report window");
     const std::wstring log = m_settings.scratchFolder + L"\\" + std::wstring(m_entry.logFile);
+    std::string bytes;
     std::vector<std::wstring> lines;
     const bool complete = driver::WaitUntil(
         [&] {
-          lines = SplitLines(ReadAnsiFile(log));
+          bytes = ReadBytes(log);
+          lines = SplitLines(FromAnsi(bytes));
           return !lines.empty() && lines.back().starts_with(kMdacLine);
         },
         m_deadline.Left());
-    Picture(first.form, L"the report window");
     if (!complete) {
       if (m_deadline.Passed()) return;  // hung, decided at the end
       return Broken(L"the log " + std::wstring(m_entry.logFile) + L" was not completed");
@@ -215,8 +224,8 @@ private:
         if (!line.starts_with(kUnableToLocate)) ++located;
       }
     }
-    const std::wstring target = m_settings.reportFolder + L"\\" + std::wstring(m_entry.logFile);
-    if (CopyFileW(log.c_str(), target.c_str(), FALSE)) m_result.logFile = std::wstring(m_entry.logFile);
+    std::ofstream copy((m_settings.reportFolder + L"\\" + std::wstring(m_entry.logFile)).c_str(), std::ios::binary);
+    if (copy.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) m_result.logFile = std::wstring(m_entry.logFile);
     std::wstring mdac = lines.back().substr(kMdacLine.size());
     Works(std::to_wstring(located) + L" of " + std::to_wstring(rows) + L" located, MDAC " + mdac);
   }

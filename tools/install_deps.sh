@@ -12,6 +12,7 @@ packages=(
   xvfb xdotool imagemagick x11-utils
   googletest libgtest-dev
   python3
+  chromium
 )
 
 missing=()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Sets up and runs the kit's main job on this machine: installs what is missing, builds the
-# 32-bit programs (the deliverable) and the 64-bit build, then under Wine on a headless display
-# runs both component verifiers in build/kit-run (their logs land there) and probe_base, and
-# writes a screenshot of each window to build/screenshots/.
+# The kit's main job on this machine, as the support engineer runs it: installs what is missing,
+# builds the 32-bit programs (the deliverable) and the 64-bit build, registers the stand-ins in a
+# Wine prefix of the survey's own, and runs kit_survey over all the programs under Wine on a
+# headless display. Prints where the report is and its summary rows, and takes a screenshot of the
+# report page (headless Chromium). Options after "--" go to kit_survey (e.g. --only probe_base).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -11,17 +12,31 @@ for preset in win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
-shots="$root/build/screenshots"
-run="$root/build/kit-run"
-mkdir -p "$shots" "$run"
-tools/screenshot.sh --folder "$run" "$shots/Dravon_DLLVer.png" Dravon_DLLVer.exe
-tools/screenshot.sh --folder "$run" "$shots/HalvardDLLVer.png" HalvardDLLVer.exe
-tools/screenshot.sh "$shots/probe_base.png" probe_base.exe
+[ "${1:-}" = "--" ] && shift
+report="$root/build/kit-report"
+rm -rf "$report"
+status=0
+tools/survey_kit.sh -- --no-window --report "Z:${report//\//\\}" "$@" || status=$?
+[ -f "$report/report.csv" ] || { echo "run_kit: kit_survey wrote no report (exit code $status)" >&2; exit 1; }
+
+shot="$root/build/screenshots/kit_report.png"
+mkdir -p "$(dirname "$shot")"
+profile=$(mktemp -d)
+chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run --disable-background-networking \
+  --disable-component-update --disable-sync --user-data-dir="$profile" --hide-scrollbars \
+  --window-size=1100,1400 --screenshot="$shot" "file://$report/report.html" >/dev/null 2>&1 || true
+rm -rf "$profile"
+
 echo
 echo "The 32-bit programs (the deliverable) are in build/win32/bin."
-echo "Under Wine the verifiers wrote their logs to $run:"
-for log in "$run/DLLver.log" "$run/Halvard_DLLver.log"; do
-  echo "--- $log (first lines)"
-  head -n 8 "$log" | tr -d '\r'
-done
-echo "Their windows and probe_base's: $shots/*.png"
+echo "kit_survey ran the 64-bit build under Wine with the test stand-ins registered."
+echo "Report: $report/report.html (CSV: $report/report.csv; the verifiers' logs beside them)"
+echo "Summary rows:"
+python3 -c '
+import csv, sys
+rows = list(csv.reader(open(sys.argv[1], encoding="utf-8", newline="")))
+widths = [max(len(r[i]) for r in rows) for i in range(3)]
+for r in rows: print("  ".join(c.ljust(w) for c, w in zip(r, widths + [0])).rstrip())
+' "$report/report.csv"
+[ -f "$shot" ] && echo "Screenshot of the report page: $shot"
+echo "Components found broken: $status"

@@ -2,7 +2,8 @@
 // tests of probe_VELvbutils. Its interface derives from IDispatch and has `trimn` in slot 30 of
 // its table; `trimn` trims its text. Creations, calls and the final release are journaled.
 // KIT_STANDIN_MODE: "no-interface" withholds the interface; "fail-silent", "fail-long" and
-// "fail-wide" make `trimn` fail with such a description in its error information.
+// "fail-wide" make `trimn` fail with such a description in its error information; "hang" makes
+// `trimn` never return, as a component stuck in a call does.
 #include "standins/services/common/standin_support.h"
 
 #include <oleauto.h>
@@ -34,6 +35,10 @@ public:
   HRESULT STDMETHODCALLTYPE trimn(BSTR* text, BSTR* result) override {
     if (!text || !result) return E_POINTER;
     const std::wstring in = *text ? std::wstring(*text, SysStringLen(*text)) : std::wstring();
+    if (Mode() == L"hang") {
+      Journal(L"trimn \"" + in + L"\" hangs");
+      for (;;) Sleep(INFINITE);
+    }
     if (Mode().starts_with(L"fail-")) {
       Journal(L"trimn \"" + in + L"\" failed");
       return Fail(E_FAIL, DescriptionForMode(L""));
