@@ -42,7 +42,7 @@ std::string ClassOf(Verdict verdict) {
 
 std::string Seconds(double seconds) {
   char text[32];
-  std::snprintf(text, sizeof(text), "%.1f s", seconds);
+  std::snprintf(text, sizeof(text), "%.2f s", seconds);
   return text;
 }
 

@@ -7,6 +7,7 @@
 # server and control is registered first; with --bare all are unregistered (Wine's own ADO is
 # registered again). --mode and --control-fail set KIT_STANDIN_MODE and KIT_CONTROL_FAIL for the
 # survey's programs. Ends with kit_survey's exit code (the number of components found broken).
+# KIT_SURVEY_TIME_FILE, when set, receives the start and end of kit_survey's run (for the benchmark).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build/win64"
@@ -48,7 +49,11 @@ for server in "${servers[@]}"; do
   fi
 done
 [ "$bare" = 1 ] && "$KIT_WINE" regsvr32 /s "$ado" >/dev/null 2>&1
+start=$(date +%s.%N)
 "$KIT_WINE" "$@"
+status=$?
+[ -n "${KIT_SURVEY_TIME_FILE:-}" ] && echo "$start $(date +%s.%N)" > "$KIT_SURVEY_TIME_FILE"
+exit $status
 INNER
 )
 export KIT_STANDIN_MODE="$mode" KIT_CONTROL_FAIL="$control_fail"
