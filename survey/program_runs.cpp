@@ -6,6 +6,7 @@
 #include "driver/driver.h"
 #include "survey/window_picture.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -121,7 +122,8 @@ private:
     do {
       for (HWND window : driver::TopLevelWindows(Pid())) {
         if (window == except) continue;
-        if (driver::ClassName(window) == kDialogClass) return {nullptr, window};
+        // A dialog is read once it has finished starting (its title and texts set).
+        if (driver::ClassName(window) == kDialogClass && driver::WaitIdle(window, bound.Left())) return {nullptr, window};
         if (driver::WindowText(window) == kFormTitle && driver::WaitIdle(window, bound.Left())) return {window, nullptr};
       }
       if (!m_program->Running()) return {};
@@ -294,9 +296,16 @@ private:
     if (MessageInsteadOfForm(first)) return;
     if (!first.form) return NothingShown();
     Picture(first.form, L"Form1");
-    int buttons = 0, opened = 0;
+    std::vector<driver::Item> tests;
     for (const driver::Item& item : driver::ListItems(first.form)) {
-      if (_wcsicmp(item.className.c_str(), L"Button") != 0 || !item.text.starts_with(L"test")) continue;
+      if (_wcsicmp(item.className.c_str(), L"Button") == 0 && item.text.starts_with(L"test")) tests.push_back(item);
+    }
+    // In the order the engineer reads the form: column by column, top to bottom.
+    std::sort(tests.begin(), tests.end(), [](const driver::Item& a, const driver::Item& b) {
+      return std::pair(a.rect.left, a.rect.top) < std::pair(b.rect.left, b.rect.top);
+    });
+    int buttons = 0, opened = 0;
+    for (const driver::Item& item : tests) {
       ++buttons;
       driver::Click(item.window);
       const Appeared dialog = WaitForFormOrDialog(first.form, kDialogWaitMs);
