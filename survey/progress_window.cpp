@@ -15,7 +15,7 @@ constexpr wchar_t kCaption[] = L"kit_survey";
 constexpr UINT kProgressMessage = WM_APP + 1;  // wParam done, lParam total; text in the shared state
 constexpr UINT kFinishedMessage = WM_APP + 2;
 constexpr int kCancelId = 2;
-constexpr int kWidth = 440, kHeight = 150;
+constexpr int kWidth = 440, kHeight = 150;  // the end-to-end test clicks Cancel at its place
 
 struct State {
   std::atomic<bool>* cancel = nullptr;

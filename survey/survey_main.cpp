@@ -160,7 +160,10 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
   RemoveTree(scratchRoot);
 
   ReportHeading heading{machine, Stamp(now, L"%04u-%02u-%02u %02u:%02u:%02u"), options.compareWith};
-  if (cancel.load()) heading.date += L" (cancelled after " + std::to_wstring(results.size()) + L" programs)";
+  if (cancel.load()) {
+    heading.date += L" (cancelled after " + std::to_wstring(results.size()) + L" of " +
+                    std::to_wstring(programs.size()) + L" programs)";
+  }
   const std::vector<Difference> differences =
       options.compareWith.empty() ? std::vector<Difference>{} : Differences(options, results, reportFolder);
   const bool written = WriteFile(reportFolder + L"\\report.csv", WriteCsv(results)) &&

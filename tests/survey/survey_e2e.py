@@ -123,5 +123,20 @@ check(rows(hang)[1:] == ["probe_VELvbutils,VELVBUtils.dll,hung,hung after 5 s",
                          "probe_base,(the kit itself),works,a plain program of the kit runs"],
       f"the hung program is ended and the survey goes on: {rows(hang)[1:]}")
 
+# The progress window's Cancel, clicked while the first program hangs: that program is ended when
+# its bound passes, the rest are skipped, and the report says so.
+cancelled = os.path.join(WORK, "cancel")
+shutil.rmtree(cancelled, ignore_errors=True)
+click = ('"$KIT_WINE" "$1" --report "$2" --only probe_VELvbutils,probe_cmdlg --timeout 6 & survey=$!; '
+         'sleep 3; xdotool mousemove 948 689 click 1; wait $survey')
+code = subprocess.run([os.path.join(ROOT, "tools", "wine_harness.sh"), "--build", os.path.join(BUILD, "survey"),
+                       "--timeout", "120", "--shell", "--", "bash", "-c", click, "click",
+                       os.path.join(BUILD, "survey", "kit", "kit_survey.exe"), wine_path(cancelled)],
+                      env=dict(os.environ, KIT_STANDIN_MODE="hang")).returncode
+check(code == 1 and rows(cancelled)[1:] == ["probe_VELvbutils,VELVBUtils.dll,hung,hung after 6 s"],
+      f"Cancel in the progress window skips the rest (exit code {code}, rows {rows(cancelled)[1:]})")
+with open(os.path.join(cancelled, "report.html"), encoding="utf-8") as f:
+    check("(cancelled after 1 of 2 programs)" in f.read(), "the report says it was cancelled")
+
 print(f"survey_e2e: {len(failures)} failures")
 sys.exit(1 if failures else 0)
