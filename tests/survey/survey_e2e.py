@@ -37,10 +37,14 @@ def survey(name, *options, setup=()):
     shutil.rmtree(report, ignore_errors=True)
     command = [os.path.join(ROOT, "tools", "survey_kit.sh"), "--build", BUILD, *setup, "--",
                "--no-window", "--report", wine_path(report), *options]
-    code = subprocess.run(command).returncode
+    return run(command), report
+
+
+def run(command, env=None):
+    code = subprocess.run(command, env=env).returncode
     if code == 4:  # the harness found no display answering (another harness starting on it): once more
-        code = subprocess.run(command).returncode
-    return code, report
+        code = subprocess.run(command, env=env).returncode
+    return code
 
 
 def rows(report):
@@ -123,16 +127,21 @@ check(rows(hang)[1:] == ["probe_VELvbutils,VELVBUtils.dll,hung,hung after 5 s",
                          "probe_base,(the kit itself),works,a plain program of the kit runs"],
       f"the hung program is ended and the survey goes on: {rows(hang)[1:]}")
 
+code, prompt = survey("prompt", "--only", "probe_ado26", setup=("--mode", "prompt"))
+check(code == 0 and rows(prompt)[1:] == [
+    'probe_ado26,ADO 2.6,works,"ADO works up to the data provider\'s prompt ""stand-in data source"" (cancelled)"'],
+      f"the data provider's prompt counts as ADO working and is cancelled (exit code {code}, rows {rows(prompt)[1:]})")
+
 # The progress window's Cancel, clicked while the first program hangs: that program is ended when
 # its bound passes, the rest are skipped, and the report says so.
 cancelled = os.path.join(WORK, "cancel")
 shutil.rmtree(cancelled, ignore_errors=True)
 click = ('"$KIT_WINE" "$1" --report "$2" --only probe_VELvbutils,probe_cmdlg --timeout 6 & survey=$!; '
          'sleep 3; xdotool mousemove 948 689 click 1; wait $survey')
-code = subprocess.run([os.path.join(ROOT, "tools", "wine_harness.sh"), "--build", os.path.join(BUILD, "survey"),
-                       "--timeout", "120", "--shell", "--", "bash", "-c", click, "click",
-                       os.path.join(BUILD, "survey", "kit", "kit_survey.exe"), wine_path(cancelled)],
-                      env=dict(os.environ, KIT_STANDIN_MODE="hang")).returncode
+code = run([os.path.join(ROOT, "tools", "wine_harness.sh"), "--build", os.path.join(BUILD, "survey"),
+            "--timeout", "120", "--shell", "--", "bash", "-c", click, "click",
+            os.path.join(BUILD, "survey", "kit", "kit_survey.exe"), wine_path(cancelled)],
+           env=dict(os.environ, KIT_STANDIN_MODE="hang"))
 check(code == 1 and rows(cancelled)[1:] == ["probe_VELvbutils,VELVBUtils.dll,hung,hung after 6 s"],
       f"Cancel in the progress window skips the rest (exit code {code}, rows {rows(cancelled)[1:]})")
 with open(os.path.join(cancelled, "report.html"), encoding="utf-8") as f:
