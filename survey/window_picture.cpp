@@ -1,8 +1,6 @@
 // Win32-only. Pictures of another process's window. PrintWindow hands the window a device context
 // of ours, which under Wine means nothing in the other process (its GDI handles are its own), so
-// the picture is copied from the screen instead: the window is raised above everything, and a
-// window larger than the screen is moved so that each screen-sized tile of it shows in turn, and
-// put back afterwards.
+// the picture is copied from the screen instead.
 #include "survey/window_picture.h"
 
 #include "common/owners.h"
@@ -35,6 +33,34 @@ void Repaint(HWND window) {
   Sleep(kSettleMs);
 }
 
+// Copies the window, raised above every other, from the screen into `target`. A window that does
+// not fit on the screen is moved so that each screen-sized tile of it shows in turn, then put back.
+void CopyFromScreen(HWND window, const RECT& frame, HDC screen, HDC target) {
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  constexpr UINT kMoveOnly = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kKeepPlace);
+  const bool fits = frame.left >= 0 && frame.top >= 0 && frame.right <= screenWidth && frame.bottom <= screenHeight;
+  if (fits) {
+    Repaint(window);
+    BitBlt(target, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+  } else {
+    for (int top = 0; top < height; top += screenHeight) {
+      for (int left = 0; left < width; left += screenWidth) {
+        SetWindowPos(window, nullptr, -left, -top, 0, 0, kMoveOnly);
+        Repaint(window);
+        BitBlt(target, left, top, std::min(screenWidth, width - left), std::min(screenHeight, height - top), screen,
+               0, 0, SRCCOPY);
+      }
+    }
+    SetWindowPos(window, nullptr, frame.left, frame.top, 0, 0, kMoveOnly);
+  }
+  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, kKeepPlace);
+}
+
 }  // namespace
 
 std::optional<Picture> TakePicture(HWND window, std::wstring caption) {
@@ -43,34 +69,16 @@ std::optional<Picture> TakePicture(HWND window, std::wstring caption) {
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
   if (width <= 0 || height <= 0) return std::nullopt;
-  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
 
   ScreenDc screen;
   MemoryDc memory(screen.dc);
   UniqueGdiObject bitmap(CreateCompatibleBitmap(screen.dc, width, height));
   if (!screen.dc || !memory.dc || !bitmap) return std::nullopt;
   {
-  SelectedObject selected(memory.dc, bitmap.get());
-  constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kKeepPlace);
-  const bool fits = frame.left >= 0 && frame.top >= 0 && frame.right <= screenWidth && frame.bottom <= screenHeight;
-  if (fits) {
-    Repaint(window);
-    BitBlt(memory.dc, 0, 0, width, height, screen.dc, frame.left, frame.top, SRCCOPY);
-  } else {
-    for (int top = 0; top < height; top += screenHeight) {
-      for (int left = 0; left < width; left += screenWidth) {
-        SetWindowPos(window, nullptr, -left, -top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        Repaint(window);
-        BitBlt(memory.dc, left, top, std::min(screenWidth, width - left), std::min(screenHeight, height - top),
-               screen.dc, 0, 0, SRCCOPY);
-      }
-    }
-    SetWindowPos(window, nullptr, frame.left, frame.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // GetDIBits below wants the bitmap out of any device context: selected for this scope only.
+    SelectedObject selected(memory.dc, bitmap.get());
+    CopyFromScreen(window, frame, screen.dc, memory.dc);
   }
-  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, kKeepPlace);
-  }  // GetDIBits wants the bitmap out of any device context
 
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
