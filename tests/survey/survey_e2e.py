@@ -107,6 +107,11 @@ expect_rows(works, "expected_works.csv")
 check(all(os.path.exists(os.path.join(works, log)) for log in ("DLLver.log", "Halvard_DLLver.log")),
       "the verifiers' logs are copied beside the report")
 check_page(works, 29)
+kit = os.path.join(BUILD, "survey", "kit")
+left = [f for f in os.listdir(kit) if not f.lower().endswith((".exe", ".dll"))]
+temp = os.path.join(BUILD, "survey", "wineprefix", "drive_c", "users", os.environ.get("USER", "root"), "Temp")
+scratch = [f for f in os.listdir(temp) if f.startswith("kit_survey_")] if os.path.isdir(temp) else []
+check(not left and not scratch, f"the programs wrote only into scratch folders, and those are gone: {left} {scratch}")
 
 code, bare = survey("bare", "--compare", wine_path(os.path.join(works, "report.csv")), setup=("--bare",))
 check(code == 25, f"with nothing registered 25 components are broken (exit code {code})")
