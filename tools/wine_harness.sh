@@ -7,6 +7,9 @@
 #   tools/wine_harness.sh [--build DIR] --shell -- COMMAND [ARGS...]   (a Linux command that uses
 #                                                                       $KIT_WINE, $DISPLAY)
 # The prefix lives in DIR/wineprefix (DIR defaults to build/win64) and is created once.
+# --wine32 runs 32-bit programs with the 32-bit loader in a 32-bit prefix: only where 32-bit code
+# can execute, i.e. inside the test machine of tools/vm (the win32 build's tests ask for it).
+# KIT_WINEPREFIX, when set, names a prefix to use instead (the test machine has one ready).
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -14,23 +17,24 @@ root=$(dirname "$here")
 build="$root/build/win64"
 timeout_s=600
 mode=wine
+KIT_WINE=/usr/lib/wine/wine64
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$(cd "$2" && pwd); shift 2 ;;
     --timeout) timeout_s=$2; shift 2 ;;
     --shell) mode=shell; shift ;;
+    --wine32) KIT_WINE=/usr/lib/wine/wine; export WINEARCH=win32; shift ;;
     --) shift; break ;;
     *) break ;;
   esac
 done
 [ $# -gt 0 ] || { echo "wine_harness: nothing to run" >&2; exit 2; }
 
-KIT_WINE=/usr/lib/wine/wine64
 for tool in "$KIT_WINE" Xvfb xdpyinfo; do
   command -v "$tool" >/dev/null 2>&1 || { echo "wine_harness: missing $tool (run tools/install_deps.sh)" >&2; exit 3; }
 done
 export KIT_WINE
-export WINEPREFIX="$build/wineprefix"
+export WINEPREFIX="${KIT_WINEPREFIX:-$build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
@@ -61,7 +65,7 @@ xdpyinfo >/dev/null 2>&1 || { echo "wine_harness: Xvfb on $display did not answe
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   echo "wine_harness: creating the Wine prefix $WINEPREFIX" >&2
-  timeout 180 "$KIT_WINE" wineboot -i >/dev/null 2>&1 || { echo "wine_harness: wineboot failed" >&2; exit 5; }
+  timeout 900 "$KIT_WINE" wineboot -i >/dev/null 2>&1 || { echo "wine_harness: wineboot failed" >&2; exit 5; }
   # Wine draws the frames itself and skips its 2 s wait for a window manager on every hide.
   timeout 60 "$KIT_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   timeout 60 /usr/lib/wine/wineserver -w || true

@@ -3,7 +3,8 @@
 # system whose stock kernel runs 32-bit code, with 32-bit and 64-bit Wine, Xvfb and ctest.
 # Output in DIR (default build/vm): rootfs.img (raw ext4), vmlinux (the uncompressed kernel, booted
 # directly), initrd.img (only the drivers for the disk and the shared folder), recipe.sha256.
-# Idempotent: does nothing while the recipe (this file and guest/init) is unchanged.
+# The image holds a ready 32-bit Wine prefix, made by booting it once.
+# Idempotent: does nothing while the recipe (this file, guest/init, the Wine harness) is unchanged.
 #   tools/vm/image.sh [--dir DIR] [--mirror URL]
 # Needs root (debootstrap, chroot) and the network to Debian's archive.
 set -euo pipefail
@@ -28,7 +29,7 @@ i386_packages=(wine32:i386)
 # them as modules).
 initrd_modules=(virtio_pci virtio_blk crc16 crc32c_generic mbcache jbd2 ext4 netfs fscache 9pnet 9pnet_virtio 9p)
 
-recipe=$(cat "$0" "$here/guest/init" | sha256sum | cut -d' ' -f1)
+recipe=$(cat "$0" "$here/guest/init" "$root/tools/wine_harness.sh" | sha256sum | cut -d' ' -f1)
 if [ -f "$dir/recipe.sha256" ] && [ "$(cat "$dir/recipe.sha256")" = "$recipe" ] \
    && [ -f "$dir/rootfs.img" ] && [ -f "$dir/vmlinux" ] && [ -f "$dir/initrd.img" ]; then
   echo "vm image: up to date in $dir"
@@ -145,11 +146,20 @@ chmod +x "$initrd/init"
 
 install -m 0755 "$here/guest/init" "$rootfs/sbin/kit-init"
 mkdir -p "$rootfs/kit"
-# Free room for the Wine prefix and the tests' files (the disk is a throw-away snapshot).
-size_mb=$(( $(du -sm "$rootfs" | cut -f1) + 1024 ))
+# Free room for the Wine prefix (about 600 MB) and the tests' files.
+size_mb=$(( $(du -sm "$rootfs" | cut -f1) + 2048 ))
 step 600 "writing the ${size_mb} MB ext4 image" \
   mkfs.ext4 -q -F -L kitvm -d "$rootfs" "$work/rootfs.img" "${size_mb}M"
 
 mv "$work/rootfs.img" "$work/vmlinux" "$work/initrd.img" "$dir/"
+# The prefix: wineboot of a 32-bit prefix takes minutes under the software CPU, so it is made once
+# here and every run starts from a copy of it (the run's disk is a snapshot).
+echo "vm image: making the 32-bit Wine prefix inside the guest"
+if ! "$here/run.sh" --dir "$dir" --writable --timeout 1200 -- \
+     "$root/tools/wine_harness.sh" --wine32 --shell -- true >"$work/step.log" 2>&1; then
+  tail -n 30 "$work/step.log" >&2
+  echo "vm image: making the Wine prefix in the guest failed" >&2
+  exit 4
+fi
 echo "$recipe" >"$dir/recipe.sha256"
 echo "vm image: built in $(( $(date +%s) - start )) s in $dir"

@@ -3,7 +3,8 @@
 # with the project folder shared at the same path, prints the command's output as it comes and
 # exits with the command's exit status. The disk is a throw-away snapshot: nothing but the shared
 # folder keeps what the command writes.
-#   tools/vm/run.sh [--dir DIR] [--timeout SECONDS] [--memory MB] -- COMMAND [ARGS...]
+#   tools/vm/run.sh [--dir DIR] [--timeout SECONDS] [--memory MB] [--writable] -- COMMAND [ARGS...]
+# --writable keeps what the command changes on the guest's disk (only the image build uses it).
 # The command starts in the current folder when that lies inside the project, else in its root.
 # Exit status: the command's; 124 when the whole run passed its time bound; 125 when the guest
 # could not be started or ended without a status (the reason is printed).
@@ -13,11 +14,13 @@ root=$(cd "$here/../.." && pwd)
 dir="$root/build/vm"
 timeout_s=1800
 memory=3072
+snapshot=on
 while [ $# -gt 0 ]; do
   case "$1" in
     --dir) dir=$(cd "$2" && pwd); shift 2 ;;
     --timeout) timeout_s=$2; shift 2 ;;
     --memory) memory=$2; shift 2 ;;
+    --writable) snapshot=off; shift ;;
     --) shift; break ;;
     *) break ;;
   esac
@@ -51,7 +54,7 @@ boot() {
     -machine q35 -accel "$accel" -cpu "$cpu" -smp 2 -m "$memory" \
     -kernel "$dir/vmlinux" -initrd "$dir/initrd.img" \
     -append "console=ttyS0 quiet loglevel=3 panic=-1 kit.root=$root kit.run=$run" \
-    -drive "file=$dir/rootfs.img,if=virtio,format=raw,snapshot=on" \
+    -drive "file=$dir/rootfs.img,if=virtio,format=raw,snapshot=$snapshot" \
     -virtfs "local,path=$root,mount_tag=kit,security_model=none,id=kit" \
     -serial stdio </dev/null
 }
@@ -77,7 +80,7 @@ cwd=$PWD
 case "$cwd/" in "$root"/*) ;; *) cwd=$root ;; esac
 start=$(date +%s)
 set +e
-boot "$accel" "$timeout_s" "cd $(printf '%q' "$cwd") && $(printf '%q ' "$@")" 2>&1 | tr -d '\r'
+boot "$accel" "$timeout_s" "cd $(printf '%q' "$cwd") && $(printf '%q ' "$@")" 2>&1 | sed -u 's/\r$//'
 qemu_rc=${PIPESTATUS[0]}
 set -e
 [ "$qemu_rc" -ne 124 ] || { echo "vm: the guest ran past ${timeout_s} s and was stopped" >&2; exit 124; }
