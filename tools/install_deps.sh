@@ -13,6 +13,7 @@ packages=(
   googletest libgtest-dev
   python3
   chromium
+  qemu-system-x86 debootstrap cpio xz-utils e2fsprogs
 )
 
 missing=()
@@ -32,7 +33,8 @@ sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq
-# wine32 must never come in: no 32-bit code runs on these machines.
+# wine32 must never come in: no 32-bit code runs on these machines (the test machine that runs
+# it is built by tools/vm/image.sh).
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 
 for p in "${missing[@]}"; do
