@@ -4,6 +4,7 @@
 
 #include "common/ansi_text.h"
 #include "driver/driver.h"
+#include "survey/control_places.h"
 #include "survey/window_picture.h"
 
 #include <algorithm>
@@ -235,14 +236,16 @@ private:
   void ControlHost(const Appeared& first) {
     if (MessageInsteadOfForm(first)) return;
     if (!first.form) return NothingShown();
-    int placed = 0;
-    for (HWND child = GetWindow(first.form, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      const std::wstring text = driver::WindowText(child);
-      const bool endButton = _wcsicmp(driver::ClassName(child).c_str(), L"Button") == 0 && _wcsicmp(text.c_str(), L"done") == 0;
-      if (!endButton) ++placed;
-    }
+    const ControlPlaces places = CheckControlPlaces(m_result.program, first.form);
     Picture(first.form, L"Form1");
-    Works(L"Form1 with " + std::to_wstring(placed) + (placed == 1 ? L" control" : L" controls") + L" placed");
+    if (places.expected < 0) return Broken(L"the survey knows no form table for this host");
+    std::wstring counted = L"Form1 with " + std::to_wstring(places.placed) + L" of " + std::to_wstring(places.expected) +
+                           (places.expected == 1 ? L" control" : L" controls") + L" placed";
+    if (places.invisible > 0) counted += L" (" + std::to_wstring(places.invisible) + L" invisible at run time)";
+    if (places.missing.empty()) return Works(counted);
+    counted += L"; nothing shown at the place of ";
+    for (std::size_t i = 0; i < places.missing.size(); ++i) counted += (i ? L", " : L"") + places.missing[i];
+    Broken(counted);
   }
 
   // Presses "test" and reads the answer. A dialog that is not the program's message (titled with

@@ -25,6 +25,7 @@ std::wstring_view StageName(FailureStage stage) {
     case FailureStage::SiteEx: return L"sitex";
     case FailureStage::PosRect: return L"posrect";
     case FailureStage::StorageOnly: return L"storageonly";
+    case FailureStage::ShowsNothing: return L"showsnothing";
   }
   return {};
 }

@@ -24,6 +24,7 @@ enum class FailureStage {
   SiteEx,        // activates only in an extended in-place site, after asking to run windowless
   PosRect,       // answers new rectangles by asking its site for a place of its own
   StorageOnly,   // persists only through a storage (no stream, no property bag)
+  ShowsNothing,  // activates in place without fault but makes no window: nothing at its place
 };
 
 // Pure parsing, for the tests: does `setting` ask `progId` to fail at `stage`?

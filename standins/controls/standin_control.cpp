@@ -65,6 +65,7 @@ public:
         m_needsSiteEx(FailureRequested(entry.progId, FailureStage::SiteEx)),
         m_asksPlace(FailureRequested(entry.progId, FailureStage::PosRect)),
         m_storageOnly(FailureRequested(entry.progId, FailureStage::StorageOnly)),
+        m_showsNothing(FailureRequested(entry.progId, FailureStage::ShowsNothing)),
         m_habits{!FailureRequested(entry.progId, FailureStage::NoTabStop),
                  FailureRequested(entry.progId, FailureStage::ClipSiblings)} {
     ObjectCreated();
@@ -504,7 +505,7 @@ private:
       hr = site->GetWindowContext(frame.GetAddressOf(), document.GetAddressOf(), &position, &clip, &frameInfo);
     }
     // A control invisible at run time shows only while its container is being designed.
-    const bool visible = !(m_entry.invisibleAtRunTime && m_userMode);
+    const bool visible = !(m_entry.invisibleAtRunTime && m_userMode) && !m_showsNothing;
     if (SUCCEEDED(hr) && visible &&
         !CreateStandinWindow(parent, position, m_entry.progId, Name(), &m_window, m_habits)) {
       hr = HRESULT_FROM_WIN32(GetLastError());
@@ -620,6 +621,7 @@ private:
   const bool m_needsSiteEx;
   const bool m_asksPlace;
   const bool m_storageOnly;
+  const bool m_showsNothing;
   // Nested place requests the stand-in survives before it gives up (a container that recurses).
   static constexpr int kMaxPlaceRequests = 8;
   int m_placeRequests = 0;

@@ -2,7 +2,8 @@
 """kit_survey end to end under Wine, through tools/survey_kit.sh: every program works with the
 stand-ins registered; with none registered each host and service probe is broken with its exact
 message; a stand-in that hangs gives "hung" and the survey still finishes; the comparison with the
-earlier report lists exactly the changed rows; the report page, opened in headless Chromium, has
+earlier report lists exactly the changed rows; controls that show nothing at their place make their
+host broken; the report page, opened in headless Chromium, has
 one summary row per program and every picture decodes.
 
     survey_e2e.py ROOT BUILD
@@ -136,6 +137,14 @@ code, prompt = survey("prompt", "--only", "probe_ado26", setup=("--mode", "promp
 check(code == 0 and rows(prompt)[1:] == [
     'probe_ado26,ADO 2.6,works,"ADO works up to the data provider\'s prompt ""stand-in data source"" (cancelled)"'],
       f"the data provider's prompt counts as ADO working and is cancelled (exit code {code}, rows {rows(prompt)[1:]})")
+
+# Option buttons created and activated without fault that show nothing where the form puts them:
+# the host is broken, and the message names them.
+code, unseen = survey("unseen", "--only", "probe_threed32", setup=("--control-fail", "Threed.SSOption:showsnothing"))
+check(code == 1 and rows(unseen)[1:] == [
+    "probe_threed32,THREED32.OCX,broken,\"Form1 with 2 of 4 controls placed; nothing shown at the place of "
+    "Option_threed32(1), Option_threed32(0)\""],
+      f"controls that show nothing at their place make the host broken (exit code {code}, rows {rows(unseen)[1:]})")
 
 # The progress window's Cancel, clicked while the first program hangs: that program is ended when
 # its bound passes, the rest are skipped, and the report says so.

@@ -1,0 +1,68 @@
+// Win32-only. A control counts as placed when, at the centre of its place (its record's twips in
+// the screen's pixels, as the shell lays it, relative to the client area of the window it lies
+// in), a visible child window of that window is found. Looked up by client coordinates, so a
+// form larger than the screen is checked the same; a control inside another is looked for in the
+// window found for its container.
+#include "survey/control_places.h"
+
+#include "common/kit_window.h"
+#include "probes/hosts/catalogue.h"
+#include "probes/shell/form_layout.h"
+
+namespace kit::survey {
+namespace {
+
+using shell::FormDescription;
+using shell::ItemKind;
+using shell::ItemRecord;
+
+std::wstring InstanceName(const ItemRecord& item) {
+  std::wstring name(item.name);
+  if (item.index) name += L"(" + std::to_wstring(*item.index) + L")";
+  return name;
+}
+
+// The visible child of `parent` at the centre of the item's place; null when only `parent` is there.
+HWND ChildAtPlace(HWND parent, const ItemRecord& item, shell::Dpi dpi) {
+  RECT client{};
+  GetClientRect(parent, &client);
+  const shell::PixelRect place = shell::AlignedPixels(item, shell::ItemPixels(item, dpi), client.right, client.bottom);
+  const POINT centre{place.left + place.width / 2, place.top + place.height / 2};
+  HWND found = ChildWindowFromPointEx(parent, centre, CWP_SKIPINVISIBLE);
+  return found == parent ? nullptr : found;
+}
+
+}  // namespace
+
+ControlPlaces CheckControlPlaces(std::wstring_view program, HWND form) {
+  ControlPlaces result;
+  const FormDescription* table = nullptr;
+  for (const hosts::HostProgram& host : hosts::kHostPrograms) {
+    if (host.name == program) table = &host.form;
+  }
+  if (!table) {
+    result.expected = -1;
+    return result;
+  }
+  const FormDescription items = *table;
+  const shell::Dpi dpi{ScreenDpiX(), ScreenDpiY()};
+  // The window found for each record: the form for the first, null for a control not found.
+  std::vector<HWND> windows(items.size(), nullptr);
+  windows[0] = form;
+  for (std::size_t i = 1; i < items.size(); ++i) {
+    const ItemRecord& item = items[i];
+    if (item.kind != ItemKind::ActiveX) continue;
+    if (item.invisibleAtRunTime) {
+      ++result.invisible;
+      continue;
+    }
+    ++result.expected;
+    const HWND parent = windows[shell::ContainerOf(items, i)];
+    windows[i] = parent ? ChildAtPlace(parent, item, dpi) : nullptr;
+    if (windows[i]) ++result.placed;
+    else result.missing.push_back(InstanceName(item));
+  }
+  return result;
+}
+
+}  // namespace kit::survey
