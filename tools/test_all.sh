@@ -5,6 +5,9 @@
 #   3. native unit tests (host, with AddressSanitizer and UBSan)
 #   4. Windows-side unit tests, end-to-end tests and static checks (win64 under wine64; the
 #      static checks cover the win32 programs too)
+#   5. the 32-bit layer: the win32 build's tests under 32-bit Wine in a small virtual machine
+#      (tools/vm/test_win32.sh; its image is built on the first run); a guest that cannot start
+#      fails the run
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -22,21 +25,26 @@ done
 
 status=0
 summary=""
-run_layer() {  # name, ctest preset
-  local name=$1 preset=$2 log
+run_layer() {  # name, command...
+  local name=$1 log
+  shift
   log=$(mktemp)
   echo "=== tests: $name"
-  ctest --preset "$preset" 2>&1 | tee "$log"
+  local layer_start=$SECONDS
+  "$@" 2>&1 | tee "$log"
   local rc=${PIPESTATUS[0]}
   local line
   line=$(grep -E 'tests passed, [0-9]+ tests? failed out of' "$log" | tail -n 1)
-  [ -n "$line" ] || line="no result (ctest exit $rc)"
+  # No ctest result: the reason the layer could not run (the virtual machine says "vm: ...").
+  [ -n "$line" ] || line="no result ($(grep -E '^vm: ' "$log" | tail -n 1 || true) exit $rc)"
+  line+=" in $(( SECONDS - layer_start )) s"
   summary+="$name: $line; "
   [ "$rc" -eq 0 ] || status=1
   rm -f "$log"
 }
-run_layer native host
-run_layer "windows (unit, end-to-end, static)" win64
+run_layer native ctest --preset host
+run_layer "windows (unit, end-to-end, static)" ctest --preset win64
+run_layer "32-bit (in the virtual machine)" tools/vm/test_win32.sh
 
 elapsed=$(( $(date +%s) - start ))
 if [ "$status" -eq 0 ]; then verdict=PASS; else verdict=FAIL; fi

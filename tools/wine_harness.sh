@@ -36,7 +36,7 @@ done
 export KIT_WINE
 export WINEPREFIX="${KIT_WINEPREFIX:-$build/wineprefix}"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 
 xvfb_pid=""
 cleanup() {

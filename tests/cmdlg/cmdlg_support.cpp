@@ -43,13 +43,22 @@ HWND WaitForDialog(DWORD processId, DWORD timeoutMs) {
 }
 
 bool NoDialogFor(DWORD processId, DWORD quietMs, DWORD timeoutMs) {
-  if (!driver::WaitUntil([&] { return DialogWindows(processId).empty(); }, timeoutMs)) return false;
-  const ULONGLONG until = GetTickCount64() + quietMs;
-  while (GetTickCount64() < until) {
-    if (!DialogWindows(processId).empty()) return false;
+  // A dialog seen starts the quiet again: Wine shows a print dialog that ended in its own start
+  // (no printer: its notice was answered) for a moment before destroying it, long enough to be
+  // seen under an emulated CPU. A dialog that stays, or a message box that follows, never lets
+  // the quiet last.
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs + quietMs;
+  ULONGLONG quietSince = GetTickCount64();
+  while (GetTickCount64() < deadline) {
+    const ULONGLONG now = GetTickCount64();
+    if (!DialogWindows(processId).empty()) {
+      quietSince = now;
+    } else if (now - quietSince >= quietMs) {
+      return true;
+    }
     Sleep(kPollMs);
   }
-  return true;
+  return false;
 }
 
 void CancelDialog(HWND dialog) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }

@@ -18,8 +18,8 @@ HRESULT UnregisterStandin();
 std::vector<HWND> DialogWindows(DWORD processId);
 // The first dialog window of the process that appears within the bound, or null.
 HWND WaitForDialog(DWORD processId, DWORD timeoutMs = driver::kDefaultWaitMs);
-// True when the process shows no dialog window for the whole of `quietMs`, after any dialog
-// window it still showed has gone within `timeoutMs`.
+// True when the process shows no dialog window for a whole `quietMs` within `timeoutMs` (and
+// the quiet itself); a dialog window seen starts the quiet again.
 bool NoDialogFor(DWORD processId, DWORD quietMs = 400, DWORD timeoutMs = 5000);
 // Cancels a common dialog as its Cancel button does.
 void CancelDialog(HWND dialog);

@@ -11,4 +11,4 @@ cd "$root"
 [ -f build/win32/CTestTestfile.cmake ] || { echo "vm: the win32 build is missing (cmake --build --preset win32)" >&2; exit 125; }
 "$here/image.sh" || { echo "vm: the guest image could not be built" >&2; exit 125; }
 # The whole layer within 25 minutes; one test within 15.
-exec "$here/run.sh" --timeout 1500 -- ctest --preset win32 -L vm32 --timeout 900 "$@"
+exec "$here/run.sh" --timeout 1500 -- "$here/guest/run_tests.sh" --timeout 900 "$@"
