@@ -17,42 +17,18 @@ namespace {
 LONG g_objects = 0;
 LONG g_locks = 0;
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public FactoryBase<IClassFactory> {
 public:
-  ClassFactory(CreateFunction create, const void* context) : m_create(create), m_context(context) { ObjectCreated(); }
-  ClassFactory(const ClassFactory&) = delete;
-  ClassFactory& operator=(const ClassFactory&) = delete;
+  ClassFactory(CreateFunction create, const void* context) : m_create(create), m_context(context) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_references)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&m_references);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
     return m_create(m_context, iid, object);
   }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    comserver::LockServer(lock != FALSE);
-    return S_OK;
-  }
 
 private:
-  ~ClassFactory() { ObjectDestroyed(); }
-  LONG m_references = 1;
   CreateFunction m_create;
   const void* m_context;
 };

@@ -24,6 +24,43 @@ void ObjectDestroyed();
 void LockServer(bool lock);
 HRESULT CanUnloadNow();
 
+// The IUnknown and LockServer of a stand-in class factory (one object, one count, counted among
+// the DLL's objects); `Factory` is IClassFactory or IClassFactory2.
+template <typename Factory>
+class FactoryBase : public Factory {
+public:
+  FactoryBase(const FactoryBase&) = delete;
+  FactoryBase& operator=(const FactoryBase&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (!object) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory) || IsEqualIID(iid, __uuidof(Factory))) {
+      *object = static_cast<Factory*>(this);
+      this->AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_references)); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG left = InterlockedDecrement(&m_references);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    comserver::LockServer(lock != FALSE);
+    return S_OK;
+  }
+
+protected:
+  FactoryBase() { ObjectCreated(); }
+  virtual ~FactoryBase() { ObjectDestroyed(); }
+
+private:
+  LONG m_references = 1;
+};
+
 // Creates an instance for a class factory; `context` is what GetClassFactory was given.
 using CreateFunction = HRESULT (*)(const void* context, REFIID iid, void** object);
 // A class factory (one object, one count) that creates through `create`.

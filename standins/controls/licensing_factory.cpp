@@ -21,38 +21,15 @@ std::wstring ExpectedKey() {
   return length > 0 && length < ARRAYSIZE(key) ? std::wstring(key, length) : std::wstring();
 }
 
-class LicensingFactory final : public IClassFactory2 {
+class LicensingFactory final : public comserver::FactoryBase<IClassFactory2> {
 public:
-  explicit LicensingFactory(const StandinClass& entry) : m_entry(entry) { ObjectCreated(); }
-  LicensingFactory(const LicensingFactory&) = delete;
-  LicensingFactory& operator=(const LicensingFactory&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory) || IsEqualIID(iid, IID_IClassFactory2)) {
-      *object = static_cast<IClassFactory2*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_references)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&m_references);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
+  explicit LicensingFactory(const StandinClass& entry) : m_entry(entry) {}
 
   // No design-time licence on this machine: a plain creation is refused.
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID, void** object) override {
     if (object) *object = nullptr;
     JournalLine(m_entry.progId, L"licence missing");
     return CLASS_E_NOTLICENSED;
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    comserver::LockServer(lock != FALSE);
-    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetLicInfo(LICINFO* info) override {
     if (!info) return E_POINTER;
@@ -81,8 +58,6 @@ public:
   }
 
 private:
-  ~LicensingFactory() { ObjectDestroyed(); }
-  LONG m_references = 1;
   const StandinClass& m_entry;
 };
 
