@@ -4,6 +4,7 @@
 #include "probes/shell/control_container.h"
 
 #include "common/com_values.h"
+#include "probes/shell/dispatch_names.h"
 #include "probes/shell/single_interface.h"
 #include "probes/shell/site_object.h"
 
@@ -206,22 +207,12 @@ HRESULT ControlContainer::TranslateAccelerator(LPMSG, WORD) { return S_FALSE; }
 
 // --- IDispatch --------------------------------------------------------------------------------
 
-HRESULT ControlContainer::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-HRESULT ControlContainer::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-  if (info) *info = nullptr;
-  return E_NOTIMPL;
-}
+HRESULT ControlContainer::GetTypeInfoCount(UINT* count) { return NoTypeInfoCount(count); }
+HRESULT ControlContainer::GetTypeInfo(UINT, LCID, ITypeInfo** info) { return NoTypeInfo(info); }
 
 HRESULT ControlContainer::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-  if (!names || !ids) return E_POINTER;
-  for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-  if (count == 0 || !names[0] || lstrcmpiW(names[0], L"Name") != 0) return DISP_E_UNKNOWNNAME;
-  ids[0] = kDispidName;
-  return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+  static constexpr DispatchName kName[] = {{L"Name", kDispidName}};
+  return IdsOfNames(kName, names, count, ids);
 }
 
 HRESULT ControlContainer::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,

@@ -3,12 +3,12 @@
 #include "probes/shell/extender.h"
 
 #include "common/com_values.h"
+#include "probes/shell/dispatch_names.h"
 #include "probes/shell/single_interface.h"
 #include "probes/shell/site_object.h"
 
 #include <array>
 #include <new>
-#include <string_view>
 
 namespace kit::shell {
 namespace {
@@ -19,17 +19,14 @@ enum class Member : DISPID {
   Name = 1, Index, Left, Top, Width, Height, Visible, Enabled, TabIndex, TabStop, Tag, Parent, Container, Object
 };
 
-struct NamedMember {
-  std::wstring_view name;
-  Member member;
-};
+constexpr DISPID Id(Member member) { return static_cast<DISPID>(member); }
 
-constexpr std::array<NamedMember, 14> kMembers{{
-    {L"Name", Member::Name}, {L"Index", Member::Index}, {L"Left", Member::Left}, {L"Top", Member::Top},
-    {L"Width", Member::Width}, {L"Height", Member::Height}, {L"Visible", Member::Visible},
-    {L"Enabled", Member::Enabled}, {L"TabIndex", Member::TabIndex}, {L"TabStop", Member::TabStop},
-    {L"Tag", Member::Tag}, {L"Parent", Member::Parent}, {L"Container", Member::Container},
-    {L"Object", Member::Object},
+constexpr std::array<DispatchName, 14> kMembers{{
+    {L"Name", Id(Member::Name)}, {L"Index", Id(Member::Index)}, {L"Left", Id(Member::Left)},
+    {L"Top", Id(Member::Top)}, {L"Width", Id(Member::Width)}, {L"Height", Id(Member::Height)},
+    {L"Visible", Id(Member::Visible)}, {L"Enabled", Id(Member::Enabled)}, {L"TabIndex", Id(Member::TabIndex)},
+    {L"TabStop", Id(Member::TabStop)}, {L"Tag", Id(Member::Tag)}, {L"Parent", Id(Member::Parent)},
+    {L"Container", Id(Member::Container)}, {L"Object", Id(Member::Object)},
 }};
 
 void SetBool(VARIANT* result, bool value) {
@@ -57,26 +54,10 @@ class Extender final : public SingleInterface<IDispatch> {
 public:
   explicit Extender(ComPtr<ControlSite> site) : m_site(std::move(site)) {}
 
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    if (info) *info = nullptr;
-    return E_NOTIMPL;
-  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return NoTypeInfoCount(count); }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override { return NoTypeInfo(info); }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-    if (!names || !ids) return E_POINTER;
-    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-    if (count == 0 || !names[0]) return DISP_E_UNKNOWNNAME;
-    for (const NamedMember& entry : kMembers) {
-      if (lstrcmpiW(names[0], std::wstring(entry.name).c_str()) == 0) {
-        ids[0] = static_cast<DISPID>(entry.member);
-        return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;  // no member takes named arguments
-      }
-    }
-    return DISP_E_UNKNOWNNAME;
+    return IdsOfNames(kMembers, names, count, ids);
   }
 
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
