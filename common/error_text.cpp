@@ -14,7 +14,7 @@ struct KnownCode {
 };
 
 // Codes a probe meets often whose system text may be missing.
-constexpr std::array<KnownCode, 10> kKnownCodes{{
+constexpr KnownCode kKnownCodes[] = {
     {0x80040154u, L"Class not registered"},
     {0x800401F3u, L"Invalid class string"},
     {0x80070002u, L"The system cannot find the file specified"},
@@ -25,7 +25,7 @@ constexpr std::array<KnownCode, 10> kKnownCodes{{
     {0x80070057u, L"The parameter is incorrect"},
     {0x80020009u, L"Exception occurred"},
     {0x8002801Du, L"Library not registered"},
-}};
+};
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
 

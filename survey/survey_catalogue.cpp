@@ -9,7 +9,7 @@ namespace {
 
 using enum ProgramKind;
 
-constexpr std::array<SurveyedProgram, 29> kPrograms{{
+constexpr auto kPrograms = std::to_array<SurveyedProgram>({
     {L"probe_base", Base, L"(the kit itself)", L""},
     {L"Dravon_DLLVer", Verifier, L"runtime files", L"DLLver.log"},
     {L"HalvardDLLVer", Verifier, L"runtime files", L"Halvard_DLLver.log"},
@@ -39,7 +39,7 @@ constexpr std::array<SurveyedProgram, 29> kPrograms{{
     {L"probe_spin32", ControlHost, L"SPIN32.OCX", L""},
     {L"probe_VELRotation", ControlHost, L"VELRotation.ocx", L""},
     {L"probe_VELProjection", ControlHost, L"VELProjection.ocx", L""},
-}};
+});
 
 }  // namespace
 

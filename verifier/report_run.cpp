@@ -10,7 +10,8 @@
 namespace kit::verifier {
 namespace {
 
-constexpr std::array<double, 4> kColumnFactors{0.4, 0.5, 0.65, 0.85};
+constexpr auto kColumnFactors = std::to_array({0.4, 0.5, 0.65, 0.85});
+static_assert(kColumnFactors.size() == std::tuple_size_v<decltype(ColumnPositions(0))>);
 
 std::int32_t RoundHalfEven(double value) {
   const double below = std::floor(value);

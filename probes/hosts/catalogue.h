@@ -32,7 +32,7 @@ struct HostProgram {
   shell::FormDescription form;
 };
 
-inline constexpr std::array<HostProgram, 20> kHostPrograms{{
+inline constexpr auto kHostPrograms = std::to_array<HostProgram>({
     {L"probe_VELGridView32", probe_VELGridView32::kForm},
     {L"probe_richtx32", probe_richtx32::kForm},
     {L"probe_threed32", probe_threed32::kForm},
@@ -53,6 +53,6 @@ inline constexpr std::array<HostProgram, 20> kHostPrograms{{
     {L"probe_spin32", probe_spin32::kForm},
     {L"probe_VELRotation", probe_VELRotation::kForm},
     {L"probe_VELProjection", probe_VELProjection::kForm},
-}};
+});
 
 }  // namespace kit::hosts

@@ -130,7 +130,7 @@ HRESULT ControlContainer::QueryInterface(REFIID iid, void** object) {
     const IID* iid;
     void* (*cast)(ControlContainer*);
   };
-  static const std::array<Entry, 7> kInterfaces{{
+  static const Entry kInterfaces[] = {
       {&IID_IUnknown, [](ControlContainer* c) -> void* { return static_cast<IOleContainer*>(c); }},
       {&IID_IParseDisplayName, [](ControlContainer* c) -> void* { return static_cast<IOleContainer*>(c); }},
       {&IID_IOleContainer, [](ControlContainer* c) -> void* { return static_cast<IOleContainer*>(c); }},
@@ -138,7 +138,7 @@ HRESULT ControlContainer::QueryInterface(REFIID iid, void** object) {
       {&IID_IOleInPlaceUIWindow, [](ControlContainer* c) -> void* { return static_cast<IOleInPlaceFrame*>(c); }},
       {&IID_IOleInPlaceFrame, [](ControlContainer* c) -> void* { return static_cast<IOleInPlaceFrame*>(c); }},
       {&IID_IDispatch, [](ControlContainer* c) -> void* { return static_cast<IDispatch*>(c); }},
-  }};
+  };
   for (const Entry& entry : kInterfaces) {
     if (*entry.iid == iid) {
       *object = entry.cast(this);

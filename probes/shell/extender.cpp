@@ -21,13 +21,13 @@ enum class Member : DISPID {
 
 constexpr DISPID Id(Member member) { return static_cast<DISPID>(member); }
 
-constexpr std::array<DispatchName, 14> kMembers{{
+constexpr DispatchName kMembers[] = {
     {L"Name", Id(Member::Name)}, {L"Index", Id(Member::Index)}, {L"Left", Id(Member::Left)},
     {L"Top", Id(Member::Top)}, {L"Width", Id(Member::Width)}, {L"Height", Id(Member::Height)},
     {L"Visible", Id(Member::Visible)}, {L"Enabled", Id(Member::Enabled)}, {L"TabIndex", Id(Member::TabIndex)},
     {L"TabStop", Id(Member::TabStop)}, {L"Tag", Id(Member::Tag)}, {L"Parent", Id(Member::Parent)},
     {L"Container", Id(Member::Container)}, {L"Object", Id(Member::Object)},
-}};
+};
 
 void SetBool(VARIANT* result, bool value) {
   result->vt = VT_BOOL;

@@ -103,7 +103,7 @@ HRESULT ControlSite::QueryInterface(REFIID iid, void** object) {
     const IID* iid;
     void* (*cast)(ControlSite*);
   };
-  static const std::array<Entry, 9> kInterfaces{{
+  static const Entry kInterfaces[] = {
       {&IID_IUnknown, [](ControlSite* s) -> void* { return static_cast<IOleClientSite*>(s); }},
       {&IID_IOleClientSite, [](ControlSite* s) -> void* { return static_cast<IOleClientSite*>(s); }},
       {&IID_IOleWindow, [](ControlSite* s) -> void* { return static_cast<IOleInPlaceSiteWindowless*>(s); }},
@@ -113,7 +113,7 @@ HRESULT ControlSite::QueryInterface(REFIID iid, void** object) {
        [](ControlSite* s) -> void* { return static_cast<IOleInPlaceSiteWindowless*>(s); }},
       {&IID_IOleControlSite, [](ControlSite* s) -> void* { return static_cast<IOleControlSite*>(s); }},
       {&IID_IDispatch, [](ControlSite* s) -> void* { return static_cast<IDispatch*>(s); }},
-  }};
+  };
   for (const Entry& entry : kInterfaces) {
     if (*entry.iid == iid) {
       *object = entry.cast(this);

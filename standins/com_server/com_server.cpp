@@ -115,7 +115,7 @@ HRESULT RegisterServerClass(const ServerClass& served) {
 
 HRESULT UnregisterServerClass(const ServerClass& served) {
   const std::wstring classKey = L"CLSID\\" + served.classId;
-  const std::array<std::wstring, 4> leaves{classKey + L"\\InprocServer32", classKey + L"\\ProgID",
+  const std::wstring leaves[] = {classKey + L"\\InprocServer32", classKey + L"\\ProgID",
                                            classKey + L"\\Control", classKey + L"\\MiscStatus"};
   bool removed = true;
   for (const std::wstring& key : leaves) removed = DeleteKey(key) && removed;

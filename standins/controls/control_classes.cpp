@@ -10,24 +10,24 @@ namespace kit::standin {
 namespace {
 
 // What the maker's controls save: lower-case names.
-constexpr std::array<const wchar_t*, 2> kVelExtent{L"_extentx", L"_extenty"};
-constexpr std::array<const wchar_t*, 3> kVelTitleFont{L"_extentx", L"_extenty", L"titlefont"};
-constexpr std::array<const wchar_t*, 3> kVelFont{L"_extentx", L"_extenty", L"font"};
-constexpr std::array<const wchar_t*, 27> kGraph{
+constexpr auto kVelExtent = std::to_array<const wchar_t*>({L"_extentx", L"_extenty"});
+constexpr auto kVelTitleFont = std::to_array<const wchar_t*>({L"_extentx", L"_extenty", L"titlefont"});
+constexpr auto kVelFont = std::to_array<const wchar_t*>({L"_extentx", L"_extenty", L"font"});
+constexpr auto kGraph = std::to_array<const wchar_t*>({
     L"_extentx",        L"_extenty",          L"backcolor",       L"font",           L"titlefont",
     L"yaxismin",        L"yaxismax",          L"xaxismin",        L"xaxismax",       L"datanull",
     L"markersize",      L"xbaselog",          L"ybaselog",        L"setmargins",     L"yaxistopmargin",
     L"yaxisbottommargin", L"xaxisleftmargin", L"xaxisrightmargin", L"dozoom",        L"zoomxsplit",
     L"zoomxsplitleft",  L"zoomxsplitright",   L"zoomysplit",      L"zoomysplittop",  L"zoomysplitbottom",
-    L"zoomxtype",       L"zoomytype"};
+    L"zoomxtype",       L"zoomytype"});
 
 // The other vendors' controls: the readable values of their saved state, under the names those
 // controls use for them.
-constexpr std::array<const wchar_t*, 2> kExtent{L"_ExtentX", L"_ExtentY"};
-constexpr std::array<const wchar_t*, 4> kCaptionFont{L"_ExtentX", L"_ExtentY", L"Caption", L"Font"};
-constexpr std::array<const wchar_t*, 3> kExtentFont{L"_ExtentX", L"_ExtentY", L"Font"};
-constexpr std::array<const wchar_t*, 4> kRichText{L"_ExtentX", L"_ExtentY", L"Text", L"TextRTF"};
-constexpr std::array<const wchar_t*, 5> kTabs{L"_ExtentX", L"_ExtentY", L"Tabs", L"TabCaption(0)", L"TabCaption(1)"};
+constexpr auto kExtent = std::to_array<const wchar_t*>({L"_ExtentX", L"_ExtentY"});
+constexpr auto kCaptionFont = std::to_array<const wchar_t*>({L"_ExtentX", L"_ExtentY", L"Caption", L"Font"});
+constexpr auto kExtentFont = std::to_array<const wchar_t*>({L"_ExtentX", L"_ExtentY", L"Font"});
+constexpr auto kRichText = std::to_array<const wchar_t*>({L"_ExtentX", L"_ExtentY", L"Text", L"TextRTF"});
+constexpr auto kTabs = std::to_array<const wchar_t*>({L"_ExtentX", L"_ExtentY", L"Tabs", L"TabCaption(0)", L"TabCaption(1)"});
 
 constexpr bool kVisible = false;
 constexpr bool kInvisible = true;

@@ -14,26 +14,6 @@ using kit::shell::FormDescription;
 constexpr DWORD kEndMs = 10000;
 constexpr DWORD kStepMs = 3000;
 
-FormDescription FormOf(std::wstring_view program) {
-  for (const auto& host : hosts::kHostPrograms) {
-    if (host.name == program) return host.form;
-  }
-  return {};
-}
-
-// The window of the record named `name` (with its index), found where the catalogue puts it.
-HWND WindowOf(HWND form, FormDescription description, std::wstring_view name, std::optional<std::int16_t> index = {}) {
-  const SIZE client = driver::ClientSize(form);
-  for (std::size_t i = 1; i < description.size(); ++i) {
-    if (description[i].name != name || description[i].index != index) continue;
-    const RECT where = ExpectedRect(description, i, client);
-    for (const driver::Item& item : driver::ListItems(form)) {
-      if (EqualRect(&item.rect, &where)) return item.window;
-    }
-  }
-  return nullptr;
-}
-
 TEST(LicensedControl, WithoutAKeyTheReportSaysItRefusesToBeCreatedWithoutALicence) {
   ASSERT_EQ(RegisterStandin(L"GRAPH32.OCX"), S_OK);
   NewControlJournal(L"licensed");
@@ -206,54 +186,6 @@ TEST(FullContainerControls, APlaceRequestDuringPlacingIsNotFollowedAgain) {
   EXPECT_FALSE(Contains(lines, L"placed while asking")) << JoinLines(lines);
   driver::CloseWithCloseBox(host.form);
   EXPECT_TRUE(host.program.WaitForExit(kEndMs));
-}
-
-// A control nobody here wrote: the platform's own media player control, made to stand for the
-// graph class through a TreatAs key in the test prefix. It is placed at the graph's place, takes
-// the focus by Tab and goes with an orderly close.
-class PlatformControl : public testing::Test {
-protected:
-  static constexpr wchar_t kGraphClass[] = L"CLSID\\{0842D100-1E19-101B-9AAF-1A1626551E7C}";
-  static constexpr wchar_t kMediaPlayerClass[] = L"{6BF52A52-394A-11D3-B153-00C04F79FAA6}";
-  void SetUp() override {
-    ASSERT_EQ(UnregisterStandin(L"GRAPH32.OCX"), S_OK);
-    const std::wstring key = std::wstring(kGraphClass) + L"\\TreatAs";
-    HKEY treatAs = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &treatAs, nullptr),
-              ERROR_SUCCESS);
-    const DWORD bytes = static_cast<DWORD>((wcslen(kMediaPlayerClass) + 1) * sizeof(wchar_t));
-    RegSetValueExW(treatAs, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(kMediaPlayerClass), bytes);
-    RegCloseKey(treatAs);
-  }
-  void TearDown() override {
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, (std::wstring(kGraphClass) + L"\\TreatAs").c_str());
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, kGraphClass);
-    EXPECT_EQ(RegisterStandin(L"GRAPH32.OCX"), S_OK);
-  }
-};
-
-TEST_F(PlatformControl, TheMediaPlayerControlIsPlacedFocusedAndClosedCleanly) {
-  auto started = StartAndWaitForForm(L"probe_graph32.exe");
-  ASSERT_TRUE(started.form);
-  ExpectNoMessageBox(started.program);
-  const FormDescription form = FormOf(L"probe_graph32");
-  const RECT where = ExpectedRect(form, 1, driver::ClientSize(started.form));
-  const auto items = driver::ListItems(started.form);
-  HWND control = nullptr;
-  for (const driver::Item& item : items) {
-    if (EqualRect(&item.rect, &where) && item.className != L"KitStandinControl") control = item.window;
-  }
-  ASSERT_TRUE(control) << "nothing at the graph's place:\n" << driver::Narrow(driver::Describe(items));
-  EXPECT_EQ(driver::WindowText(driver::FocusedWindow(started.form)), L"done");
-  driver::PressKey(started.form, VK_TAB);
-  EXPECT_TRUE(driver::WaitUntil([&] {
-    HWND focus = driver::FocusedWindow(started.form);
-    return focus == control || IsChild(control, focus);
-  }, kStepMs)) << "the focus is on " << driver::Narrow(driver::ClassName(driver::FocusedWindow(started.form)));
-  driver::CloseWithCloseBox(started.form);
-  DWORD exitCode = 1234;
-  EXPECT_TRUE(started.program.WaitForExit(kEndMs, &exitCode));
-  EXPECT_EQ(exitCode, 0u);
 }
 
 }  // namespace

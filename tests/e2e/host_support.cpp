@@ -40,6 +40,26 @@ std::wstring ValueText(const shell::PropertyValue& value) {
 
 }  // namespace
 
+shell::FormDescription FormOf(std::wstring_view program) {
+  for (const auto& host : hosts::kHostPrograms) {
+    if (host.name == program) return host.form;
+  }
+  return {};
+}
+
+HWND WindowOf(HWND form, shell::FormDescription description, std::wstring_view name,
+              std::optional<std::int16_t> index) {
+  const SIZE client = driver::ClientSize(form);
+  for (std::size_t i = 1; i < description.size(); ++i) {
+    if (description[i].name != name || description[i].index != index) continue;
+    const RECT where = ExpectedRect(description, i, client);
+    for (const driver::Item& item : driver::ListItems(form)) {
+      if (EqualRect(&item.rect, &where)) return item.window;
+    }
+  }
+  return nullptr;
+}
+
 HRESULT RegisterStandin(const std::wstring& file) { return driver::RegisterServer(driver::BesideMe(file)); }
 HRESULT UnregisterStandin(const std::wstring& file) { return driver::UnregisterServer(driver::BesideMe(file)); }
 

@@ -33,6 +33,13 @@ std::vector<std::wstring> ExpectedPropertyLines(const shell::ItemRecord& item);
 // resolution, for a client area of the given size.
 RECT ExpectedRect(shell::FormDescription form, std::size_t record, SIZE client);
 
+// The form table of a host program of the catalogue (empty for another name).
+shell::FormDescription FormOf(std::wstring_view program);
+// The window of the record named `name` (with its index) of a running host, found where the
+// form table puts it; null when nothing lies exactly there.
+HWND WindowOf(HWND form, shell::FormDescription description, std::wstring_view name,
+              std::optional<std::int16_t> index = {});
+
 std::string JoinLines(const std::vector<std::wstring>& lines);
 
 // A control host started with its stand-in registered, the habits or failures asked of it
