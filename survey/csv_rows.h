@@ -5,6 +5,7 @@
 #include "survey/survey_result.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kit::survey {
@@ -16,8 +17,24 @@ struct CsvRow {
 
 inline constexpr char kCsvHeader[] = "program,component,verdict,message";
 
+// The report is opened at the support office in a spreadsheet, which runs a field starting with
+// "=", "+", "-", "@", tab or carriage return as a formula: such a field (also one whose leading
+// apostrophes stand before one of those) is written with one apostrophe more in front, and read
+// back without it.
 std::string WriteCsv(const std::vector<ProgramResult>& results);
-// Rows of a CSV written by WriteCsv (the header skipped); lines that do not parse are left out.
+
+// An earlier report's CSV as read for the comparison. A file whose first line is not the header
+// (a further trailing column allowed) is no report of the survey: a CSV a spreadsheet re-saved,
+// the report page, a folder or an empty file. `problem` then says so for the engineer, naming
+// `source`, and there are no rows.
+struct CsvReport {
+  bool isReport = false;
+  std::vector<CsvRow> rows;  // columns past the fourth ignored; a line of fewer is left out
+  std::wstring problem;
+};
+CsvReport ReadReportCsv(std::string_view utf8, std::wstring_view source);
+
+// The rows of ReadReportCsv, none when the text is not a report CSV.
 std::vector<CsvRow> ReadCsv(const std::string& utf8);
 
 // UTF-8 at the file edge; the survey's texts are wide inside.

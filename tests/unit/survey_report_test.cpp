@@ -1,5 +1,6 @@
-// The survey's report logic: CSV rows that survive quoting, the summary's order, and the
-// comparison of two reports and of two verifier logs.
+// The survey's report logic: CSV rows that survive quoting and spreadsheets, an earlier CSV told
+// apart from other files, the summary's order, and the comparison of two reports and of two
+// verifier logs.
 #include "survey/comparison.h"
 #include "survey/csv_rows.h"
 
@@ -29,6 +30,67 @@ TEST(SurveyCsv, RowsComeBackAsWrittenBrokenFirst) {
   EXPECT_EQ(rows[1].program, L"probe_b");
   EXPECT_EQ(rows[2].program, L"probe_base");
   EXPECT_EQ(BrokenCount(results), 2);
+}
+
+TEST(SurveyCsv, FieldsASpreadsheetWouldRunAreGuardedAndComeBackAsWritten) {
+  struct Case {
+    const wchar_t* message;
+    const char* written;  // the message's field in the CSV
+  };
+  const Case cases[] = {
+      {L"=1+1", "'=1+1"},
+      {L"-2", "'-2"},
+      {L"+3", "'+3"},
+      {L"@x", "'@x"},
+      {L"\tx", "'\tx"},
+      {L"\rx", "\"'\rx\""},
+      {L"'=1+1", "''=1+1"},  // already looks guarded: one more apostrophe, taken off again
+      {L"'quoted'", "'quoted'"},
+      {L"x=1-2", "x=1-2"},
+      {L"\"a,b\"", "\"\"\"a,b\"\"\""},
+      {L"<b>bold</b> & <script>", "<b>bold</b> & <script>"},
+  };
+  for (const Case& c : cases) {
+    const std::string csv = WriteCsv({Result(L"probe_a", Verdict::Broken, c.message)});
+    EXPECT_TRUE(csv.ends_with("," + std::string(c.written) + "\r\n")) << csv;
+    const std::vector<CsvRow> rows = ReadCsv(csv);
+    ASSERT_EQ(rows.size(), 1u) << csv;
+    EXPECT_EQ(rows[0].message, c.message) << csv;
+  }
+}
+
+TEST(SurveyCsv, AnEarlierFileIsAReportOnlyWithTheHeaderFirst) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::size_t rows;  // when a report
+    const wchar_t* problem;  // when not
+  };
+  const std::wstring notReport = L"E:\\old\\report.csv is not a kit_survey report.csv";
+  const Case cases[] = {
+      {"as written", "program,component,verdict,message\r\np,X,works,ok\r\nq,Y,broken,Test failed\r\n", 2, nullptr},
+      {"with a byte order mark, line feeds only", "\xEF\xBB\xBFprogram,component,verdict,message\np,X,works,ok\n", 1,
+       nullptr},
+      {"a later fifth column", "program,component,verdict,message,cause\r\np,X,broken,Test failed,unregistered\r\n", 1,
+       nullptr},
+      {"a row of three fields left out", "program,component,verdict,message\r\np,X,works\r\nq,Y,works,ok\r\n", 1,
+       nullptr},
+      {"re-saved with semicolons", "program;component;verdict;message\r\np;X;works;ok\r\n", 0,
+       L" (its first line is not \"program,component,verdict,message\")"},
+      {"re-saved with every field quoted", "\"program\",\"component\",\"verdict\",\"message\"\r\n", 0,
+       L" (its first line is not \"program,component,verdict,message\")"},
+      {"the report page", "<!DOCTYPE html>\n<html><body>program,component,verdict,message</body></html>\n", 0,
+       L" (its first line is not \"program,component,verdict,message\")"},
+      {"a line above the header", "\r\nprogram,component,verdict,message\r\np,X,works,ok\r\n", 0,
+       L" (its first line is not \"program,component,verdict,message\")"},
+      {"empty, as a folder reads", "", 0, L" (it is empty, or not a file)"},
+  };
+  for (const Case& c : cases) {
+    const CsvReport report = ReadReportCsv(c.bytes, L"E:\\old\\report.csv");
+    EXPECT_EQ(report.isReport, c.problem == nullptr) << c.what;
+    EXPECT_EQ(report.rows.size(), c.rows) << c.what;
+    EXPECT_EQ(report.problem, c.problem ? notReport + c.problem : L"") << c.what;
+  }
 }
 
 TEST(SurveyComparison, ListsChangedAddedAndMissingProgramsOnly) {
