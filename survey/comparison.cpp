@@ -1,58 +1,68 @@
 // Portable. Comparing two reports row by row, and two verifier logs file by file.
 #include "survey/comparison.h"
 
+#include "survey/date_pattern.h"
+#include "survey/verifier_log.h"
+
+#include <algorithm>
+#include <array>
 #include <cwctype>
 #include <map>
 
 namespace kit::survey {
 namespace {
 
+constexpr wchar_t kNotListed[] = L"(not listed)";
+
 std::wstring Describe(const CsvRow& row) { return row.verdict + (row.message.empty() ? L"" : L": " + row.message); }
 
-std::vector<std::wstring> Lines(std::wstring_view text) {
-  std::vector<std::wstring> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find(L'\n', start);
-    if (end == std::wstring_view::npos) end = text.size();
-    std::wstring line(text.substr(start, end - start));
-    if (!line.empty() && line.back() == L'\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
+std::wstring Lower(std::wstring_view text) {
+  std::wstring lower(text);
+  for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
+  return lower;
+}
+
+// Where a file was found, for comparing two machines: System32 seen by a 64-bit program and
+// SysWOW64, where 32-bit programs on 64-bit Windows find the same system files, are one place, and
+// so is the system folder under any drive and Windows folder ("C:\Windows", "D:\WINNT").
+std::wstring Place(std::wstring_view file) {
+  constexpr std::wstring_view kSystemFolder = L"<system folder>\\";
+  constexpr std::array<std::wstring_view, 2> kTwins = {L"system32\\", L"syswow64\\"};
+  std::wstring place = Lower(file);
+  std::replace(place.begin(), place.end(), L'/', L'\\');
+  const std::size_t windows = place.find(L'\\', 3);
+  if (place.size() < 3 || place[1] != L':' || place[2] != L'\\' || windows == std::wstring::npos) return place;
+  const std::wstring_view inWindows = std::wstring_view(place).substr(windows + 1);
+  for (const std::wstring_view twin : kTwins) {
+    if (inWindows.starts_with(twin)) return std::wstring(kSystemFolder).append(inWindows.substr(twin.size()));
   }
-  return lines;
+  return place;
 }
 
-std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-  return text;
+// A component file that differs between the two machines: located on one only, or, located on
+// both, found in another place or with another version, size or (where comparable) date. Two rows
+// that both failed to locate the file say nothing more about it.
+bool Differs(const VerifierLogRow& earlier, const VerifierLogRow& now, bool compareDates) {
+  if (earlier.located != now.located) return true;
+  if (!now.located) return false;
+  return Place(earlier.file) != Place(now.file) || earlier.version != now.version || earlier.size != now.size ||
+         (compareDates && earlier.date != now.date);
 }
 
-// A log row's file name: the last part of its path, or the name after "Unable to locate".
-std::wstring FileKey(const std::wstring& row) {
-  constexpr std::wstring_view kUnable = L"Unable to locate ";
-  const std::wstring first = row.substr(0, row.find(L','));
-  if (first.starts_with(kUnable)) return Lower(first.substr(kUnable.size()));
-  const std::size_t slash = first.find_last_of(L"\\/");
-  return Lower(slash == std::wstring::npos ? first : first.substr(slash + 1));
-}
-
-// The component rows of a verifier log: between the column header and the data-access line.
-std::map<std::wstring, std::wstring> LogRows(std::wstring_view text) {
-  std::map<std::wstring, std::wstring> rows;
-  bool inRows = false;
-  for (const std::wstring& line : Lines(text)) {
-    if (line.starts_with(L"File,")) {
-      inRows = true;
-    } else if (line.starts_with(L"MDAC,")) {
-      rows[L"MDAC"] = line;
-      inRows = false;
-    } else if (inRows && !line.empty()) {
-      rows.emplace(FileKey(line), line);  // a file listed twice: the first row counts
-    }
-  }
+// A log's rows by the file's name in lower case; a file listed twice: the first row counts.
+std::map<std::wstring, const VerifierLogRow*> RowsByName(const VerifierLog& log) {
+  std::map<std::wstring, const VerifierLogRow*> rows;
+  for (const VerifierLogRow& row : log.rows) rows.emplace(Lower(row.name), &row);
   return rows;
 }
+
+DatePattern DatesOf(const VerifierLog& log) {
+  std::vector<std::wstring> dates;
+  for (const VerifierLogRow& row : log.rows) dates.push_back(row.date);
+  return DetectDatePattern(dates);
+}
+
+std::wstring MdacText(const VerifierLog& log) { return log.complete ? L"MDAC," + log.mdac : kNotListed; }
 
 }  // namespace
 
@@ -78,20 +88,24 @@ std::vector<Difference> CompareRows(const std::vector<CsvRow>& earlier, const st
 }
 
 std::vector<Difference> CompareLogs(std::wstring_view logName, std::wstring_view earlier, std::wstring_view now) {
-  const auto before = LogRows(earlier);
-  const auto after = LogRows(now);
+  const VerifierLog before = ParseVerifierLog(earlier);
+  const VerifierLog after = ParseVerifierLog(now);
+  const bool compareDates = SameDatePattern(DatesOf(before), DatesOf(after));
+  const auto beforeRows = RowsByName(before);
+  const auto afterRows = RowsByName(after);
   std::vector<Difference> differences;
   const std::wstring prefix = std::wstring(logName) + L": ";
-  for (const auto& [file, line] : after) {
-    const auto match = before.find(file);
-    if (match == before.end()) {
-      differences.push_back({prefix + file, L"(not listed)", line});
-    } else if (match->second != line) {
-      differences.push_back({prefix + file, match->second, line});
+  if (MdacText(before) != MdacText(after)) differences.push_back({prefix + L"MDAC", MdacText(before), MdacText(after)});
+  for (const auto& [file, row] : afterRows) {
+    const auto match = beforeRows.find(file);
+    if (match == beforeRows.end()) {
+      differences.push_back({prefix + file, kNotListed, RowText(*row)});
+    } else if (Differs(*match->second, *row, compareDates)) {
+      differences.push_back({prefix + file, RowText(*match->second), RowText(*row)});
     }
   }
-  for (const auto& [file, line] : before) {
-    if (!after.contains(file)) differences.push_back({prefix + file, line, L"(not listed)"});
+  for (const auto& [file, row] : beforeRows) {
+    if (!afterRows.contains(file)) differences.push_back({prefix + file, RowText(*row), kNotListed});
   }
   return differences;
 }

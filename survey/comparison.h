@@ -19,7 +19,10 @@ struct Difference {
 // Programs present in both reports whose verdict or message differ, and programs in only one.
 std::vector<Difference> CompareRows(const std::vector<CsvRow>& earlier, const std::vector<CsvRow>& now);
 
-// Rows of two verifier logs (the text of each file), matched by component file name.
+// Two verifier logs (the text of each file), matched by component file name: the data-access
+// line, then each file located on one machine only, or found in another place (System32 and
+// SysWOW64 count as one), or with another version, size or date (dates only where one date
+// pattern fits both logs). `earlier` and `now` give the rows as the logs wrote them.
 std::vector<Difference> CompareLogs(std::wstring_view logName, std::wstring_view earlier, std::wstring_view now);
 
 }  // namespace kit::survey

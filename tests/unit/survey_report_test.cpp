@@ -123,4 +123,77 @@ TEST(SurveyComparison, LogRowsMatchedByFileName) {
   EXPECT_EQ(subjects, (std::vector<std::wstring>{L"DLLver.log: MDAC", L"DLLver.log: a.dll", L"DLLver.log: b.ocx"}));
 }
 
+// A verifier's log as the verifier writes it, with the given component rows.
+std::wstring Log(std::initializer_list<std::wstring_view> rows) {
+  std::wstring log = L"File version verification 12/7/2026 on Unknown\r\n\r\nFile,Reg_Info,Date,Size,Version\r\n";
+  for (const std::wstring_view row : rows) log.append(row).append(L"\r\n");
+  return log + L"MDAC,N/A\r\n";
+}
+
+std::vector<std::wstring> Subjects(const std::vector<Difference>& differences) {
+  std::vector<std::wstring> subjects;
+  for (const Difference& difference : differences) subjects.push_back(difference.subject);
+  return subjects;
+}
+
+TEST(SurveyComparison, AComponentFileDiffersByLocationPlaceVersionOrSize) {
+  constexpr std::wstring_view kHere = L"C:\\Windows\\System32\\a.dll,n/a,1/2/2020,10 bytes,1.0";
+  struct Case {
+    const wchar_t* now;
+    bool differs;
+  };
+  const Case cases[] = {
+      {L"C:\\Windows\\System32\\a.dll,n/a,1/2/2020,10 bytes,1.0", false},
+      {L"C:\\Windows\\SysWOW64\\a.dll,n/a,1/2/2020,10 bytes,1.0", false},
+      {L"D:\\WINNT\\SYSTEM32\\A.DLL,n/a,1/2/2020,10 bytes,1.0", false},
+      {L"C:\\Windows\\System32\\a.dll,OK,1/2/2020,10 bytes,1.0", false},  // registration is not compared
+      {L"Unable to locate a.dll,,na,na,", true},
+      {L"C:\\Program Files\\App\\a.dll,n/a,1/2/2020,10 bytes,1.0", true},
+      {L"C:\\Windows\\System32\\a.dll,n/a,1/2/2020,10 bytes,1.1", true},
+      {L"C:\\Windows\\System32\\a.dll,n/a,1/2/2020,12 bytes,1.0", true},
+      {L"C:\\Windows\\System32\\a.dll,n/a,1/3/2020,10 bytes,1.0", true},
+  };
+  for (const Case& c : cases) {
+    const std::vector<Difference> differences = CompareLogs(L"DLLver.log", Log({kHere}), Log({c.now}));
+    EXPECT_EQ(Subjects(differences), c.differs ? std::vector<std::wstring>{L"DLLver.log: a.dll"}
+                                               : std::vector<std::wstring>{})
+        << c.now;
+    if (c.differs && !differences.empty()) {
+      EXPECT_EQ(differences[0].earlier, kHere);
+      EXPECT_EQ(differences[0].now, c.now);
+    }
+  }
+  // Not located on either machine, in the verifier's different words: nothing to compare.
+  EXPECT_TRUE(
+      CompareLogs(L"x", Log({L"Unable to locate b.ocx,,na,na,"}), Log({L"Can't load b.ocx,Not Registered,na,na,"}))
+          .empty());
+}
+
+TEST(SurveyComparison, DatesAreComparedOnlyWhereOnePatternFitsBothLogs) {
+  struct Case {
+    const char* what;
+    std::wstring_view earlierDates[2];  // of a.dll, then b.dll
+    std::wstring_view nowDates[2];
+    bool datesDiffer;
+  };
+  const Case cases[] = {
+      {"the same days, dd/MM/yyyy and M/d/yyyy", {L"07/12/2026", L"25/01/2020"}, {L"12/7/2026", L"1/25/2020"}, false},
+      {"the same days, yyyy-MM-dd and dd/MM/yyyy", {L"2026-12-07", L"2020-01-25"}, {L"07/12/2026", L"25/01/2020"},
+       false},
+      {"the same days, dd.MM.yyyy and d/M/yyyy", {L"07.12.2026", L"25.01.2020"}, {L"7/12/2026", L"25/1/2020"}, false},
+      {"another day, both M/d/yyyy", {L"12/7/2026", L"1/25/2020"}, {L"12/8/2026", L"1/25/2020"}, true},
+      {"another day, both dd/MM/yyyy", {L"07/12/2026", L"25/01/2020"}, {L"08/12/2026", L"25/01/2020"}, true},
+      {"another day, both yyyy-MM-dd", {L"2026-12-07", L"2020-01-25"}, {L"2026-12-08", L"2020-01-25"}, true},
+  };
+  const auto log = [](const std::wstring_view (&dates)[2]) {
+    return Log({L"C:\\Windows\\System32\\a.dll,n/a," + std::wstring(dates[0]) + L",10 bytes,1.0",
+                L"C:\\Windows\\System32\\b.dll,n/a," + std::wstring(dates[1]) + L",20 bytes,2.0"});
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Subjects(CompareLogs(L"DLLver.log", log(c.earlierDates), log(c.nowDates))),
+              c.datesDiffer ? std::vector<std::wstring>{L"DLLver.log: a.dll"} : std::vector<std::wstring>{})
+        << c.what;
+  }
+}
+
 }  // namespace
