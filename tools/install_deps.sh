@@ -11,6 +11,7 @@ packages=(
   wine64 wine fonts-wine
   xvfb xdotool imagemagick x11-utils
   googletest libgtest-dev
+  libstb-dev
   python3
   chromium
   qemu-system-x86 debootstrap cpio xz-utils e2fsprogs
