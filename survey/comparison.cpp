@@ -5,7 +5,6 @@
 #include "survey/verifier_log.h"
 
 #include <algorithm>
-#include <array>
 #include <cwctype>
 #include <map>
 
@@ -27,7 +26,7 @@ std::wstring Lower(std::wstring_view text) {
 // so is the system folder under any drive and Windows folder ("C:\Windows", "D:\WINNT").
 std::wstring Place(std::wstring_view file) {
   constexpr std::wstring_view kSystemFolder = L"<system folder>\\";
-  constexpr std::array<std::wstring_view, 2> kTwins = {L"system32\\", L"syswow64\\"};
+  constexpr std::wstring_view kTwins[] = {L"system32\\", L"syswow64\\"};
   std::wstring place = Lower(file);
   std::replace(place.begin(), place.end(), L'/', L'\\');
   const std::size_t windows = place.find(L'\\', 3);

@@ -21,7 +21,7 @@ std::vector<std::uint8_t> WindowPicture(int width, int height) {
   std::vector<std::uint8_t> rgb;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      std::array<std::uint8_t, 3> colour = {0xD4, 0xD0, 0xC8};
+      auto colour = std::to_array<std::uint8_t>({0xD4, 0xD0, 0xC8});
       if (y < 18) colour = {0x0A, 0x24, 0x6A};
       if (y > 40 && y < 60 && x > 10 && x < width - 10) colour = {0xFF, 0xFF, 0xFF};
       if (y > 45 && y < 55 && x > 14 && x < 90 && (x + y) % 4 == 0) colour = {static_cast<std::uint8_t>(x), 0x80, 0};
