@@ -17,7 +17,8 @@ set(KIT_WIN32_LAYER
   "services_e2e_ado|*"
   "services_e2e_velutils|*"
   "cmdlg_e2e|*"
-  "cmdlg_windows_unit|*")
+  "cmdlg_windows_unit|*"
+  "survey_win32|*")
 
 # Called by add_wine_test for each test of the 32-bit build: labels a selected test and sets its
 # filter.

@@ -53,18 +53,6 @@ void CollectChildren(HWND form, HWND parent, HWND focus, std::vector<Item>& item
   }
 }
 
-BOOL CALLBACK CollectTexts(HWND child, LPARAM lParam) {
-  auto* box = reinterpret_cast<MessageBoxInfo*>(lParam);
-  const std::wstring cls = ClassName(child);
-  if (_wcsicmp(cls.c_str(), L"Button") == 0) {
-    box->buttons.push_back(WindowText(child));
-  } else if (_wcsicmp(cls.c_str(), L"Static") == 0) {
-    const std::wstring text = WindowText(child);
-    if (!text.empty()) box->text += (box->text.empty() ? L"" : L"\n") + text;
-  }
-  return TRUE;
-}
-
 std::wstring StripAmpersand(std::wstring text) {
   text.erase(std::remove(text.begin(), text.end(), L'&'), text.end());
   return text;
@@ -74,18 +62,27 @@ LPARAM PointParam(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static
 
 }  // namespace
 
-Program Program::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder) {
+Program Program::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
+                       HANDLE job) {
   Program program;
   std::wstring commandLine = L"\"" + exe + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  // In a job, the program starts suspended and runs only once it is inside, so nothing it starts
+  // can escape the job.
+  const DWORD flags = job ? CREATE_SUSPENDED : 0;
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                       folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
-    program.m_error = L"CreateProcess(" + exe + L") failed with " + std::to_wstring(GetLastError());
+    program.m_errorCode = GetLastError();
+    program.m_error = L"CreateProcess(" + exe + L") failed with " + std::to_wstring(program.m_errorCode);
     return program;
   }
+  // A survey that itself runs in a job the system does not let nest (before Windows 8) runs the
+  // program outside one: the time bound still ends it.
+  if (job) AssignProcessToJobObject(job, info.hProcess);
+  if (job) ResumeThread(info.hThread);
   CloseHandle(info.hThread);
   program.m_process.reset(info.hProcess);
   program.m_id = info.dwProcessId;
@@ -217,31 +214,63 @@ void Resize(HWND window, int width, int height) {
   SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+MessageBoxInfo ReadDialog(HWND dialog) {
+  MessageBoxInfo box;
+  box.window = dialog;
+  box.title = WindowText(dialog);
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const std::wstring cls = ClassName(child);
+    if (_wcsicmp(cls.c_str(), L"Button") == 0) {
+      const LONG kind = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
+      if (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON) {
+        box.buttons.push_back(StripAmpersand(WindowText(child)));
+        box.buttonIds.push_back(GetDlgCtrlID(child));
+      } else if (kind != BS_GROUPBOX) {
+        box.asksForInput = true;  // check boxes and option buttons
+      }
+    } else if (_wcsicmp(cls.c_str(), L"Static") == 0) {
+      const std::wstring text = WindowText(child);
+      if (!text.empty()) box.text += (box.text.empty() ? L"" : L"\n") + text;
+    } else if (IsWindowVisible(child)) {
+      box.asksForInput = true;  // edit fields, lists, combo boxes, tabs, trees
+    }
+  }
+  return box;
+}
+
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
   const Deadline deadline(timeoutMs);
   do {
     for (HWND window : TopLevelWindows(processId)) {
-      if (ClassName(window) != L"#32770") continue;
-      MessageBoxInfo box;
-      box.window = window;
-      box.title = WindowText(window);
-      EnumChildWindows(window, &CollectTexts, reinterpret_cast<LPARAM>(&box));
-      for (std::wstring& button : box.buttons) button = StripAmpersand(button);
-      return box;
+      if (ClassName(window) == kDialogClass) return ReadDialog(window);
     }
     Sleep(kPollMs);
   } while (!deadline.Passed());
   return std::nullopt;
 }
 
-bool PressOk(const MessageBoxInfo& box) {
-  for (HWND child = GetWindow(box.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (_wcsicmp(ClassName(child).c_str(), L"Button") == 0 && StripAmpersand(WindowText(child)) == L"OK") {
-      Click(child);
-      return true;
-    }
+bool PressButton(const MessageBoxInfo& box, int id) {
+  for (std::size_t i = 0; i < box.buttonIds.size(); ++i) {
+    if (box.buttonIds[i] != id) continue;
+    HWND button = GetDlgItem(box.window, id);
+    // The dialog hears of the press as from the button itself: a click may miss a button that a
+    // slow dialog has not finished laying out.
+    PostMessageW(box.window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return true;
   }
   return false;
+}
+
+bool PressOk(const MessageBoxInfo& box) { return PressButton(box, IDOK); }
+
+int Dismiss(const MessageBoxInfo& box) {
+  const bool plainMessage = !box.asksForInput;
+  if (plainMessage && box.buttonIds.size() == 1 && PressButton(box, box.buttonIds.front())) return box.buttonIds.front();
+  for (int id : {IDCANCEL, IDNO, IDABORT, IDCLOSE, IDOK}) {
+    if ((id != IDOK || plainMessage) && PressButton(box, id)) return id;
+  }
+  PostMessageW(box.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  return IDCLOSE;
 }
 
 namespace {

@@ -20,16 +20,19 @@ inline constexpr DWORD kDefaultWaitMs = 15000;
 // behind.
 class Program {
 public:
-  // Starts `exe` with `arguments` in `folder` (empty: the caller's current folder). On failure the
-  // program is not running and Error() says why.
+  // Starts `exe` with `arguments` in `folder` (empty: the caller's current folder), inside `job`
+  // when one is given (the program and whatever it starts end with the job). On failure the
+  // program is not running and Error() says why (ErrorCode() holds the system's code). The
+  // caller's error mode is inherited.
   static Program Start(const std::wstring& exe, const std::wstring& arguments = L"",
-                       const std::wstring& folder = L"");
+                       const std::wstring& folder = L"", HANDLE job = nullptr);
   Program(Program&&) = default;
   Program& operator=(Program&&) = default;
   ~Program();
 
   bool Started() const { return static_cast<bool>(m_process); }
   const std::wstring& Error() const { return m_error; }
+  DWORD ErrorCode() const { return m_errorCode; }
   DWORD Id() const { return m_id; }
   HANDLE Handle() const { return m_process.get(); }
 
@@ -47,6 +50,7 @@ private:
   DWORD m_id = 0;
   DWORD m_thread = 0;
   std::wstring m_error;
+  DWORD m_errorCode = 0;
 };
 
 // One child window of a form, as another program sees it.
@@ -115,16 +119,30 @@ void CloseWithCloseBox(HWND window);
 // Resizes a top-level window to the outer size given, in pixels.
 void Resize(HWND window, int width, int height);
 
+// A dialog box as read from outside: its title, its static texts in order, its buttons (captions
+// without the accelerator mark, and their control ids), and whether it asks for input (edit
+// fields, lists, tabs: a dialog of a component, not a plain message).
 struct MessageBoxInfo {
   HWND window = nullptr;
   std::wstring title;
   std::wstring text;
   std::vector<std::wstring> buttons;
+  std::vector<int> buttonIds;
+  bool asksForInput = false;
 };
-// The first message box of the process that appears within the bound.
+inline constexpr wchar_t kDialogClass[] = L"#32770";
+// The one reader of dialogs, for the survey and the tests alike.
+MessageBoxInfo ReadDialog(HWND dialog);
+// The first dialog box of the process that appears within the bound.
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs = kDefaultWaitMs);
-// Presses the message box's "OK" button; false when it has none.
+// Presses the button with control id `id` (IDOK, IDCANCEL, IDNO...): by id, never by caption, so
+// it works whatever the system's language. False when the dialog has no such button.
+bool PressButton(const MessageBoxInfo& box, int id);
+// Presses OK (IDOK); false when the box has none.
 bool PressOk(const MessageBoxInfo& box);
+// Answers a dialog the way that changes least: OK on a plain message, else Cancel, No, Abort or
+// Close (in that order of preference), else the close box. The id pressed, or IDCLOSE.
+int Dismiss(const MessageBoxInfo& box);
 
 // Loads a COM server (a stand-in) and calls its registration entry, DllRegisterServer or
 // DllUnregisterServer; the library is unloaded again.

@@ -16,7 +16,7 @@ constexpr auto kPrograms = std::to_array<SurveyedProgram>({
     {L"probe_ado26", Service, L"ADO 2.6", L""},
     {L"probe_dao360", Service, L"DAO 3.60", L""},
     {L"probe_scrrun", Service, L"scripting runtime", L""},
-    {L"probe_VELUtils", LoadLibrary, L"VEL_Intel_Win32.dll", L""},
+    {L"probe_VELUtils", NativeLibrary, L"VEL_Intel_Win32.dll", L""},
     {L"probe_VELvbutils", Service, L"VELVBUtils.dll", L""},
     {L"probe_cmdlg", Dialogs, L"COMDLG32.OCX", L""},
     {L"probe_VELGridView32", ControlHost, L"VELGridViewer32.ocx", L""},

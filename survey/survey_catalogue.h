@@ -12,7 +12,7 @@ enum class ProgramKind {
   Verifier,     // writes its log while its window paints
   ControlHost,  // Form1 with the component's controls, or one message
   Service,      // Form1 with "test": the answer comes in a message box
-  LoadLibrary,  // probe_VELUtils: a check box ticked at start, or a message before the window
+  NativeLibrary,  // probe_VELUtils: a check box ticked at start, or a message before the window
   Dialogs,      // probe_cmdlg: test buttons that each open a common dialog
 };
 

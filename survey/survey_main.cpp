@@ -1,8 +1,9 @@
 // Win32-only. kit_survey: runs every program of the kit found beside it, one at a time, and writes
-// one report folder (HTML page, CSV, the verifiers' logs). The exit code is the number of
-// components found broken.
+// one report folder (HTML page, CSV, the verifiers' logs) as it goes. The exit code is the number
+// of programs found broken, hung or not starting, or one of the codes of survey_result.h.
 #include "common/ansi_text.h"
 #include "common/owners.h"
+#include "common/system_error.h"
 #include "common/win32.h"
 #include "survey/comparison.h"
 #include "survey/csv_rows.h"
@@ -10,19 +11,24 @@
 #include "survey/program_runs.h"
 #include "survey/progress_window.h"
 #include "survey/survey_catalogue.h"
+#include "survey/survey_files.h"
 #include "survey/survey_options.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <atomic>
-#include <fstream>
-#include <sstream>
 
 namespace {
 using namespace kit::survey;
 
 constexpr wchar_t kTitle[] = L"kit_survey";
-constexpr int kUsageExit = -1;
+constexpr wchar_t kUsage[] =
+    L"kit_survey [--report FOLDER] [--only PROGRAM,...] [--compare EARLIER\\report.csv] [--timeout SECONDS] "
+    L"[--no-window]";
+// No crash-report window and no critical-error box (a missing DLL, an empty drive) may wait for a
+// person: the program ends at once with its code, which the survey reads. Children inherit it.
+constexpr UINT kQuietErrors = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
 
 std::wstring ProgramFolder() {
   wchar_t path[MAX_PATH * 4] = {};
@@ -43,112 +49,191 @@ std::wstring Stamp(const SYSTEMTIME& time, const wchar_t* format) {
   return text;
 }
 
-// Creates a folder and the folders above it that are missing.
-bool MakeFolders(const std::wstring& folder) {
-  if (GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-  const std::size_t slash = folder.find_last_of(L"\\/");
-  if (slash != std::wstring::npos && slash > 2) MakeFolders(folder.substr(0, slash));
-  return CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
-// Removes a scratch folder and what the program left in it; what cannot go stays.
-void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+// Pictures at the display's real size: without this, Windows scales the survey's view of other
+// windows at 125 % and more (Vista and later; XP has no such scaling).
+void BecomeDpiAware() {
+  using SetAware = BOOL(WINAPI*)();
+  if (auto set = reinterpret_cast<SetAware>(
+          reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDPIAware")))) {
+    set();
   }
-  RemoveDirectoryW(folder.c_str());
 }
 
-bool WriteFile(const std::wstring& path, const std::string& bytes) {
-  std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(file);
+// Printed for a command prompt (the caller's console, or wherever the output goes).
+void Print(const std::wstring& line) {
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (!out || out == INVALID_HANDLE_VALUE) {
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) out = GetStdHandle(STD_OUTPUT_HANDLE);
+  }
+  if (!out || out == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  if (GetFileType(out) == FILE_TYPE_CHAR && WriteConsoleW(out, line.c_str(), static_cast<DWORD>(line.size()), &written, nullptr)) {
+    WriteConsoleW(out, L"\r\n", 2, &written, nullptr);
+    return;
+  }
+  const std::string bytes = ToUtf8(line) + "\n";
+  WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-std::string ReadFile(const std::wstring& path) {
-  std::ifstream file(path.c_str(), std::ios::binary);
-  std::ostringstream bytes;
-  if (file) bytes << file.rdbuf();
-  return bytes.str();
+void Tell(const SurveyOptions& options, const std::wstring& text, UINT icon) {
+  Print(L"kit_survey: " + text);
+  if (options.window) MessageBoxW(nullptr, text.c_str(), kTitle, MB_OK | icon);
 }
 
-void Complain(const SurveyOptions& options, const std::wstring& text) {
-  if (options.window) MessageBoxW(nullptr, text.c_str(), kTitle, MB_OK | MB_ICONEXCLAMATION);
+// The report folder: the one asked for; else one in the kit's folder, else in the engineer's
+// documents, else in the temporary folder (a kit run from a stick that is write-protected, or
+// from a folder the engineer may not write). Empty when none could be made.
+std::wstring MakeReportFolder(const SurveyOptions& options, const std::wstring& name, std::wstring& note) {
+  if (!options.reportFolder.empty()) {
+    const std::wstring folder = FullPath(options.reportFolder);
+    return MakeFolders(folder) ? folder : std::wstring();
+  }
+  std::vector<std::wstring> parents{ProgramFolder()};
+  wchar_t documents[MAX_PATH] = {};
+  if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents))) {
+    parents.emplace_back(documents);
+  }
+  wchar_t temp[MAX_PATH + 1] = {};
+  if (GetTempPathW(static_cast<DWORD>(std::size(temp)), temp)) parents.emplace_back(temp);
+  for (std::size_t i = 0; i < parents.size(); ++i) {
+    std::wstring parent = parents[i];
+    if (!parent.empty() && (parent.back() == L'\\' || parent.back() == L'/')) parent.pop_back();
+    const std::wstring folder = parent + L"\\" + name;
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) continue;
+    if (i > 0) note = L"the kit's folder " + ProgramFolder() + L" cannot be written: the report went to " + parent;
+    return folder;
+  }
+  return {};
 }
 
-std::vector<Difference> Differences(const SurveyOptions& options, const std::vector<ProgramResult>& results,
-                                    const std::wstring& reportFolder) {
-  const std::string earlier = ReadFile(options.compareWith);
-  std::vector<Difference> differences = CompareRows(ReadCsv(earlier), ReadCsv(WriteCsv(results)));
-  const std::wstring earlierFolder = options.compareWith.substr(0, options.compareWith.find_last_of(L"\\/"));
+std::vector<Difference> Differences(const CsvReport& earlier, const std::wstring& earlierFile,
+                                    const std::vector<ProgramResult>& results, const std::wstring& reportFolder) {
+  std::vector<Difference> differences = CompareRows(earlier.rows, ReadCsv(WriteCsv(results)));
+  const std::wstring earlierFolder = earlierFile.substr(0, earlierFile.find_last_of(L"\\/"));
   for (const ProgramResult& result : results) {
     if (result.logFile.empty()) continue;
     const std::wstring before = earlierFolder + L"\\" + result.logFile;
     if (GetFileAttributesW(before.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-    const auto more = CompareLogs(result.logFile, kit::FromAnsi(ReadFile(before)),
-                                  kit::FromAnsi(ReadFile(reportFolder + L"\\" + result.logFile)));
+    const auto more = CompareLogs(result.logFile, kit::FromAnsi(ReadWholeFile(before)),
+                                  kit::FromAnsi(ReadWholeFile(reportFolder + L"\\" + result.logFile)));
     differences.insert(differences.end(), more.begin(), more.end());
   }
   return differences;
 }
 
+// The programs the survey will run: those asked for that lie beside it.
+std::vector<const SurveyedProgram*> ProgramsToRun(const SurveyOptions& options, int& found) {
+  std::vector<const SurveyedProgram*> programs;
+  found = 0;
+  for (const SurveyedProgram& program : KitPrograms()) {
+    bool wanted = options.only.empty();
+    for (const std::wstring& name : options.only) wanted = wanted || name == program.name;
+    if (!wanted) continue;
+    programs.push_back(&program);
+    const std::wstring exe = ProgramFolder() + L"\\" + std::wstring(program.name) + L".exe";
+    if (GetFileAttributesW(exe.c_str()) != INVALID_FILE_ATTRIBUTES) ++found;
+  }
+  return programs;
+}
+
+// Everything each program starts ends with it, and with the survey if the survey is killed.
+kit::UniqueHandleObject ProgramJob() {
+  kit::UniqueHandleObject job(CreateJobObjectW(nullptr, nullptr));
+  if (!job) return job;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+  return job;
+}
+
+class Report {
+public:
+  Report(std::wstring folder, ReportHeading heading) : m_folder(std::move(folder)), m_heading(std::move(heading)) {}
+  // Both files again, after each program: a survey that is killed leaves what it had found.
+  bool Write(const std::vector<ProgramResult>& results, const std::vector<Difference>& differences) {
+    m_written = WriteWholeFile(m_folder + L"\\report.csv", WriteCsv(results)) &&
+                WriteWholeFile(m_folder + L"\\report.html", RenderHtml(m_heading, results, differences));
+    return m_written;
+  }
+  ReportHeading& Heading() { return m_heading; }
+  bool Written() const { return m_written; }
+
+private:
+  std::wstring m_folder;
+  ReportHeading m_heading;
+  bool m_written = false;
+};
+
 int Survey(HINSTANCE instance, const SurveyOptions& options) {
   SYSTEMTIME now;
   GetLocalTime(&now);
   const std::wstring machine = MachineName();
-  std::wstring reportFolder = options.reportFolder;
-  if (reportFolder.empty()) {
-    wchar_t current[MAX_PATH * 4] = {};
-    GetCurrentDirectoryW(static_cast<DWORD>(std::size(current)), current);
-    reportFolder = std::wstring(current) + L"\\kit_survey_" + machine + Stamp(now, L"_%04u-%02u-%02u_%02u%02u%02u");
-  }
-  if (!MakeFolders(reportFolder)) {
-    Complain(options, L"Cannot create the report folder " + reportFolder);
-    return kUsageExit;
-  }
-  if (!options.compareWith.empty() && GetFileAttributesW(options.compareWith.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    Complain(options, L"Cannot read the earlier report " + options.compareWith);
-    return kUsageExit;
+
+  CsvReport earlier;
+  const std::wstring compareWith = options.compareWith.empty() ? std::wstring() : FullPath(options.compareWith);
+  if (!compareWith.empty()) {
+    if (GetFileAttributesW(compareWith.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
+      Tell(options, L"Cannot read the earlier report " + compareWith + L": it is no file.", MB_ICONEXCLAMATION);
+      return kExitUsage;
+    }
+    earlier = ReadReportCsv(ReadWholeFile(compareWith), compareWith);
+    if (!earlier.isReport) {
+      Tell(options, earlier.problem, MB_ICONEXCLAMATION);
+      return kExitUsage;
+    }
   }
 
-  std::vector<const SurveyedProgram*> programs;
-  for (const SurveyedProgram& program : KitPrograms()) {
-    bool wanted = options.only.empty();
-    for (const std::wstring& name : options.only) wanted = wanted || name == program.name;
-    if (wanted) programs.push_back(&program);
+  int found = 0;
+  const std::vector<const SurveyedProgram*> programs = ProgramsToRun(options, found);
+  if (found == 0) {
+    Tell(options, L"No program of the kit lies beside kit_survey in " + ProgramFolder() + L": nothing was surveyed.",
+         MB_ICONEXCLAMATION);
+    return kExitNoProgram;
   }
 
   wchar_t temp[MAX_PATH + 1] = {};
   GetTempPathW(static_cast<DWORD>(std::size(temp)), temp);
-  const std::wstring scratchRoot = std::wstring(temp) + L"kit_survey_" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring scratchRoot = CreateScratchFolder(temp, L"kit_survey_");
+  if (scratchRoot.empty()) {
+    const DWORD error = GetLastError();
+    Tell(options, L"Cannot make a scratch folder in the temporary folder " + std::wstring(temp) + L": " +
+                      kit::DescribeError(error) + L" (" + std::to_wstring(error) + L"). Nothing was surveyed.",
+         MB_ICONEXCLAMATION);
+    return kExitNoScratchFolder;
+  }
+
+  std::wstring note;
+  const std::wstring reportFolder =
+      MakeReportFolder(options, L"kit_survey_" + machine + Stamp(now, L"_%04u-%02u-%02u_%02u%02u%02u"), note);
+  if (reportFolder.empty()) {
+    RemoveTree(scratchRoot);
+    Tell(options, L"Cannot create a report folder (tried the kit's folder, your documents and the temporary folder).",
+         MB_ICONEXCLAMATION);
+    return kExitReportNotWritten;
+  }
+  if (!note.empty()) Print(L"kit_survey: " + note);
+
+  Report report(reportFolder, ReportHeading{machine, Stamp(now, L"%04u-%02u-%02u %02u:%02u:%02u"), compareWith});
+  if (!note.empty()) report.Heading().date += L" (" + note + L")";
+  const kit::UniqueHandleObject job = ProgramJob();
 
   std::atomic<bool> cancel = false;
   std::vector<ProgramResult> results;
+  std::vector<Difference> differences;
   const auto work = [&](const ProgressReport& progress) {
     const int total = static_cast<int>(programs.size());
     for (int i = 0; i < total && !cancel.load(); ++i) {
       progress(i, total, std::wstring(programs[i]->name));
       RunSettings settings;
       settings.programFolder = ProgramFolder();
-      settings.scratchFolder = scratchRoot + L"\\" + std::wstring(programs[i]->name);
+      settings.scratchFolder = CreateScratchFolder(scratchRoot, std::wstring(programs[i]->name) + L"_");
       settings.reportFolder = reportFolder;
-      settings.timeoutMs = options.timeoutSeconds * 1000;
-      MakeFolders(settings.scratchFolder);
+      settings.bounds.startMs = options.timeoutSeconds * 1000;
+      settings.job = job.get();
       results.push_back(RunProgram(*programs[i], settings));
-      RemoveTree(settings.scratchFolder);
+      if (!settings.scratchFolder.empty()) RemoveTree(settings.scratchFolder);
+      if (!compareWith.empty()) differences = Differences(earlier, compareWith, results, reportFolder);
+      report.Write(results, differences);
     }
     progress(total, total, L"");
   };
@@ -159,25 +244,33 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
   }
   RemoveTree(scratchRoot);
 
-  ReportHeading heading{machine, Stamp(now, L"%04u-%02u-%02u %02u:%02u:%02u"), options.compareWith};
   if (cancel.load()) {
-    heading.date += L" (cancelled after " + std::to_wstring(results.size()) + L" of " +
-                    std::to_wstring(programs.size()) + L" programs)";
+    report.Heading().date += L" (cancelled after " + std::to_wstring(results.size()) + L" of " +
+                             std::to_wstring(programs.size()) + L" programs)";
   }
-  const std::vector<Difference> differences =
-      options.compareWith.empty() ? std::vector<Difference>{} : Differences(options, results, reportFolder);
-  const bool written = WriteFile(reportFolder + L"\\report.csv", WriteCsv(results)) &&
-                       WriteFile(reportFolder + L"\\report.html", RenderHtml(heading, results, differences));
-  if (!written) {
-    Complain(options, L"Cannot write the report into " + reportFolder);
-    return kUsageExit;
+  if (!report.Write(results, differences)) {
+    const DWORD error = GetLastError();
+    Tell(options, L"Cannot write the report into " + reportFolder + L": " + kit::DescribeError(error),
+         MB_ICONEXCLAMATION);
+    return kExitReportNotWritten;
   }
-  return BrokenCount(results);
+  const int broken = BrokenCount(results);
+  const std::wstring summary = std::to_wstring(results.size()) + L" of " + std::to_wstring(programs.size()) +
+                               L" programs surveyed, " + std::to_wstring(broken) + L" found broken. The report is in " +
+                               reportFolder;
+  if (cancel.load()) {
+    Print(L"kit_survey: cancelled; " + summary);
+    return kExitCancelled;
+  }
+  Tell(options, summary, broken ? MB_ICONEXCLAMATION : MB_ICONINFORMATION);
+  return broken;
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+  SetErrorMode(kQuietErrors);
+  BecomeDpiAware();
   int count = 0;
   LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::wstring> arguments;
@@ -185,10 +278,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   LocalFree(words);
   const SurveyOptions options = ParseOptions(arguments);
   if (!options.error.empty()) {
-    Complain(options, options.error +
-                          L"\n\nkit_survey [--report FOLDER] [--only PROGRAM,...] [--compare EARLIER.csv] "
-                          L"[--timeout SECONDS] [--no-window]");
-    return kUsageExit;
+    Tell(options, options.error + L"\n\n" + kUsage, MB_ICONEXCLAMATION);
+    return kExitUsage;
   }
   return Survey(instance, options);
 }

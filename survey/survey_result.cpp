@@ -8,6 +8,8 @@ std::wstring_view VerdictWord(Verdict verdict) {
     case Verdict::Works: return L"works";
     case Verdict::Broken: return L"broken";
     case Verdict::Hung: return L"hung";
+    case Verdict::NeedsLicence: return L"needs licence key";
+    case Verdict::CannotStart: return L"cannot start";
     case Verdict::NotFound: return L"not found";
   }
   return L"?";
@@ -17,14 +19,18 @@ int BrokenCount(const std::vector<ProgramResult>& results) {
   int count = 0;
   for (const ProgramResult& result : results) {
     // A program that is not beside the survey was not looked at: it says nothing about a component.
-    if (result.verdict == Verdict::Broken || result.verdict == Verdict::Hung) ++count;
+    if (result.verdict == Verdict::Broken || result.verdict == Verdict::Hung ||
+        result.verdict == Verdict::CannotStart) {
+      ++count;
+    }
   }
   return count;
 }
 
 std::vector<const ProgramResult*> SummaryOrder(const std::vector<ProgramResult>& results) {
   std::vector<const ProgramResult*> ordered;
-  for (Verdict group : {Verdict::Broken, Verdict::Hung, Verdict::NotFound, Verdict::Works}) {
+  for (Verdict group : {Verdict::Broken, Verdict::Hung, Verdict::CannotStart, Verdict::NeedsLicence, Verdict::NotFound,
+                        Verdict::Works}) {
     for (const ProgramResult& result : results) {
       if (result.verdict == group) ordered.push_back(&result);
     }

@@ -9,8 +9,12 @@
 
 namespace kit::survey {
 
-enum class Verdict { Works, Broken, Hung, NotFound };
-std::wstring_view VerdictWord(Verdict verdict);  // "works", "broken", "hung", "not found"
+// NeedsLicence: a licensed control that refuses to be created without a run-time key; the
+// component is installed and registered, and not broken. CannotStart: the program file itself
+// could not be started (a damaged copy, blocked by policy): nothing is known of the component.
+enum class Verdict { Works, Broken, Hung, NeedsLicence, CannotStart, NotFound };
+// "works", "broken", "hung", "needs licence key", "cannot start", "not found"
+std::wstring_view VerdictWord(Verdict verdict);
 
 struct Picture {
   std::wstring caption;
@@ -28,10 +32,18 @@ struct ProgramResult {
   double seconds = 0;                 // from start to end of the program
 };
 
-// Components found broken: the exit code of the survey.
+// Programs found broken, hung or not starting: the exit code of the survey.
 int BrokenCount(const std::vector<ProgramResult>& results);
 
-// The summary order: broken, hung and missing programs first, each group in the kit's order.
+// kit_survey's exit codes beside that count (the kit has 29 programs, so they never meet it).
+inline constexpr int kExitNoProgram = 100;       // no program of the kit beside kit_survey
+inline constexpr int kExitCancelled = 101;       // the engineer cancelled the survey
+inline constexpr int kExitReportNotWritten = 102;
+inline constexpr int kExitNoScratchFolder = 103; // no scratch folder could be made: nothing ran
+inline constexpr int kExitUsage = 104;           // the command line or the earlier report cannot be used
+
+// The summary order: broken, hung, unstartable, licence-refused and missing programs first, each
+// group in the kit's order.
 std::vector<const ProgramResult*> SummaryOrder(const std::vector<ProgramResult>& results);
 
 }  // namespace kit::survey

@@ -1,6 +1,7 @@
-// Win32-only. Pictures of another process's window. PrintWindow hands the window a device context
-// of ours, which under Wine means nothing in the other process (its GDI handles are its own), so
-// the picture is copied from the screen instead.
+// Win32-only. Pictures of another process's window, taken from the window itself: PrintWindow has
+// it draw into a bitmap of ours, so whatever lies above it on the screen stays out of the report.
+// Where the window cannot be printed (under Wine, a device context of ours means nothing in the
+// other process, and the bitmap comes back untouched), it is copied from the screen instead.
 #include "survey/window_picture.h"
 
 #include "common/owners.h"
@@ -61,6 +62,30 @@ void CopyFromScreen(HWND window, const RECT& frame, HDC screen, HDC target) {
   SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, kKeepPlace);
 }
 
+// A colour no window draws everywhere: a bitmap still all of it was not printed.
+constexpr COLORREF kUntouched = RGB(1, 254, 3);
+
+bool Untouched(const std::vector<std::uint8_t>& bgrx) {
+  for (std::size_t i = 0; i < bgrx.size(); i += 4) {
+    if (RGB(bgrx[i + 2], bgrx[i + 1], bgrx[i]) != kUntouched) return false;
+  }
+  return true;
+}
+
+// The bitmap's pixels, top row first, 4 bytes each (blue, green, red, unused).
+std::vector<std::uint8_t> Pixels(HDC dc, HBITMAP bitmap, int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+  if (!GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), bgrx.data(), &info, DIB_RGB_COLORS)) return {};
+  return bgrx;
+}
+
 }  // namespace
 
 std::optional<Picture> TakePicture(HWND window, std::wstring caption) {
@@ -74,24 +99,25 @@ std::optional<Picture> TakePicture(HWND window, std::wstring caption) {
   MemoryDc memory(screen.dc);
   UniqueGdiObject bitmap(CreateCompatibleBitmap(screen.dc, width, height));
   if (!screen.dc || !memory.dc || !bitmap) return std::nullopt;
+  const auto handle = static_cast<HBITMAP>(bitmap.get());
   {
     // GetDIBits below wants the bitmap out of any device context: selected for this scope only.
     SelectedObject selected(memory.dc, bitmap.get());
-    CopyFromScreen(window, frame, screen.dc, memory.dc);
+    UniqueGdiObject fill(CreateSolidBrush(kUntouched));
+    const RECT all{0, 0, width, height};
+    FillRect(memory.dc, &all, static_cast<HBRUSH>(fill.get()));
+    Repaint(window);
+    PrintWindow(window, memory.dc, 0);
   }
-
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-  if (!GetDIBits(memory.dc, static_cast<HBITMAP>(bitmap.get()), 0, static_cast<UINT>(height), bgrx.data(), &info,
-                 DIB_RGB_COLORS)) {
-    return std::nullopt;
+  std::vector<std::uint8_t> bgrx = Pixels(memory.dc, handle, width, height);
+  if (bgrx.empty() || Untouched(bgrx)) {
+    {
+      SelectedObject selected(memory.dc, bitmap.get());
+      CopyFromScreen(window, frame, screen.dc, memory.dc);
+    }
+    bgrx = Pixels(memory.dc, handle, width, height);
   }
+  if (bgrx.empty()) return std::nullopt;
   std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
   for (std::size_t i = 0, o = 0; i < bgrx.size(); i += 4, o += 3) {
     rgb[o] = bgrx[i + 2];

@@ -15,6 +15,7 @@ packages=(
   python3
   chromium
   qemu-system-x86 debootstrap cpio xz-utils e2fsprogs
+  locales
 )
 
 missing=()
@@ -24,7 +25,20 @@ for p in "${packages[@]}"; do
   fi
 done
 
+# A Spanish locale for the survey's test on a non-English system (message boxes say "Aceptar").
+ensure_locale() {
+  local wanted=es_ES.UTF-8
+  if locale -a 2>/dev/null | grep -qi '^es_ES\.utf-\?8$'; then return 0; fi
+  echo "install_deps: generating the $wanted locale"
+  local sudo_cmd=()
+  if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+  "${sudo_cmd[@]}" sed -i "s/^# *\($wanted UTF-8\)/\1/" /etc/locale.gen
+  grep -q "^$wanted UTF-8" /etc/locale.gen || echo "$wanted UTF-8" | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  "${sudo_cmd[@]}" locale-gen >/dev/null
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
+  ensure_locale
   echo "install_deps: all ${#packages[@]} packages present"
   exit 0
 fi
@@ -44,4 +58,5 @@ for p in "${missing[@]}"; do
     exit 1
   fi
 done
+ensure_locale
 echo "install_deps: done"

@@ -1,32 +1,44 @@
 #!/usr/bin/env bash
 # Runs kit_survey under Wine over a kit folder made from a Windows build, in a Wine prefix of its
 # own (so the stand-ins registered here never leak into the other tests' prefix).
-#   tools/survey_kit.sh [--build DIR] [--bare] [--mode M] [--control-fail F] -- [kit_survey options]
-# The kit folder DIR/survey/kit holds every program of the build, kit_survey, VELutil32.dll and a
+#   tools/survey_kit.sh [--build DIR] [--home DIR] [--wine32] [--bare] [--mode M] [--control-fail F]
+#                       [--treat-as CLSID=REAL]... -- [kit_survey options]
+# The kit folder HOME/kit (HOME is DIR/survey unless --home says otherwise; the prefix lies there
+# too) holds every program of the build, kit_survey, VELutil32.dll and a
 # copy of the native-library stand-in as VEL_Intel_Win32.dll. Without --bare every stand-in COM
 # server and control is registered first; with --bare all are unregistered (Wine's own ADO is
 # registered again). --mode and --control-fail set KIT_STANDIN_MODE and KIT_CONTROL_FAIL for the
-# survey's programs. Ends with kit_survey's exit code (the number of components found broken).
+# survey's programs. --treat-as makes a class stand for another (a real control of the platform) through
+# a TreatAs key for this run only. --wine32 runs the survey under 32-bit Wine (the win32 build, in
+# the test machine). Ends with kit_survey's exit code (the number of components found broken).
 # KIT_SURVEY_TIME_FILE, when set, receives the start and end of kit_survey's run (for the benchmark).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build/win64"
 bare=0
+home=""
+loader=()
 mode=""
 control_fail=""
+treat_as=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$(cd "$2" && pwd); shift 2 ;;
     --bare) bare=1; shift ;;
+    --home) home=$2; shift 2 ;;
+    --wine32) loader=(--wine32); shift ;;
     --mode) mode=$2; shift 2 ;;
     --control-fail) control_fail=$2; shift 2 ;;
+    --treat-as) treat_as+=("$2"); shift 2 ;;
     --) shift; break ;;
     *) echo "survey_kit: unknown option $1" >&2; exit 2 ;;
   esac
 done
 bin="$build/bin"
 [ -f "$bin/kit_survey.exe" ] || { echo "survey_kit: $bin/kit_survey.exe is not built" >&2; exit 3; }
-home="$build/survey"
+[ -n "$home" ] || home="$build/survey"
+mkdir -p "$home"
+home=$(cd "$home" && pwd)
 kit="$home/kit"
 rm -rf "$kit"
 mkdir -p "$kit"
@@ -38,7 +50,7 @@ cp "$bin/VELutil32.dll" "$kit/"
 
 inner=$(cat <<'INNER'
 set -uo pipefail
-bin=$1; bare=$2; shift 2
+bin=$1; bare=$2; treat_as=($3); shift 3
 servers=("$bin"/*.OCX "$bin"/*.ocx "$bin/standin_ado.dll" "$bin/standin_dao.dll" "$bin/standin_vbutils.dll")
 ado='C:\Program Files\Common Files\System\ADO\msado15.dll'
 for server in "${servers[@]}"; do
@@ -49,13 +61,20 @@ for server in "${servers[@]}"; do
   fi
 done
 [ "$bare" = 1 ] && "$KIT_WINE" regsvr32 /s "$ado" >/dev/null 2>&1
+for pair in "${treat_as[@]}"; do
+  "$KIT_WINE" reg add "HKCR\\CLSID\\${pair%%=*}\\TreatAs" /ve /d "${pair#*=}" /f >/dev/null 2>&1 ||
+    echo "survey_kit: cannot add TreatAs for $pair" >&2
+done
 start=$(date +%s.%N)
 "$KIT_WINE" "$@"
 status=$?
+for pair in "${treat_as[@]}"; do
+  "$KIT_WINE" reg delete "HKCR\\CLSID\\${pair%%=*}\\TreatAs" /f >/dev/null 2>&1
+done
 [ -n "${KIT_SURVEY_TIME_FILE:-}" ] && echo "$start $(date +%s.%N)" > "$KIT_SURVEY_TIME_FILE"
 exit $status
 INNER
 )
 export KIT_STANDIN_MODE="$mode" KIT_CONTROL_FAIL="$control_fail"
-exec "$root/tools/wine_harness.sh" --build "$home" --timeout 1200 --shell -- \
-  bash -c "$inner" inner "$bin" "$bare" "$kit/kit_survey.exe" "$@"
+exec "$root/tools/wine_harness.sh" --build "$home" "${loader[@]}" --timeout 1200 --shell -- \
+  bash -c "$inner" inner "$bin" "$bare" "${treat_as[*]:-}" "$kit/kit_survey.exe" "$@"

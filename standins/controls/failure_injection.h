@@ -25,6 +25,11 @@ enum class FailureStage {
   PosRect,       // answers new rectangles by asking its site for a place of its own
   StorageOnly,   // persists only through a storage (no stream, no property bag)
   ShowsNothing,  // activates in place without fault but makes no window: nothing at its place
+  // Faults met in the field, for the survey:
+  Crash,         // crashes the program as the instance is created
+  CrashOnClose,  // crashes the program when it is closed
+  SlowClose,     // takes seconds to close
+  LateMessage,   // shows an error box of its own shortly after it is shown
 };
 
 // Pure parsing, for the tests: does `setting` ask `progId` to fail at `stage`?

@@ -44,6 +44,11 @@ std::wstring RectText(const RECT& r) {
          std::to_wstring(r.bottom - r.top);
 }
 
+DWORD WINAPI CrashingWorker(LPVOID) {
+  *static_cast<volatile int*>(nullptr) = 0;
+  return 0;
+}
+
 class StandinControl final : public IDispatch,
                              public IOleObject,
                              public IOleInPlaceObject,
@@ -67,7 +72,11 @@ public:
         m_storageOnly(FailureRequested(entry.progId, FailureStage::StorageOnly)),
         m_showsNothing(FailureRequested(entry.progId, FailureStage::ShowsNothing)),
         m_habits{!FailureRequested(entry.progId, FailureStage::NoTabStop),
-                 FailureRequested(entry.progId, FailureStage::ClipSiblings)} {
+                 FailureRequested(entry.progId, FailureStage::ClipSiblings),
+                 FailureRequested(entry.progId, FailureStage::LateMessage)},
+        m_slowClose(FailureRequested(entry.progId, FailureStage::SlowClose)),
+        m_crashOnClose(FailureRequested(entry.progId, FailureStage::CrashOnClose)) {
+    if (FailureRequested(entry.progId, FailureStage::Crash)) *static_cast<volatile int*>(nullptr) = 0;
     ObjectCreated();
     Journal(L"create " + std::wstring(entry.progId));
     if (FailureRequested(entry.progId, FailureStage::Leak)) {
@@ -174,6 +183,13 @@ public:
   }
   HRESULT STDMETHODCALLTYPE Close(DWORD saveOption) override {
     Journal(L"close " + std::to_wstring(saveOption));
+    if (m_slowClose) Sleep(kSlowCloseMs);
+    // On a worker thread of its own, as controls that crash on closing mostly do: a fault inside a
+    // window procedure would be swallowed by the system.
+    if (m_crashOnClose) {
+      HANDLE worker = CreateThread(nullptr, 0, &CrashingWorker, nullptr, 0, nullptr);
+      if (worker) WaitForSingleObject(worker, INFINITE);
+    }
     InPlaceDeactivate();
     if (m_adviseHolder) m_adviseHolder->SendOnClose();
     return S_OK;
@@ -626,6 +642,9 @@ private:
   static constexpr int kMaxPlaceRequests = 8;
   int m_placeRequests = 0;
   const WindowHabits m_habits;
+  const bool m_slowClose;
+  const bool m_crashOnClose;
+  static constexpr DWORD kSlowCloseMs = 4000;
   bool m_uiActive = false;
   ComPtr<IOleInPlaceFrame> m_frame{};
   std::wstring m_displayName{};

@@ -11,11 +11,13 @@ namespace kit::standin {
 namespace {
 
 constexpr wchar_t kClassName[] = L"KitStandinControl";
+constexpr UINT kLateMessage = WM_APP + 1;
 
 struct WindowData {
   std::wstring progId{};
   std::wstring displayName{};
   HWND* slot{};
+  WindowHabits habits{};
   // Set once the window exists; until then the creator frees the data if creation fails.
   bool ownedByWindow{};
 };
@@ -41,6 +43,10 @@ LRESULT CALLBACK StandinWindowProc(HWND window, UINT message, WPARAM wParam, LPA
       SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
       break;
     }
+    case kLateMessage:
+      MessageBoxW(nullptr, L"The stand-in control met an error after it was shown.", L"Stand-in control",
+                  MB_OK | MB_ICONERROR);
+      return 0;
     case WM_NCDESTROY:
       if (WindowData* data = DataOf(window)) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -89,7 +95,7 @@ bool EnsureWindowClass() {
 HWND CreateStandinWindow(HWND parent, const RECT& rect, const std::wstring& progId, const std::wstring& displayName,
                          HWND* slot, WindowHabits habits) {
   if (!EnsureWindowClass()) return nullptr;
-  WindowData* data = new (std::nothrow) WindowData{progId, displayName, slot, false};
+  WindowData* data = new (std::nothrow) WindowData{progId, displayName, slot, habits, false};
   if (!data) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
@@ -108,6 +114,7 @@ HWND CreateStandinWindow(HWND parent, const RECT& rect, const std::wstring& prog
   }
   data->ownedByWindow = true;
   *slot = window;
+  if (habits.lateMessage) PostMessageW(window, kLateMessage, 0, 0);
   return window;
 }
 

@@ -14,6 +14,8 @@ namespace kit::standin {
 struct WindowHabits {
   bool tabStop = true;        // WS_TABSTOP, as the plain stand-in has it; many real controls lack it
   bool clipSiblings = false;  // WS_CLIPSIBLINGS
+  // Faults of controls met in the field, for the survey's tests:
+  bool lateMessage = false;  // an error box of its own as soon as the form runs
 };
 
 // `slot` is the owner's handle variable: the window clears it when it is destroyed, by its

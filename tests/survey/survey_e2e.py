@@ -33,12 +33,23 @@ def wine_path(path):
     return "Z:" + path.replace("/", "\\")
 
 
-def survey(name, *options, setup=()):
+def survey(name, *options, setup=(), env=None):
     report = os.path.join(WORK, name)
     shutil.rmtree(report, ignore_errors=True)
     command = [os.path.join(ROOT, "tools", "survey_kit.sh"), "--build", BUILD, *setup, "--",
                "--no-window", "--report", wine_path(report), *options]
-    return run(command), report
+    return run(command, env=dict(os.environ, **env) if env else None), report
+
+
+def kit_survey(script, *arguments):
+    """Runs kit_survey through a shell line of its own in the survey's prefix; its exit code and output."""
+    command = [os.path.join(ROOT, "tools", "wine_harness.sh"), "--build", os.path.join(BUILD, "survey"),
+               "--timeout", "300", "--shell", "--", "bash", "-c", script, "kit_survey",
+               os.path.join(BUILD, "survey", "kit", "kit_survey.exe"), *arguments]
+    done = subprocess.run(command, capture_output=True, text=True)
+    if done.returncode == 4:  # no display answering, as in run()
+        done = subprocess.run(command, capture_output=True, text=True)
+    return done.returncode, done.stdout + done.stderr
 
 
 def run(command, env=None):
@@ -127,11 +138,48 @@ changed = [line.split(",")[0] for line in rows(bare)[1:] if ",broken," in line]
 expected = sorted(changed + ["Dravon_DLLVer", "DLLver.log: vel_intel_win32.dll"])
 check(sorted(subjects) == expected, f"the differences are exactly the changed rows: {sorted(subjects)}")
 
-code, hang = survey("hang", "--timeout", "5", "--only", "probe_VELvbutils,probe_base", setup=("--mode", "hang"))
+code, hang = survey("hang", "--only", "probe_VELvbutils,probe_base", setup=("--mode", "hang"))
 check(code == 1, f"a hanging stand-in: one component broken (exit code {code})")
-check(rows(hang)[1:] == ["probe_VELvbutils,VELVBUtils.dll,hung,hung after 5 s",
+check(rows(hang)[1:] == ['probe_VELvbutils,VELVBUtils.dll,hung,"hung after ""test"", 15 s"',
                          "probe_base,(the kit itself),works,a plain program of the kit runs"],
-      f"the hung program is ended and the survey goes on: {rows(hang)[1:]}")
+      f"the hung program is ended, the step named, and the survey goes on: {rows(hang)[1:]}")
+
+# Crashes at each step read as crashes (Wine's debugger is off in the harness, as the survey's error
+# mode turns the crash window off on Windows), a component's box after Form1 breaks its host, a slow
+# close within its bound still works, and a licence refusal is no broken component.
+faults = ("GraphLib.Graph:crash;MSFlexGridLib.MSFlexGrid:crashonclose;MSGrid.Grid:latemessage;"
+          "VELEditControl.EditControl:slowclose;VELGridViewer32.GridViewer:licensed")
+code, crashed = survey("faults", "--only", "probe_graph32,probe_msflxgrd,probe_grid32,probe_VELEditControl,"
+                       "probe_VELGridView32,probe_VELvbutils", setup=("--mode", "crash", "--control-fail", faults))
+verdicts = {line.split(",")[0]: line.split(",", 2)[2] for line in rows(crashed)[1:]}
+expected = {
+    "probe_graph32": 'broken,"crashed (0xC0000005, access violation) at start"',
+    "probe_VELvbutils": 'broken,"crashed (0xC0000005, access violation) after ""test"""',
+    "probe_msflxgrd": 'broken,"crashed (0xC0000005, access violation) while closing (before: Form1 with 1 of 1 control placed)"',
+    "probe_grid32": 'broken,"a message after Form1 opened ""Stand-in control"": The stand-in control met an error after it was shown."',
+    "probe_VELEditControl": "works,Form1 with 1 of 1 control placed",
+}
+for program, want in expected.items():
+    check(verdicts.get(program) == want, f"{program}: {verdicts.get(program)!r}, expected {want!r}")
+check((verdicts.get("probe_VELGridView32") or "").startswith("needs licence key,") and code == 4,
+      f"a licence refusal is its own verdict, not counted broken (exit code {code}): {verdicts.get('probe_VELGridView32')}")
+
+# A service probe's component showing a box of its own during the test: broken, with the box's text,
+# although the probe then says "Test ok".
+code, errorbox = survey("errorbox", "--only", "probe_dao360", setup=("--mode", "errorbox"))
+check(code == 1 and rows(errorbox)[1:] == [
+    'probe_dao360,DAO 3.60,broken,"a message during the test ""DAO stand-in"": The database engine could not read '
+    'its system database.; then: Test ok"'], f"an unexpected box during a test (exit code {code}, rows {rows(errorbox)[1:]})")
+
+# A hostile text (markup, quotes, commas, a formula) crosses into the CSV and the page as plain text.
+code, hostile = survey("hostile", "--only", "probe_VELvbutils", setup=("--mode", "fail-hostile"))
+said = "Test 1 failed: =HYPERLINK(\"http://x/\",\"<b>click</b>\"), 'quoted', & more"
+with open(os.path.join(hostile, "report.csv"), encoding="utf-8", newline="") as f:
+    parsed = list(csv.reader(f))
+with open(os.path.join(hostile, "report.html"), encoding="utf-8") as f:
+    page = f.read()
+check(code == 1 and parsed[1][3] == said, f"the hostile message reads back exactly from the CSV: {parsed[1:]}")
+check("&lt;b&gt;click&lt;/b&gt;" in page and "<b>click</b>" not in page, "the hostile message is escaped in the page")
 
 code, prompt = survey("prompt", "--only", "probe_ado26", setup=("--mode", "prompt"))
 check(code == 0 and rows(prompt)[1:] == [
@@ -146,6 +194,54 @@ check(code == 1 and rows(unseen)[1:] == [
     "Option_threed32(1), Option_threed32(0)\""],
       f"controls that show nothing at their place make the host broken (exit code {code}, rows {rows(unseen)[1:]})")
 
+# Real controls of the platform standing for catalogue classes (TreatAs keys for this run): the
+# hosts they serve work.
+WEB, PLAYER, SCRIPT = ("{8856F961-340A-11D0-A96B-00C04FD705A2}", "{6BF52A52-394A-11D3-B153-00C04F79FAA6}",
+                       "{0E59F1D5-1FBE-11D0-8FF2-00A0D10038BC}")
+REAL = {
+    "probe_VELEditControl": [("{0DF2F74E-5EF9-462D-B2AD-75D5A5EE5201}", WEB)],
+    "probe_mscomctl": [(c, WEB) for c in ("{66833FE6-8583-11D1-B16A-00C0F0283628}",
+                                          "{8E3867A3-8586-11D1-B16A-00C0F0283628}",
+                                          "{35053A22-8589-11D1-B16A-00C0F0283628}",
+                                          "{C74190B6-8589-11D1-B16A-00C0F0283628}",
+                                          "{F08DF954-8592-11D1-B16A-00C0F0283628}")],
+    "probe_threed32": [("{0BA686BE-F7D3-101A-993E-0000C0EF6F5E}", WEB)],
+    "probe_graph32": [("{0842D100-1E19-101B-9AAF-1A1626551E7C}", PLAYER)],
+    "probe_VELControlResizer": [("{54FF8ABC-6A06-46ED-BA34-755864724256}", SCRIPT)],
+}
+keys = [option for pairs in REAL.values() for c, r in pairs for option in ("--treat-as", f"{c}={r}")]
+code, real = survey("real", "--only", ",".join(REAL), setup=keys)
+verdicts = [line.split(",")[2] for line in rows(real)[1:]]
+check(code == 0 and verdicts == ["works"] * len(REAL),
+      f"hosts served by real controls work (exit code {code}, rows {rows(real)[1:]})")
+
+# A Spanish system: message boxes say "Aceptar", dialogs "Cancelar"; answered by their buttons' ids,
+# every program reads as in English.
+code, spanish = survey("spanish", env={"LANG": "es_ES.UTF-8", "LC_ALL": "es_ES.UTF-8"})
+check(code == 0, f"on a Spanish system every program works as well (exit code {code})")
+expect_rows(spanish, "expected_works.csv")
+
+# What the survey refuses before any program runs, each with its own exit code and message.
+refused = wine_path(os.path.join(WORK, "refused"))
+kit_exe = os.path.join(BUILD, "survey", "kit", "kit_survey.exe")
+refusals = [
+    ("a page given as the earlier CSV", r'"$KIT_WINE" "$1" --no-window --report "$2" --compare "$3"', 104,
+     "is not a kit_survey report.csv", (refused, wine_path(os.path.join(works, "report.html")))),
+    ("no scratch folder can be made",
+     r'"$KIT_WINE" cmd /c "set TEMP=C:\no\such&& set TMP=C:\no\such&& $3 --no-window --only probe_base --report $2"',
+     103, "Cannot make a scratch folder", (refused, wine_path(kit_exe))),
+]
+lonely = os.path.join(WORK, "lonely")
+shutil.rmtree(lonely, ignore_errors=True)
+os.makedirs(lonely)
+shutil.copy(kit_exe, lonely)
+refusals.append(("kit_survey copied alone", r'"$KIT_WINE" "$3" --no-window --report "$2"', 100,
+                 "No program of the kit lies beside kit_survey",
+                 (refused, os.path.join(lonely, "kit_survey.exe"))))
+for what, script, want, text, arguments in refusals:
+    code, output = kit_survey(script, *arguments)
+    check(code == want and text in output, f"{what}: exit code {code} (expected {want}), said {output.strip()[-300:]!r}")
+
 # The progress window's Cancel, clicked while the first program hangs: that program is ended when
 # its bound passes, the rest are skipped, and the report says so.
 cancelled = os.path.join(WORK, "cancel")
@@ -156,7 +252,7 @@ code = run([os.path.join(ROOT, "tools", "wine_harness.sh"), "--build", os.path.j
             "--timeout", "120", "--shell", "--", "bash", "-c", click, "click",
             os.path.join(BUILD, "survey", "kit", "kit_survey.exe"), wine_path(cancelled)],
            env=dict(os.environ, KIT_STANDIN_MODE="hang"))
-check(code == 1 and rows(cancelled)[1:] == ["probe_VELvbutils,VELVBUtils.dll,hung,hung after 6 s"],
+check(code == 101 and rows(cancelled)[1:] == ['probe_VELvbutils,VELVBUtils.dll,hung,"hung after ""test"", 15 s"'],
       f"Cancel in the progress window skips the rest (exit code {code}, rows {rows(cancelled)[1:]})")
 with open(os.path.join(cancelled, "report.html"), encoding="utf-8") as f:
     check("(cancelled after 1 of 2 programs)" in f.read(), "the report says it was cancelled")

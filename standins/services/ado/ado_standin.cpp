@@ -2,13 +2,18 @@
 // `_Connection`, its `Properties` and their items through their typed tables (the declarations
 // the probe calls) and journals every call and value it receives. KIT_STANDIN_MODE "cancel" makes
 // Open fail as a cancelled provider prompt does; "prompt" shows a prompt with no owner window, as
-// a provider does when no window handle was preset, and Open waits for its answer (the journal
+// a provider does when no window handle was preset: a dialog that asks for the data source in an
+// edit field, with OK and Cancel, as a provider's login window does (not a plain message box).
+// Open waits for its answer (the journal
 // says whether the caller's thread had entered OLE, which a real prompt needs).
 #include "probes/services/ado26/ado_interfaces.h"
 #include "standins/services/common/standin_support.h"
 
 #include <ole2.h>
 #include <oleauto.h>
+
+#include <string_view>
+#include <vector>
 
 namespace {
 using namespace kit::standins;
@@ -17,6 +22,66 @@ namespace ado = kit::ado;
 // The operation was cancelled (the OLE DB code a provider gives when the user cancels its prompt).
 constexpr HRESULT kCanceled = static_cast<HRESULT>(0x80040E4Eu);
 constexpr wchar_t kPromptTitle[] = L"stand-in data source";
+
+// The prompt's dialog template, built in memory: a text, an edit field, OK and Cancel.
+class PromptTemplate {
+public:
+  PromptTemplate() {
+    Header(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 4, 200, 70);
+    Item(SS_LEFT | WS_CHILD | WS_VISIBLE, 7, 9, 60, 8, kStaticId, kStaticClass, L"Data source:");
+    Item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_CHILD | WS_VISIBLE, 70, 7, 123, 12, kEditId, kEditClass, L"");
+    Item(BS_DEFPUSHBUTTON | WS_TABSTOP | WS_CHILD | WS_VISIBLE, 86, 50, 50, 14, IDOK, kButtonClass, L"OK");
+    Item(BS_PUSHBUTTON | WS_TABSTOP | WS_CHILD | WS_VISIBLE, 143, 50, 50, 14, IDCANCEL, kButtonClass, L"Cancel");
+  }
+  const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(m_words.data()); }
+
+private:
+  static constexpr WORD kButtonClass = 0x0080, kEditClass = 0x0081, kStaticClass = 0x0082;
+  static constexpr WORD kStaticId = 100, kEditId = 101;
+  void Dword(DWORD value) {
+    m_words.push_back(LOWORD(value));
+    m_words.push_back(HIWORD(value));
+  }
+  void Text(std::wstring_view text) {
+    for (wchar_t c : text) m_words.push_back(static_cast<WORD>(c));
+    m_words.push_back(0);
+  }
+  void Align() {
+    if (m_words.size() % 2) m_words.push_back(0);
+  }
+  void Header(DWORD style, WORD items, short width, short height) {
+    Dword(style);
+    Dword(0);
+    m_words.insert(m_words.end(), {items, 0, 0, static_cast<WORD>(width), static_cast<WORD>(height), 0, 0});
+    Text(kPromptTitle);
+    m_words.push_back(8);
+    Text(L"MS Shell Dlg");
+  }
+  void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD atom, std::wstring_view text) {
+    Align();
+    Dword(style);
+    Dword(0);
+    m_words.insert(m_words.end(), {static_cast<WORD>(x), static_cast<WORD>(y), static_cast<WORD>(cx),
+                                   static_cast<WORD>(cy), id, 0xFFFF, atom});
+    Text(text);
+    m_words.push_back(0);  // no creation data
+  }
+  std::vector<WORD> m_words;
+};
+
+INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) return TRUE;
+  if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+    EndDialog(dialog, LOWORD(wParam));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+int ShowPrompt() {
+  const PromptTemplate prompt;
+  return static_cast<int>(DialogBoxIndirectParamW(GetModuleHandleW(nullptr), prompt.Get(), nullptr, PromptProc, 0));
+}
 
 class Property final : public TypedObject<ado::Property> {
 public:
@@ -79,7 +144,7 @@ public:
     if (mode == L"prompt") {
       // A provider's prompt relies on OLE (its clipboard, drag and drop), not only on COM.
       Journal(Name() + (OleReady() ? L" prompt, OLE initialised" : L" prompt, OLE not initialised"));
-      const int answer = MessageBoxW(nullptr, L"Open the stand-in data source?", kPromptTitle, MB_OKCANCEL);
+      const int answer = ShowPrompt();
       Journal(Name() + L" prompt answered");
       if (answer != IDOK) return Fail(kCanceled, L"Operation was cancelled.");
     }

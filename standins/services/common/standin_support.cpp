@@ -38,6 +38,8 @@ std::wstring DescriptionForMode(std::wstring_view usual) {
   const std::wstring mode = Mode();
   if (mode == L"fail-silent") return {};
   if (mode == L"fail-long") return std::wstring(5000, L'x');
+  // Markup, quotes, commas and a leading formula sign: what a report must carry as plain text.
+  if (mode == L"fail-hostile") return L"=HYPERLINK(\"http://x/\",\"<b>click</b>\"), 'quoted', & more";
   if (mode == L"fail-wide") return L"\u041e\u0448\u0438\u0431\u043a\u0430 \u65e5\u672c \u2603";
   return std::wstring(usual);
 }

@@ -3,7 +3,8 @@
 // CreateDatabase makes a small file and fails, described, when the name exists already;
 // OpenDatabase opens it; Close closes it. Every call and value is journaled. With
 // KIT_STANDIN_MODE "fail-silent", "fail-long" or "fail-wide" CreateDatabase fails with such a
-// description instead.
+// description instead; with "errorbox" the engine shows an error box of its own first, as a
+// damaged engine does, and then goes on.
 #include "probes/services/dao360/dao_interfaces.h"
 #include "standins/services/common/standin_support.h"
 
@@ -69,6 +70,10 @@ public:
     if (!database) return E_POINTER;
     *database = nullptr;
     if (Mode().starts_with(L"fail-")) return Fail(E_FAIL, DescriptionForMode(L""));
+    if (Mode() == L"errorbox") {
+      MessageBoxW(nullptr, L"The database engine could not read its system database.", L"DAO stand-in",
+                  MB_OK | MB_ICONERROR);
+    }
     if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
       return Fail(kDatabaseExists, L"Database already exists.");
     }

@@ -3,7 +3,7 @@
 // its table; `trimn` trims its text. Creations, calls and the final release are journaled.
 // KIT_STANDIN_MODE: "no-interface" withholds the interface; "fail-silent", "fail-long" and
 // "fail-wide" make `trimn` fail with such a description in its error information; "hang" makes
-// `trimn` never return, as a component stuck in a call does.
+// `trimn` never return, as a component stuck in a call does; "crash" makes it crash the program.
 #include "standins/services/common/standin_support.h"
 
 #include <oleauto.h>
@@ -35,6 +35,10 @@ public:
   HRESULT STDMETHODCALLTYPE trimn(BSTR* text, BSTR* result) override {
     if (!text || !result) return E_POINTER;
     const std::wstring in = *text ? std::wstring(*text, SysStringLen(*text)) : std::wstring();
+    if (Mode() == L"crash") {
+      Journal(L"trimn \"" + in + L"\" crashes");
+      *static_cast<volatile int*>(nullptr) = 0;
+    }
     if (Mode() == L"hang") {
       Journal(L"trimn \"" + in + L"\" hangs");
       for (;;) Sleep(INFINITE);

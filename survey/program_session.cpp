@@ -1,0 +1,204 @@
+// Win32-only. The survey's waits. Under Wine WaitForInputIdle says nothing after the start, so
+// "idle" is a window's thread answering a WM_NULL; a dialog is read once its own thread answers
+// (it has finished starting); polling backs off from 5 ms to 50 ms, so a quick program costs the
+// survey little and a slow one costs no CPU it needs.
+#include "survey/program_session.h"
+
+#include "common/system_error.h"
+#include "survey/exit_status.h"
+#include "survey/window_picture.h"
+
+#include <algorithm>
+
+namespace kit::survey {
+namespace {
+
+constexpr wchar_t kFormTitle[] = L"Form1";
+constexpr DWORD kFirstPollMs = 5;
+constexpr DWORD kLongestPollMs = 50;
+// How long an answered dialog gets to go away before the survey goes on without it.
+constexpr DWORD kDialogGoneMs = 5000;
+
+std::wstring Seconds(DWORD ms) { return std::to_wstring((ms + 500) / 1000) + L" s"; }
+
+}  // namespace
+
+std::wstring OneLine(const std::wstring& text) {
+  std::wstring line;
+  bool inBreak = false;
+  for (wchar_t c : text) {
+    const bool isBreak = c == L'\r' || c == L'\n';
+    if (isBreak && !inBreak) line += L' ';
+    if (!isBreak) line += c;
+    inBreak = isBreak;
+  }
+  return line;
+}
+
+bool ProgramSession::Start(const std::wstring& exe, const std::wstring& folder, HANDLE job) {
+  m_program.emplace(driver::Program::Start(exe, L"", folder, job));
+  if (m_program->Started()) return true;
+  m_result.verdict = Verdict::CannotStart;
+  m_result.message = OneLine(DescribeError(m_program->ErrorCode()) + L" (" +
+                             std::to_wstring(m_program->ErrorCode()) + L")");
+  Note(m_program->Error());
+  return false;
+}
+
+void ProgramSession::Broken(const std::wstring& message) {
+  m_result.verdict = Verdict::Broken;
+  m_result.message = OneLine(message);
+}
+
+void ProgramSession::Works(const std::wstring& message) {
+  m_result.verdict = Verdict::Works;
+  m_result.message = message;
+}
+
+void ProgramSession::Picture(HWND window, const std::wstring& caption) {
+  if (auto picture = TakePicture(window, caption)) m_result.pictures.push_back(std::move(*picture));
+}
+
+std::optional<driver::MessageBoxInfo> ProgramSession::NewDialog(DWORD boundMs) {
+  for (HWND window : driver::TopLevelWindows(Pid())) {
+    if (driver::ClassName(window) != driver::kDialogClass) continue;
+    if (!driver::WaitIdle(window, boundMs)) continue;  // still starting: the next poll reads it
+    if (IsWindowVisible(window)) return driver::ReadDialog(window);
+  }
+  return std::nullopt;
+}
+
+Seen ProgramSession::Wait(DWORD boundMs, const std::function<bool()>& done) {
+  m_lastBoundMs = boundMs;
+  const driver::Deadline bound(boundMs);
+  DWORD pollMs = kFirstPollMs;
+  for (;;) {
+    if (auto dialog = NewDialog(bound.Left())) return {Seen::Dialog, std::move(*dialog)};
+    if (done && done()) return {Seen::Done, {}};
+    if (!Running()) {
+      // A last look: what the program showed just before it ended.
+      if (done && done()) return {Seen::Done, {}};
+      return {Seen::Ended, {}};
+    }
+    if (bound.Passed()) return {Seen::TimedOut, {}};
+    m_program->WaitForExit(std::min(pollMs, bound.Left()));
+    pollMs = std::min(pollMs * 2, kLongestPollMs);
+  }
+}
+
+Seen ProgramSession::WaitAtStart(HWND& form) {
+  form = nullptr;
+  return Wait(m_bounds.startMs, [&] {
+    for (HWND window : driver::TopLevelWindows(Pid())) {
+      if (driver::WindowText(window) == kFormTitle && driver::WaitIdle(window, m_bounds.startMs)) {
+        form = window;
+        return true;
+      }
+    }
+    return false;
+  });
+}
+
+Seen ProgramSession::WaitAfterAction(const std::function<bool()>& done, DWORD boundMs) {
+  return Wait(boundMs ? boundMs : m_bounds.actionMs, done);
+}
+
+bool ProgramSession::IdleWithoutDialog(HWND form) {
+  // The form's thread answers once it has taken what was posted to it (a round trip lets posted
+  // input through) and has either returned from its handler or entered a dialog's loop. A dialog on
+  // its way exists by then, though it may not be shown yet: only when there is none is it idle.
+  if (!driver::WaitIdle(form, m_bounds.actionMs)) return false;
+  for (HWND window : driver::TopLevelWindows(Pid(), false)) {
+    if (window != form && driver::ClassName(window) == driver::kDialogClass) return false;
+  }
+  return true;
+}
+
+Seen ProgramSession::WaitForIdle(HWND form) {
+  return Wait(m_bounds.actionMs, [&] { return IdleWithoutDialog(form); });
+}
+
+std::wstring ProgramSession::Answer(const driver::MessageBoxInfo& dialog, const std::wstring& caption) {
+  Note(L"message \"" + dialog.title + L"\": " + dialog.text);
+  Picture(dialog.window, caption);
+  driver::Dismiss(dialog);
+  driver::WaitUntil([&] { return !IsWindow(dialog.window); }, kDialogGoneMs);
+  return dialog.text;
+}
+
+void ProgramSession::Cancel(const driver::MessageBoxInfo& dialog, const std::wstring& caption) {
+  Note(L"\"" + dialog.title + L"\" opened; cancelled");
+  Picture(dialog.window, caption);
+  driver::Dismiss(dialog);
+  if (!driver::WaitUntil([&] { return !IsWindow(dialog.window); }, kDialogGoneMs)) {
+    PostMessageW(dialog.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    driver::WaitUntil([&] { return !IsWindow(dialog.window); }, kDialogGoneMs);
+  }
+}
+
+void ProgramSession::EndedAt(const std::wstring& step) {
+  DWORD code = 0;
+  m_program->WaitForExit(0, &code);
+  const std::wstring end = DescribeEnd(code) + L" " + step;
+  Note(end);
+  // A crash is named whatever was found before it; a plain end counts only where nothing was
+  // found yet (a program ends after its failure message, as it should).
+  if (IsCrashCode(code)) {
+    Broken(m_result.verdict == Verdict::NotFound ? end : end + L" (before: " + m_result.message + L")");
+  } else if (m_result.verdict == Verdict::NotFound) {
+    Broken(end);
+  }
+}
+
+void ProgramSession::HungAt(const std::wstring& step, DWORD boundMs) {
+  m_program->Kill();
+  const std::wstring hung = L"hung " + step + L", " + Seconds(boundMs);
+  Note(hung + L"; ended");
+  // What was found before the hang stays in the message.
+  if (m_result.verdict == Verdict::Works || m_result.verdict == Verdict::Broken) {
+    m_result.message = hung + L" (before: " + m_result.message + L")";
+  } else {
+    m_result.message = hung;
+  }
+  m_result.verdict = Verdict::Hung;
+}
+
+void ProgramSession::Unanswered(const Seen& seen, const std::wstring& step) {
+  if (seen.kind == Seen::Ended) return EndedAt(step);
+  if (seen.kind == Seen::TimedOut) return HungAt(step, m_lastBoundMs);
+}
+
+void ProgramSession::Close(HWND form) {
+  if (Running()) {
+    if (form && IsWindow(form)) {
+      driver::CloseWithCloseBox(form);
+    } else {
+      for (HWND window : driver::TopLevelWindows(Pid())) {
+        if (driver::WindowText(window) == kFormTitle) driver::CloseWithCloseBox(window);
+      }
+    }
+  }
+  for (;;) {
+    const Seen seen = Wait(m_bounds.closeMs, [] { return false; });
+    if (seen.kind == Seen::Dialog) {
+      const std::wstring text = Answer(seen.dialog, L"a message while closing");
+      const std::wstring said = L"a message while closing: " + OneLine(text);
+      Broken(m_result.verdict == Verdict::Broken ? m_result.message + L"; " + said : said);
+      continue;
+    }
+    if (seen.kind == Seen::TimedOut) return HungAt(L"while closing", m_bounds.closeMs);
+    break;
+  }
+  DWORD code = 0;
+  m_program->WaitForExit(0, &code);
+  if (code == 0) return;
+  const std::wstring end = DescribeEnd(code) + L" while closing";
+  Note(end);
+  if (m_result.verdict == Verdict::Broken) {
+    m_result.message += L"; " + end;
+  } else {
+    Broken(end + (m_result.verdict == Verdict::Works ? L" (before: " + m_result.message + L")" : L""));
+  }
+}
+
+}  // namespace kit::survey
