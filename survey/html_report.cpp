@@ -4,6 +4,7 @@
 #include "survey/csv_rows.h"
 #include "survey/png_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kit::survey {
@@ -15,6 +16,7 @@ constexpr char kStyle[] =
     "td,th{border:1px solid #bbb;padding:.25em .6em;text-align:left;vertical-align:top}"
     "th{background:#eee}tr.broken td.verdict,tr.hung td.verdict{background:#f6c6c6;font-weight:bold}"
     "tr.works td.verdict{background:#cdeccd}tr.not-found td.verdict{background:#e6e6e6}"
+    "tr.needs-licence-key td.verdict{background:#f6e7b4}tr.cannot-start td.verdict{background:#f6c6c6}"
     "pre{background:#f6f6f6;padding:.5em;white-space:pre-wrap}"
     "section{border-top:1px solid #ccc;margin-top:1em}img{border:1px solid #999;display:block;margin:.3em 0}";
 
@@ -79,6 +81,14 @@ std::string RenderHtml(const ReportHeading& heading, const std::vector<ProgramRe
             Escape(VerdictWord(result->verdict)) + "</td><td>" + Escape(result->message) + "</td></tr>\n";
   }
   html += "</table>\n";
+  const bool licenceRefused = std::any_of(results.begin(), results.end(), [](const ProgramResult& result) {
+    return result.verdict == Verdict::NeedsLicence;
+  });
+  if (licenceRefused) {
+    html += "<p id=\"licence\">\"needs licence key\": a licensed control refused to be created because this "
+            "build of the probe carries no run-time licence key for it. The control is installed and registered, "
+            "and it is not a broken component: applications built with it carry their own key.</p>\n";
+  }
 
   for (const ProgramResult& result : results) {
     html += "<section id=\"" + Escape(result.program) + "\"><h2>" + Escape(result.program) + ": " +

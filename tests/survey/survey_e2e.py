@@ -163,6 +163,8 @@ for program, want in expected.items():
     check(verdicts.get(program) == want, f"{program}: {verdicts.get(program)!r}, expected {want!r}")
 check((verdicts.get("probe_VELGridView32") or "").startswith("needs licence key,") and code == 4,
       f"a licence refusal is its own verdict, not counted broken (exit code {code}): {verdicts.get('probe_VELGridView32')}")
+with open(os.path.join(crashed, "report.html"), encoding="utf-8") as f:
+    check('id="licence"' in f.read(), "the page explains the licence refusal")
 
 # A service probe's component showing a box of its own during the test: broken, with the box's text,
 # although the probe then says "Test ok".
