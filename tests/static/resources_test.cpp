@@ -1,5 +1,6 @@
 // The resources of every program of both Windows builds, read the way Windows reads them: the
-// version resource (fixed part, translation, strings) and the icon group of three images.
+// version resource (fixed part, translation, strings), the icon group of three images and the
+// application manifest.
 //   kit_resource_tests.exe BUILD_DIR...   (Linux paths of build folders holding kit_programs.txt)
 #include "driver/driver.h"
 
@@ -17,6 +18,7 @@ struct ProgramRow {
   std::wstring name;
   std::wstring productName;
   bool hasCompany = false;
+  bool dpiAware = false;
 };
 
 std::vector<std::string> g_builds;
@@ -26,14 +28,16 @@ std::vector<ProgramRow> ReadPrograms(const std::string& build) {
   std::ifstream in(Narrow(kit::driver::FromUnixPath(std::wstring(build.begin(), build.end()) + L"/kit_programs.txt")));
   for (std::string line; std::getline(in, line);) {
     std::stringstream cells(line);
-    std::string name, product, company;
+    std::string name, product, company, traits;
     std::getline(cells, name, '|');
     std::getline(cells, product, '|');
     std::getline(cells, company, '|');
+    std::getline(cells, traits, '|');
     if (name.empty()) continue;
     const std::wstring wname(name.begin(), name.end());
     rows.push_back({kit::driver::FromUnixPath(std::wstring(build.begin(), build.end()) + L"/bin/" + wname + L".exe"),
-                    wname, std::wstring(product.begin(), product.end()), company == "yes"});
+                    wname, std::wstring(product.begin(), product.end()), company == "yes",
+                    (" " + traits + " ").find(" dpi-aware ") != std::string::npos});
   }
   return rows;
 }
@@ -116,7 +120,42 @@ void CheckIcons(const ProgramRow& row) {
   FreeLibrary(module);
 }
 
-TEST(ProgramResources, EveryProgramOfBothBuildsCarriesItsVersionAndIcons) {
+// The manifest as the loader takes it at start (resource 1 of type RT_MANIFEST): run as the
+// invoker, so writes are never redirected to the virtual store, in the form XP accepts; DPI
+// awareness only where the table asks for it; no common controls 6, which would change the look.
+void CheckManifest(const ProgramRow& row) {
+  SCOPED_TRACE(Narrow(row.exe));
+  HMODULE module = LoadLibraryExW(row.exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(module, nullptr) << "error " << GetLastError();
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
+  const char* bytes = found ? static_cast<const char*>(LockResource(LoadResource(module, found))) : nullptr;
+  const std::string text = bytes ? std::string(bytes, SizeofResource(module, found)) : std::string();
+  FreeLibrary(module);
+  ASSERT_FALSE(text.empty()) << "no manifest resource 1";
+  const auto has = [&](const char* fragment) { return text.find(fragment) != std::string::npos; };
+  const char* required[] = {
+      R"(<assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">)",
+      R"(<assemblyIdentity type="win32")",
+      R"(<trustInfo xmlns="urn:schemas-microsoft-com:asm.v3">)",
+      R"(<requestedExecutionLevel level="asInvoker" uiAccess="false"/>)",
+  };
+  for (const char* fragment : required) EXPECT_TRUE(has(fragment)) << "lacks " << fragment << " in:\n" << text;
+  EXPECT_EQ(has(R"(<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>)"),
+            row.dpiAware)
+      << text;
+  EXPECT_FALSE(has("Common-Controls")) << text;
+  // The loader's own parser takes it: an activation context is made from the program's resource.
+  ACTCTXW context = {};
+  context.cbSize = sizeof(context);
+  context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+  context.lpSource = row.exe.c_str();
+  context.lpResourceName = MAKEINTRESOURCEW(1);
+  HANDLE made = CreateActCtxW(&context);
+  EXPECT_NE(made, INVALID_HANDLE_VALUE) << "the loader refuses the manifest, error " << GetLastError();
+  if (made != INVALID_HANDLE_VALUE) ReleaseActCtx(made);
+}
+
+TEST(ProgramResources, EveryProgramOfBothBuildsCarriesItsVersionIconsAndManifest) {
   ASSERT_FALSE(g_builds.empty()) << "name the build folders on the command line";
   for (const std::string& build : g_builds) {
     const auto programs = ReadPrograms(build);
@@ -124,6 +163,7 @@ TEST(ProgramResources, EveryProgramOfBothBuildsCarriesItsVersionAndIcons) {
     for (const ProgramRow& row : programs) {
       CheckVersion(row);
       CheckIcons(row);
+      CheckManifest(row);
     }
   }
 }
@@ -137,6 +177,7 @@ TEST(ProgramResources, TheTableGivesTheStringsThePeopleExpect) {
       EXPECT_EQ(row.productName, L"Project_base");
       EXPECT_TRUE(row.hasCompany);
     }
+    EXPECT_EQ(row.dpiAware, row.name == L"kit_survey") << Narrow(row.name);
   }
 }
 
