@@ -5,6 +5,7 @@
 
 #include "common/com_values.h"
 #include "probes/shell/dispatch_names.h"
+#include "probes/shell/form_dispatch.h"
 #include "probes/shell/single_interface.h"
 #include "probes/shell/site_object.h"
 
@@ -21,8 +22,6 @@ using Microsoft::WRL::ComPtr;
 
 int g_liveContainers = 0;
 
-// The form's one member a control may ask its parent for, by name.
-constexpr DISPID kDispidName = 1;
 
 // A snapshot of the controls, each held for as long as the enumerator lives.
 class UnknownEnumerator final : public SingleInterface<IEnumUnknown> {
@@ -83,6 +82,12 @@ ComPtr<ControlContainer> ControlContainer::Create(HWND frame, std::wstring formN
 int ControlContainer::Live() { return g_liveContainers; }
 
 void ControlContainer::Join(IUnknown* control, ControlSite* site) { m_members.push_back({control, site}); }
+
+std::vector<ControlSite*> ControlContainer::Sites() const {
+  std::vector<ControlSite*> sites;
+  for (const Member& member : m_members) sites.push_back(member.site);
+  return sites;
+}
 
 void ControlContainer::Leave(ControlSite* site) {
   IUnknown* control = nullptr;
@@ -169,7 +174,11 @@ HRESULT ControlContainer::ParseDisplayName(IBindCtx*, LPOLESTR, ULONG* eaten, IM
 HRESULT ControlContainer::EnumObjects(DWORD, IEnumUnknown** objects) {
   if (!objects) return E_POINTER;
   std::vector<ComPtr<IUnknown>> controls;
-  for (const Member& member : m_members) controls.emplace_back(member.control);
+  // Each control by its identity, as a caller compares objects.
+  for (const Member& member : m_members) {
+    ComPtr<IUnknown> identity;
+    if (SUCCEEDED(member.control->QueryInterface(IID_IUnknown, &identity))) controls.push_back(std::move(identity));
+  }
   *objects = new (std::nothrow) UnknownEnumerator(std::move(controls));
   return *objects ? S_OK : E_OUTOFMEMORY;
 }
@@ -211,18 +220,12 @@ HRESULT ControlContainer::GetTypeInfoCount(UINT* count) { return NoTypeInfoCount
 HRESULT ControlContainer::GetTypeInfo(UINT, LCID, ITypeInfo** info) { return NoTypeInfo(info); }
 
 HRESULT ControlContainer::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-  static constexpr DispatchName kName[] = {{L"Name", kDispidName}};
-  return IdsOfNames(kName, names, count, ids);
+  return FormIdsOfNames(names, count, ids);
 }
 
-HRESULT ControlContainer::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                                 UINT*) {
-  if (id != kDispidName || !(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
-  if (!result) return E_POINTER;
-  VariantInit(result);
-  result->vt = VT_BSTR;
-  result->bstrVal = UniqueBstr(m_formName).release();
-  return S_OK;
+HRESULT ControlContainer::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
+                                 EXCEPINFO*, UINT*) {
+  return InvokeFormMember(*this, id, flags, parameters, result);
 }
 
 }  // namespace kit::shell

@@ -38,6 +38,9 @@ public:
   ControlSite* UIActiveSite() const { return m_uiActive; }
   // UI-deactivates whichever control is UI-active (the focus went to an item of the form's own).
   void DeactivateUI();
+  // The form's name and the sites of its controls, in creation order (for the form's dispatch).
+  const std::wstring& FormName() const { return m_formName; }
+  std::vector<ControlSite*> Sites() const;
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -63,7 +66,7 @@ public:
   HRESULT STDMETHODCALLTYPE EnableModeless(BOOL enable) override;
   HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message, WORD id) override;
 
-  // IDispatch: the form as a parent ("Name"; nothing else)
+  // IDispatch: the form as a parent (form_dispatch.h)
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,

@@ -111,6 +111,19 @@ Microsoft::WRL::ComPtr<IPropertyBag> CreatePropertyBag(std::span<const SavedProp
 
 int LivePropertyBags() { return g_liveBags; }
 
+FontSpec DescribeFont(const LOGFONTW& font, int dpiY) {
+  constexpr int kPointsPerInch = 72;
+  FontSpec described;
+  described.face = font.lfFaceName;
+  described.points = font.lfHeight < 0 ? -static_cast<double>(font.lfHeight) * kPointsPerInch / dpiY : 8.0;
+  described.weight = static_cast<std::int16_t>(font.lfWeight ? font.lfWeight : FW_NORMAL);
+  described.italic = font.lfItalic != 0;
+  described.underline = font.lfUnderline != 0;
+  described.strikeout = font.lfStrikeOut != 0;
+  described.charset = font.lfCharSet;
+  return described;
+}
+
 HRESULT CreateFontObject(const FontSpec& font, IDispatch** result) {
   std::wstring face(font.face);
   FONTDESC description{};

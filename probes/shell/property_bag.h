@@ -24,4 +24,8 @@ int LivePropertyBags();
 // A standard font object for a font value, as a control reads it (VT_DISPATCH).
 HRESULT CreateFontObject(const FontSpec& font, IDispatch** result);
 
+// A window font as a font value: its face (a view of `font`'s own name) and its size in points at
+// `dpiY`.
+FontSpec DescribeFont(const LOGFONTW& font, int dpiY);
+
 }  // namespace kit::shell

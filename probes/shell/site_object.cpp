@@ -7,6 +7,7 @@
 #include "common/kit_window.h"
 #include "common/twips.h"
 #include "probes/shell/extender.h"
+#include "probes/shell/form_dispatch.h"
 #include "probes/shell/property_bag.h"
 
 #include <olectl.h>
@@ -21,23 +22,9 @@ using Microsoft::WRL::ComPtr;
 
 int g_liveSites = 0;
 
-// Colours as OLE_COLOR system-colour references, so the control follows the user's scheme.
-constexpr OLE_COLOR kSystemColour = 0x80000000u;
-constexpr OLE_COLOR kAmbientBackColour = kSystemColour | COLOR_BTNFACE;
+constexpr OLE_COLOR kAmbientBackColour = kFormBackColour;
 constexpr OLE_COLOR kAmbientForeColour = kSystemColour | COLOR_BTNTEXT;
-constexpr int kPointsPerInch = 72;
 
-FontSpec FontSpecOf(const LOGFONTW& font, const std::wstring& face, int dpiY) {
-  FontSpec described;
-  described.face = face;
-  described.points = font.lfHeight < 0 ? -static_cast<double>(font.lfHeight) * kPointsPerInch / dpiY : 8.0;
-  described.weight = static_cast<std::int16_t>(font.lfWeight ? font.lfWeight : FW_NORMAL);
-  described.italic = font.lfItalic != 0;
-  described.underline = font.lfUnderline != 0;
-  described.strikeout = font.lfStrikeOut != 0;
-  described.charset = font.lfCharSet;
-  return described;
-}
 
 std::wstring DisplayNameOf(const ItemRecord& item) {
   std::wstring name(item.name);
@@ -317,9 +304,8 @@ HRESULT ControlSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VA
       result->lVal = static_cast<LONG>(GetUserDefaultLCID());
       return S_OK;
     case DISPID_AMBIENT_FONT: {
-      const std::wstring face = m_ambientFont.lfFaceName;
       IDispatch* font = nullptr;
-      const HRESULT hr = CreateFontObject(FontSpecOf(m_ambientFont, face, ScreenDpiY()), &font);
+      const HRESULT hr = CreateFontObject(DescribeFont(m_ambientFont, ScreenDpiY()), &font);
       if (FAILED(hr)) return hr;
       result->vt = VT_DISPATCH;
       result->pdispVal = font;

@@ -601,7 +601,62 @@ private:
       read += L" " + std::wstring(name) + L"=" + ExtenderValue(extender.Get(), name);
     }
     Journal(read);
+    ReadParent(extender.Get());
     return S_OK;
+  }
+
+  // What a control written for a full form container reads of its form while it loads: its
+  // window, scale, size, font, colour and the other controls.
+  void ReadParent(IDispatch* extender) {
+    UniqueVariant parent;
+    if (FAILED(Get(extender, L"Parent", parent.get())) || V_VT(&parent.value()) != VT_DISPATCH) {
+      Journal(L"no parent");
+      return;
+    }
+    IDispatch* form = V_DISPATCH(&parent.value());
+    std::wstring read = L"parent";
+    UniqueVariant window;
+    const bool hasWindow = SUCCEEDED(Get(form, L"hWnd", window.get())) && V_VT(&window.value()) == VT_I4 &&
+                           IsWindow(reinterpret_cast<HWND>(static_cast<LONG_PTR>(V_I4(&window.value()))));
+    read += hasWindow ? L" hWnd=window" : L" hWnd=!";
+    for (const wchar_t* name : {L"ScaleMode", L"ScaleWidth", L"ScaleHeight", L"Width", L"Height", L"BackColor"}) {
+      read += L" " + std::wstring(name) + L"=" + ExtenderValue(form, name);
+    }
+    UniqueVariant font;
+    ComPtr<IFont> isFont;
+    const bool hasFont = SUCCEEDED(Get(form, L"Font", font.get())) && V_VT(&font.value()) == VT_DISPATCH &&
+                         V_DISPATCH(&font.value()) &&
+                         SUCCEEDED(V_DISPATCH(&font.value())->QueryInterface(IID_IFont, &isFont));
+    read += hasFont ? L" Font=font" : L" Font=!";
+    UniqueVariant controls;
+    if (SUCCEEDED(Get(form, L"Controls", controls.get())) && V_VT(&controls.value()) == VT_DISPATCH) {
+      IDispatch* collection = V_DISPATCH(&controls.value());
+      read += L" Controls.Count=" + ExtenderValue(collection, L"Count");
+      UniqueVariant first;
+      VARIANT index;
+      VariantInit(&index);
+      index.vt = VT_I4;
+      index.lVal = 0;
+      DISPPARAMS one{&index, nullptr, 1, 0};
+      const bool got = SUCCEEDED(collection->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                                    &one, first.get(), nullptr, nullptr)) &&
+                       V_VT(&first.value()) == VT_DISPATCH;
+      read += L" Controls(0)=" + (got ? L"(" + ExtenderValue(V_DISPATCH(&first.value()), L"Name") + L")" : L"!");
+    } else {
+      read += L" Controls=!";
+    }
+    Journal(read);
+  }
+
+  static HRESULT Get(IDispatch* object, const wchar_t* name, VARIANT* value) {
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    DISPPARAMS noArguments{nullptr, nullptr, 0, 0};
+    if (SUCCEEDED(hr)) {
+      hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &noArguments, value, nullptr, nullptr);
+    }
+    return hr;
   }
 
   static std::wstring ExtenderValue(IDispatch* extender, const wchar_t* name) {
