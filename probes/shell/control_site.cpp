@@ -187,7 +187,12 @@ std::unique_ptr<HostedControl> CreateHostedControl(const ItemRecord& item, const
   if (!site) return fail(CreationStage::Create, E_OUTOFMEMORY);
   site->SetControl(object.Get());
   DWORD misc = 0;
-  object->GetMiscStatus(DVASPECT_CONTENT, &misc);
+  // A control that answers "use the registry" keeps its flags under its class's MiscStatus key.
+  if (object->GetMiscStatus(DVASPECT_CONTENT, &misc) == OLE_S_USEREG) {
+    misc = 0;
+    CLSID created{};
+    if (SUCCEEDED(object->GetUserClassID(&created))) OleRegGetMiscStatus(created, DVASPECT_CONTENT, &misc);
+  }
   auto hosted = std::make_unique<ActiveXItem>(object, site, misc);
 
   object->SetClientSite(site.Get());

@@ -343,8 +343,10 @@ LRESULT Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       std::size_t record = 0;
-      if (id == IDOK) {
-        // Enter on a focused button presses it, as in any dialog.
+      if (id == IDOK && lParam == 0) {
+        // Enter on a focused button presses it, as in any dialog. The dialog manager sends IDOK
+        // with no window; a child window of a control that happens to carry id 1 sends its own
+        // handle with its notifications, which are not Enter.
         record = RecordOfWindow(GetFocus());
       } else if (HIWORD(wParam) == BN_CLICKED && id >= kFirstItemId) {
         record = static_cast<std::size_t>(id - kFirstItemId);
@@ -370,7 +372,8 @@ LRESULT Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (m_lastFocus && IsWindow(m_lastFocus)) SetFocus(m_lastFocus);
       return 0;
     case WM_SIZE:
-      LayAlignedItems();
+      // A minimised form has no client area: its aligned controls keep their places for its return.
+      if (wParam != SIZE_MINIMIZED) LayAlignedItems();
       break;
     case WM_CLOSE:
       Notify(m_description[0].name, L"close");

@@ -13,6 +13,7 @@
 #include <olectl.h>
 
 #include <array>
+#include <cmath>
 #include <new>
 
 namespace kit::shell {
@@ -242,8 +243,9 @@ HRESULT ControlSite::TransformCoords(POINTL* himetric, POINTF* container, DWORD 
     container->x = static_cast<float>(himetric->x) * dpiX / kHimetricPerInch;
     container->y = static_cast<float>(himetric->y) * dpiY / kHimetricPerInch;
   } else if (flags & XFORMCOORDS_CONTAINERTOHIMETRIC) {
-    himetric->x = static_cast<LONG>(container->x * kHimetricPerInch / dpiX + 0.5f);
-    himetric->y = static_cast<LONG>(container->y * kHimetricPerInch / dpiY + 0.5f);
+    // To the nearest unit, halves away from zero, left of and above the form as well.
+    himetric->x = std::lround(static_cast<double>(container->x) * kHimetricPerInch / dpiX);
+    himetric->y = std::lround(static_cast<double>(container->y) * kHimetricPerInch / dpiY);
   } else {
     return E_INVALIDARG;
   }

@@ -26,6 +26,8 @@ std::wstring_view StageName(FailureStage stage) {
     case FailureStage::PosRect: return L"posrect";
     case FailureStage::StorageOnly: return L"storageonly";
     case FailureStage::ShowsNothing: return L"showsnothing";
+    case FailureStage::EarlyActive: return L"earlyactive";
+    case FailureStage::UseRegistry: return L"usereg";
     case FailureStage::Crash: return L"crash";
     case FailureStage::CrashOnClose: return L"crashonclose";
     case FailureStage::SlowClose: return L"slowclose";

@@ -25,6 +25,8 @@ enum class FailureStage {
   PosRect,       // answers new rectangles by asking its site for a place of its own
   StorageOnly,   // persists only through a storage (no stream, no property bag)
   ShowsNothing,  // activates in place without fault but makes no window: nothing at its place
+  EarlyActive,   // names its active object to the frame before it reports its UI activation
+  UseRegistry,   // answers GetMiscStatus with "use the registry" (its flags are under its class key)
   // Faults met in the field, for the survey:
   Crash,         // crashes the program as the instance is created
   CrashOnClose,  // crashes the program when it is closed

@@ -71,6 +71,8 @@ public:
         m_asksPlace(FailureRequested(entry.progId, FailureStage::PosRect)),
         m_storageOnly(FailureRequested(entry.progId, FailureStage::StorageOnly)),
         m_showsNothing(FailureRequested(entry.progId, FailureStage::ShowsNothing)),
+        m_earlyActive(FailureRequested(entry.progId, FailureStage::EarlyActive)),
+        m_useRegistry(FailureRequested(entry.progId, FailureStage::UseRegistry)),
         m_habits{!FailureRequested(entry.progId, FailureStage::NoTabStop),
                  FailureRequested(entry.progId, FailureStage::ClipSiblings),
                  FailureRequested(entry.progId, FailureStage::LateMessage)},
@@ -266,8 +268,8 @@ public:
   }
   HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD, DWORD* status) override {
     if (!status) return E_POINTER;
-    *status = MiscStatusOf(m_entry);
-    return S_OK;
+    *status = m_useRegistry ? 0 : MiscStatusOf(m_entry);
+    return m_useRegistry ? OLE_S_USEREG : S_OK;
   }
   HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
 
@@ -546,8 +548,9 @@ private:
     if (!m_inPlaceActive || !m_inPlaceSite) return E_UNEXPECTED;
     if (!m_uiActive) {
       m_uiActive = true;
+      if (m_earlyActive && m_frame) m_frame->SetActiveObject(this, m_entry.progId);
       m_inPlaceSite->OnUIActivate();
-      if (m_frame) m_frame->SetActiveObject(this, m_entry.progId);
+      if (!m_earlyActive && m_frame) m_frame->SetActiveObject(this, m_entry.progId);
       Journal(L"uiactivate");
     }
     if (m_window && GetFocus() != m_window) SetFocus(m_window);
@@ -693,6 +696,8 @@ private:
   const bool m_asksPlace;
   const bool m_storageOnly;
   const bool m_showsNothing;
+  const bool m_earlyActive;
+  const bool m_useRegistry;
   // Nested place requests the stand-in survives before it gives up (a container that recurses).
   static constexpr int kMaxPlaceRequests = 8;
   int m_placeRequests = 0;

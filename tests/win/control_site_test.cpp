@@ -6,13 +6,17 @@
 #include "probes/shell/form_window.h"
 #include "probes/shell/property_bag.h"
 #include "probes/shell/site_object.h"
+#include "common/kit_window.h"
 #include "driver/driver.h"
+#include "probes/hosts/classes.h"
 
 #include <gtest/gtest.h>
 
 #include <ole2.h>
 #include <olectl.h>
 
+#include <cmath>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -84,6 +88,57 @@ TEST_F(HostedControls, ALicensedClassIsCreatedWithTheKeyTheProgramCarriesAndRefu
   EXPECT_EQ(failure.code, 0x80040112u);
   EXPECT_NE(failure.message.find(L"it refuses the licence key this program carries"), std::wstring::npos)
       << std::string(failure.message.begin(), failure.message.end());
+}
+
+// A control that answers "use the registry" for its flags: the flags under its class key count, so
+// one invisible at run time is not activated although its form record does not say so.
+TEST_F(HostedControls, FlagsKeptInTheRegistryAreRead) {
+  ASSERT_EQ(RegisterBesideMe(L"VELControlResizer.ocx"), S_OK);
+  const std::wstring journal = kit::driver::BesideMe(L"usereg.journal");
+  DeleteFileW(journal.c_str());
+  SetEnvironmentVariableW(L"KIT_CONTROL_JOURNAL", journal.c_str());
+  SetEnvironmentVariableW(L"KIT_CONTROL_FAIL", L"VELControlResizer.ControlResizer:usereg");
+  constexpr ItemRecord kForm[] = {FormWindow(3530, 2360),
+                                  Control(L"resizer", kit::hosts::kControlResizer, 90, 300, 160, 160, 1, {})};
+  BuildFailure failure;
+  auto form = Form::Build(kForm, {}, failure);
+  ASSERT_TRUE(form) << std::string(failure.message.begin(), failure.message.end());
+  form->Show(SW_SHOWNOACTIVATE);
+  form.reset();
+  SetEnvironmentVariableW(L"KIT_CONTROL_FAIL", nullptr);
+  SetEnvironmentVariableW(L"KIT_CONTROL_JOURNAL", nullptr);
+  std::string lines;
+  if (FILE* file = _wfopen(journal.c_str(), L"rb")) {
+    char buffer[4096];
+    for (std::size_t got; (got = fread(buffer, 1, sizeof(buffer), file)) > 0;) lines.append(buffer, got);
+    fclose(file);
+  }
+  EXPECT_NE(lines.find("resizer extent"), std::string::npos) << lines;
+  EXPECT_EQ(lines.find("resizer activate"), std::string::npos) << "activated although invisible at run time:\n"
+                                                             << lines;
+}
+
+// Container coordinates to HIMETRIC to the nearest unit, left of and above the form as well.
+TEST_F(HostedControls, CoordinatesConvertToTheNearestUnitOnBothSidesOfZero) {
+  HWND window = CreateWindowExW(0, L"STATIC", L"Form1", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                nullptr, nullptr);
+  constexpr ItemRecord kItem{.name = L"item", .kind = ItemKind::ActiveX, .left = 0, .top = 0, .width = 100,
+                             .height = 100};
+  LOGFONTW font{};
+  {
+    auto site = ControlSite::Create(window, RECT{0, 0, 10, 10}, kItem, ControlContainer::Create(window, L"Form1"),
+                                    nullptr, font);
+    ASSERT_TRUE(site);
+    const int dpi = kit::ScreenDpiX();
+    for (const float pixels : {10.0f, -10.0f, 0.3f, -0.3f, -37.0f}) {
+      POINTF container{pixels, pixels};
+      POINTL himetric{12345, 12345};
+      ASSERT_EQ(site->TransformCoords(&himetric, &container, XFORMCOORDS_CONTAINERTOHIMETRIC), S_OK);
+      const long expected = std::lround(static_cast<double>(pixels) * 2540 / dpi);
+      EXPECT_EQ(himetric.x, expected) << pixels << " px";
+    }
+  }
+  DestroyWindow(window);
 }
 
 std::wstring Read(IDispatch* object, const wchar_t* name, HRESULT* result = nullptr) {
