@@ -30,8 +30,11 @@ i386_packages=(wine32:i386)
 initrd_modules=(virtio_pci virtio_blk crc16 crc32c_generic mbcache jbd2 ext4 netfs fscache 9pnet 9pnet_virtio 9p)
 
 recipe=$(cat "$0" "$here/guest/init" "$root/tools/wine_harness.sh" | sha256sum | cut -d' ' -f1)
-if [ -f "$dir/recipe.sha256" ] && [ "$(cat "$dir/recipe.sha256")" = "$recipe" ] \
-   && [ -f "$dir/rootfs.img" ] && [ -f "$dir/vmlinux" ] && [ -f "$dir/initrd.img" ]; then
+up_to_date() {
+  [ "$(cat "$dir/recipe.sha256" 2>/dev/null)" = "$recipe" ] \
+    && [ -f "$dir/rootfs.img" ] && [ -f "$dir/vmlinux" ] && [ -f "$dir/initrd.img" ]
+}
+if up_to_date; then
   echo "vm image: up to date in $dir"
   exit 0
 fi
@@ -40,22 +43,61 @@ for tool in debootstrap mkfs.ext4 python3 cpio; do
   command -v "$tool" >/dev/null || { echo "vm image: missing $tool (run tools/install_deps.sh)" >&2; exit 3; }
 done
 
-start=$(date +%s)
 mkdir -p "$dir"
+# One build at a time. The lock is inherited by what a build starts, so a build that was killed
+# while its debootstrap or apt-get went on holds it until they end too.
+exec 9>"$dir/build.lock"
+if ! flock -n 9; then
+  echo "vm image: another build holds $dir/build.lock; waiting for it"
+  flock -w 1800 9 || { echo "vm image: $dir/build.lock still held after 30 minutes" >&2; exit 4; }
+fi
+if up_to_date; then
+  echo "vm image: up to date in $dir (built meanwhile)"
+  exit 0
+fi
+start=$(date +%s)
 rm -f "$dir/recipe.sha256"
 # The installed system stays in DIR/rootfs, so a change to the init script or a failure in a late
 # step does not download everything again; rootfs.packages.sha256 says which packages it holds.
 rootfs="$dir/rootfs"
 packages_sum=$(echo "$mirror ${amd64_packages[*]} ${i386_packages[*]}" | sha256sum | cut -d' ' -f1)
-work=$(mktemp -d "$dir/build.XXXXXX")
-chroot_mounts=()
-unmount_chroot() {
-  local m
-  for m in "${chroot_mounts[@]}"; do umount "$m" 2>/dev/null || umount -l "$m"; done
-  chroot_mounts=()
+
+# Mount points below DIR, deepest first, and of two stacked on one point the later first.
+# debootstrap and packages' scripts mount proc and others inside the tree as well as this
+# script does, and do not always unmount them.
+mounts_below() {
+  local point slashes n=0
+  while read -r _ _ _ _ point _; do
+    printf -v point '%b' "$point"  # mountinfo writes blanks and backslashes as octal escapes
+    n=$((n + 1))
+    case "$point" in
+      "$1"/*) slashes=${point//[^\/]/}; printf '%s\t%s\t%s\n' "${#slashes}" "$n" "$point" ;;
+    esac
+  done </proc/self/mountinfo | sort -t $'\t' -k1,1nr -k2,2nr | cut -f3
 }
+# Unmounts whatever is mounted below DIR, by whomever; lazily what is busy. Fails (saying what)
+# when something stays.
+unmount_below() {
+  local point left
+  for _ in 1 2 3; do
+    left=$(mounts_below "$1")
+    [ -n "$left" ] || return 0
+    while IFS= read -r point; do
+      umount "$point" 2>/dev/null || umount -l "$point" 2>/dev/null || true
+    done <<<"$left"
+  done
+  left=$(mounts_below "$1")
+  [ -n "$left" ] || return 0
+  echo "vm image: still mounted below $1:" $left >&2
+  return 1
+}
+
+# An earlier build that was killed can have left the chroot's mounts and its work folder.
+unmount_below "$rootfs" || exit 4
+rm -rf "$dir"/build.??????
+work=$(mktemp -d "$dir/build.XXXXXX")
 cleanup() {
-  unmount_chroot
+  unmount_below "$rootfs" || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -72,16 +114,15 @@ step() {  # seconds, description, command...: every step bounded in time
 
 if [ "$(cat "$rootfs.packages.sha256" 2>/dev/null)" != "$packages_sum" ]; then
   rm -f "$rootfs.packages.sha256"
-  # Only a tree with nothing mounted inside is removed.
-  if [ -d "$rootfs" ]; then
-    if grep -q " $rootfs/" /proc/mounts; then echo "vm image: $rootfs still has mounts" >&2; exit 4; fi
-    rm -rf "$rootfs"
-  fi
+  # Nothing is mounted inside any more (above); removing stays on the tree's own file system
+  # all the same.
+  rm -rf --one-file-system "$rootfs"
   step 900 "debootstrap (Debian 12 amd64, minimal)" \
     debootstrap --variant=minbase --arch=amd64 bookworm "$rootfs" "$mirror"
   for m in proc sys dev; do
     mount --bind "/$m" "$rootfs/$m"
-    chroot_mounts=("$rootfs/$m" "${chroot_mounts[@]}")
+    # Private: what packages' scripts mount or unmount below it stays out of the machine's own.
+    mount --make-private "$rootfs/$m"
   done
   echo "deb $mirror bookworm main" >"$rootfs/etc/apt/sources.list"
   # No service starts inside the chroot.
@@ -93,7 +134,7 @@ if [ "$(cat "$rootfs.packages.sha256" 2>/dev/null)" != "$packages_sum" ]; then
   step 1500 "installing ${amd64_packages[*]} ${i386_packages[*]}" \
     "${in_chroot[@]}" apt-get install -y -qq --no-install-recommends "${amd64_packages[@]}" "${i386_packages[@]}"
   "${in_chroot[@]}" apt-get clean
-  unmount_chroot
+  unmount_below "$rootfs" || exit 4
   rm -rf "$rootfs/var/lib/apt/lists/"* "$rootfs/usr/share/doc" "$rootfs/usr/share/man"
   echo "$packages_sum" >"$rootfs.packages.sha256"
 fi
@@ -146,8 +187,10 @@ chmod +x "$initrd/init"
 
 install -m 0755 "$here/guest/init" "$rootfs/sbin/kit-init"
 mkdir -p "$rootfs/kit"
-# Free room for the Wine prefix (about 600 MB) and the tests' files.
-size_mb=$(( $(du -sm "$rootfs" | cut -f1) + 2048 ))
+# mkfs copies the tree as it finds it, so nothing may be mounted inside; du stays on the tree's
+# own file system in any case. Free room for the Wine prefix (about 600 MB) and the tests' files.
+unmount_below "$rootfs" || exit 4
+size_mb=$(( $(du -sxm "$rootfs" | cut -f1) + 2048 ))
 step 600 "writing the ${size_mb} MB ext4 image" \
   mkfs.ext4 -q -F -L kitvm -d "$rootfs" "$work/rootfs.img" "${size_mb}M"
 
