@@ -86,9 +86,19 @@ public:
   }
 
   void Close() override {
-    if (!m_object) return;
-    m_object->Close(OLECLOSE_NOSAVE);
-    m_object->SetClientSite(nullptr);
+    // A control that pumps messages while it closes may let a second close arrive: it finds this
+    // one under way and leaves it to finish.
+    if (!m_object || m_closing) return;
+    m_closing = true;
+    const ComPtr<IOleObject> object = m_object;
+    // Out of UI and in-place activation first, as a form takes its controls down.
+    ComPtr<IOleInPlaceObject> inPlace;
+    if (SUCCEEDED(object.As(&inPlace))) {
+      inPlace->UIDeactivate();
+      inPlace->InPlaceDeactivate();
+    }
+    object->Close(OLECLOSE_NOSAVE);
+    object->SetClientSite(nullptr);
     m_site->SetControl(nullptr);
     m_object.Reset();
     m_site.Reset();
@@ -109,6 +119,7 @@ private:
   ComPtr<ControlSite> m_site;
   DWORD m_misc;
   HWND m_window = nullptr;
+  bool m_closing = false;
 };
 
 // Hands the control its saved state in the form its class takes: the property bag when the

@@ -271,6 +271,9 @@ int Form::RunMessageLoop() {
 void Form::RequestClose() { SendMessageW(m_window, WM_CLOSE, 0, 0); }
 
 void Form::Close() {
+  // A second close arriving while a control pumps messages in its own close is the same close.
+  if (m_closing) return;
+  m_closing = true;
   CloseControls();
   if (m_window && !DestroyWindow(m_window)) {
     const DWORD code = GetLastError();

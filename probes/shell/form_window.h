@@ -98,6 +98,7 @@ private:
   HWND m_lastFocus = nullptr;
   HWND m_followedFocus = nullptr;
   bool m_shown = false;
+  bool m_closing = false;
   Microsoft::WRL::ComPtr<ControlContainer> m_container;  // created with the first control
   std::vector<HWND> m_items;  // per record; [0] is the window
   std::vector<std::unique_ptr<HostedControl>> m_controls;  // per record; null for other items

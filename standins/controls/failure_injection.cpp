@@ -28,6 +28,7 @@ std::wstring_view StageName(FailureStage stage) {
     case FailureStage::ShowsNothing: return L"showsnothing";
     case FailureStage::EarlyActive: return L"earlyactive";
     case FailureStage::UseRegistry: return L"usereg";
+    case FailureStage::PumpsOnClose: return L"pumpsonclose";
     case FailureStage::Crash: return L"crash";
     case FailureStage::CrashOnClose: return L"crashonclose";
     case FailureStage::SlowClose: return L"slowclose";

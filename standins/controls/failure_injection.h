@@ -27,6 +27,7 @@ enum class FailureStage {
   ShowsNothing,  // activates in place without fault but makes no window: nothing at its place
   EarlyActive,   // names its active object to the frame before it reports its UI activation
   UseRegistry,   // answers GetMiscStatus with "use the registry" (its flags are under its class key)
+  PumpsOnClose,  // handles the thread's messages for a while inside its Close
   // Faults met in the field, for the survey:
   Crash,         // crashes the program as the instance is created
   CrashOnClose,  // crashes the program when it is closed

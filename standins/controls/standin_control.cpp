@@ -73,6 +73,7 @@ public:
         m_showsNothing(FailureRequested(entry.progId, FailureStage::ShowsNothing)),
         m_earlyActive(FailureRequested(entry.progId, FailureStage::EarlyActive)),
         m_useRegistry(FailureRequested(entry.progId, FailureStage::UseRegistry)),
+        m_pumpsOnClose(FailureRequested(entry.progId, FailureStage::PumpsOnClose)),
         m_habits{!FailureRequested(entry.progId, FailureStage::NoTabStop),
                  FailureRequested(entry.progId, FailureStage::ClipSiblings),
                  FailureRequested(entry.progId, FailureStage::LateMessage)},
@@ -186,6 +187,7 @@ public:
   HRESULT STDMETHODCALLTYPE Close(DWORD saveOption) override {
     Journal(L"close " + std::to_wstring(saveOption));
     if (m_slowClose) Sleep(kSlowCloseMs);
+    if (m_pumpsOnClose) PumpMessages(kPumpMs);
     // On a worker thread of its own, as controls that crash on closing mostly do: a fault inside a
     // window procedure would be swallowed by the system.
     if (m_crashOnClose) {
@@ -698,6 +700,7 @@ private:
   const bool m_showsNothing;
   const bool m_earlyActive;
   const bool m_useRegistry;
+  const bool m_pumpsOnClose;
   // Nested place requests the stand-in survives before it gives up (a container that recurses).
   static constexpr int kMaxPlaceRequests = 8;
   int m_placeRequests = 0;
@@ -705,6 +708,21 @@ private:
   const bool m_slowClose;
   const bool m_crashOnClose;
   static constexpr DWORD kSlowCloseMs = 4000;
+  static constexpr DWORD kPumpMs = 1500;
+
+  // As controls that wait for a worker or an animation do inside Close: the thread's messages
+  // (a second close among them) are handled meanwhile.
+  static void PumpMessages(DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+  }
   bool m_uiActive = false;
   ComPtr<IOleInPlaceFrame> m_frame{};
   std::wstring m_displayName{};

@@ -123,6 +123,24 @@ TEST(KeyHookControl, ArrowsReachTheControlThroughItsHookAndFocusMovesByUIActivat
   EXPECT_TRUE(host.program.WaitForExit(kEndMs));
 }
 
+// Closing as a form does: out of activation first, then closed once, also when a second close
+// arrives while the control handles messages inside its own close.
+TEST(ProtocolOrder, AControlIsDeactivatedBeforeItClosesAndClosedOnceWhenASecondCloseArrives) {
+  auto host = StartHost(L"probe_graph32", L"GRAPH32.OCX", L"GraphLib.Graph:pumpsonclose");
+  ASSERT_TRUE(host.form);
+  driver::CloseWithCloseBox(host.form);
+  auto lines = [&] { return LinesOf(ReadJournal(host.journal), L"graph32"); };
+  ASSERT_TRUE(driver::WaitUntil([&] { return Contains(lines(), L"close 1"); }, kStepMs)) << JoinLines(lines());
+  driver::CloseWithCloseBox(host.form);
+  DWORD exitCode = 1234;
+  EXPECT_TRUE(host.program.WaitForExit(kEndMs, &exitCode));
+  EXPECT_EQ(exitCode, 0u);
+  const auto journal = lines();
+  EXPECT_EQ(std::count(journal.begin(), journal.end(), L"close 1"), 1) << JoinLines(journal);
+  const auto at = [&](const wchar_t* line) { return std::find(journal.begin(), journal.end(), line) - journal.begin(); };
+  EXPECT_LT(at(L"deactivate"), at(L"close 1")) << JoinLines(journal);
+}
+
 // The status bar is created after the progress bar it covers: it lies above it, and a click
 // there reaches the status bar even when both clip their siblings.
 TEST(OverlappingControls, TheLaterControlLiesAboveTheEarlierOne) {
