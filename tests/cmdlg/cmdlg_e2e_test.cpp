@@ -41,6 +41,11 @@ constexpr ControlButton kControlButtons[] = {
     {L"test printer", 1680, L"ShowPrinter"},
 };
 
+// How long a clicked button's dialog gets to appear. The first file dialog of a process loads the
+// shell's libraries: 3 to 7 s under 32-bit Wine on the emulated CPU, over 15 s when the host is
+// busy besides.
+constexpr DWORD kDialogStartMs = 60000;
+
 BOOL CALLBACK CountChild(HWND, LPARAM count) {
   ++*reinterpret_cast<int*>(count);
   return TRUE;
@@ -85,7 +90,7 @@ protected:
     EXPECT_NE(button, nullptr) << Narrow(caption);
     if (!button) return nullptr;
     driver::Click(button);
-    return WaitForDialog(m_program->Id());
+    return WaitForDialog(m_program->Id(), kDialogStartMs);
   }
 
   std::vector<std::wstring> Journal() const { return ReadLines(m_journal); }
