@@ -9,6 +9,7 @@ namespace kit::driver {
 namespace {
 
 constexpr DWORD kPollMs = 20;
+constexpr DWORD kTextWaitMs = 10000;
 
 struct FindContext {
   DWORD processId;
@@ -131,11 +132,12 @@ std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly) {
 }
 
 std::wstring WindowText(HWND window) {
-  // WM_GETTEXT with a bound: a hung program must not hang the test.
+  // WM_GETTEXT with a bound: a hung program must not hang the test (the system answers at once
+  // for a window it already counts as hung); a busy one, an emulated CPU's, gets its time.
   wchar_t buffer[1024] = {};
   DWORD_PTR copied = 0;
   if (!SendMessageTimeoutW(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                           2000, &copied)) {
+                           kTextWaitMs, &copied)) {
     return {};
   }
   return std::wstring(buffer, std::min<std::size_t>(copied, std::size(buffer) - 1));
@@ -242,7 +244,8 @@ std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs
   const Deadline deadline(timeoutMs);
   do {
     for (HWND window : TopLevelWindows(processId)) {
-      if (ClassName(window) == kDialogClass) return ReadDialog(window);
+      // Read once it answers: a dialog still starting has not set its texts yet.
+      if (ClassName(window) == kDialogClass && WaitIdle(window, deadline.Left())) return ReadDialog(window);
     }
     Sleep(kPollMs);
   } while (!deadline.Passed());

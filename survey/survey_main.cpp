@@ -228,7 +228,10 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
       settings.programFolder = ProgramFolder();
       settings.scratchFolder = CreateScratchFolder(scratchRoot, std::wstring(programs[i]->name) + L"_");
       settings.reportFolder = reportFolder;
+      // The bounds of a slow machine scale together: an action gets half the start's, the close a third.
       settings.bounds.startMs = options.timeoutSeconds * 1000;
+      settings.bounds.actionMs = settings.bounds.startMs / 2;
+      settings.bounds.closeMs = settings.bounds.startMs / 3;
       settings.job = job.get();
       results.push_back(RunProgram(*programs[i], settings));
       if (!settings.scratchFolder.empty()) RemoveTree(settings.scratchFolder);

@@ -2,7 +2,8 @@
 //   --report FOLDER   write the report there (default: kit_survey_<machine>_<date> in the current folder)
 //   --only A,B,...    survey only these programs
 //   --compare CSV     open the report with the differences from an earlier report's CSV
-//   --timeout SECONDS the bound on each program (default 30)
+//   --timeout SECONDS the bound to a program's first window (default 30; an action gets half of it,
+//                     the close a third)
 //   --no-window       no progress window
 #pragma once
 

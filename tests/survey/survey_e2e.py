@@ -248,13 +248,13 @@ for what, script, want, text, arguments in refusals:
 # its bound passes, the rest are skipped, and the report says so.
 cancelled = os.path.join(WORK, "cancel")
 shutil.rmtree(cancelled, ignore_errors=True)
-click = ('"$KIT_WINE" "$1" --report "$2" --only probe_VELvbutils,probe_cmdlg --timeout 6 & survey=$!; '
+click = ('"$KIT_WINE" "$1" --report "$2" --only probe_VELvbutils,probe_cmdlg --timeout 20 & survey=$!; '
          'sleep 3; xdotool mousemove 948 689 click 1; wait $survey')
 code = run([os.path.join(ROOT, "tools", "wine_harness.sh"), "--build", os.path.join(BUILD, "survey"),
             "--timeout", "120", "--shell", "--", "bash", "-c", click, "click",
             os.path.join(BUILD, "survey", "kit", "kit_survey.exe"), wine_path(cancelled)],
            env=dict(os.environ, KIT_STANDIN_MODE="hang"))
-check(code == 101 and rows(cancelled)[1:] == ['probe_VELvbutils,VELVBUtils.dll,hung,"hung after ""test"", 15 s"'],
+check(code == 101 and rows(cancelled)[1:] == ['probe_VELvbutils,VELVBUtils.dll,hung,"hung after ""test"", 10 s"'],
       f"Cancel in the progress window skips the rest (exit code {code}, rows {rows(cancelled)[1:]})")
 with open(os.path.join(cancelled, "report.html"), encoding="utf-8") as f:
     check("(cancelled after 1 of 2 programs)" in f.read(), "the report says it was cancelled")
