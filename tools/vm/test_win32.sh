@@ -10,5 +10,5 @@ root=$(cd "$here/../.." && pwd)
 cd "$root"
 [ -f build/win32/CTestTestfile.cmake ] || { echo "vm: the win32 build is missing (cmake --build --preset win32)" >&2; exit 125; }
 "$here/image.sh" || { echo "vm: the guest image could not be built" >&2; exit 125; }
-# The whole layer within 25 minutes; one test within 15.
-exec "$here/run.sh" --timeout 1500 -- "$here/guest/run_tests.sh" --timeout 900 "$@"
+# The whole layer within 40 minutes; one test within 15.
+exec "$here/run.sh" --timeout 2400 -- "$here/guest/run_tests.sh" --timeout 900 "$@"
