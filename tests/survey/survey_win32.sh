@@ -17,7 +17,9 @@ unset KIT_WINEPREFIX
   --control-fail "GraphLib.Graph:crash;VELGridViewer32.GridViewer:licensed" -- \
   --no-window --timeout 120 --report "Z:${home//\//\\}\\report"
 code=$?
-csv="$home/report/report.csv"
+# The report's lines end in CR LF, as Windows writes them.
+csv="$home/report/report.lf.csv"
+tr -d '\r' <"$home/report/report.csv" >"$csv" 2>/dev/null
 failures=0
 check() {  # condition text, description
   if eval "$1"; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi
