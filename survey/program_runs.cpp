@@ -68,8 +68,12 @@ private:
 
   // At start: a message instead of the form. Noted as the verdict; true when there was one. A
   // licensed control refused for want of a run-time key is no broken component.
-  bool MessageInsteadOfForm(const Seen& first) {
+  bool MessageInsteadOfForm(const Seen& first, HWND form) {
     if (first.kind != Seen::Dialog) return false;
+    if (form) {
+      DialogAfterForm(first, L"after Form1 opened");
+      return true;
+    }
     const std::wstring text = m_session.Answer(first.dialog, L"the message at start");
     m_session.Broken(text);
     if (IsLicenceRefusal(text)) m_result.verdict = Verdict::NeedsLicence;
@@ -99,19 +103,29 @@ private:
   }
 
   void Base(const Seen& first, HWND form) {
-    if (MessageInsteadOfForm(first)) return;
+    if (MessageInsteadOfForm(first, form)) return;
     m_session.Picture(form, L"Form1");
     m_session.Works(L"a plain program of the kit runs");
   }
 
+  // A component's own message while the verifier checks it: the check goes on once it is answered.
+  std::wstring MessageDuringCheck(const Seen& seen) {
+    const std::wstring text = m_session.Answer(seen.dialog, L"a message during the check");
+    return L"; a message during the check \"" + seen.dialog.title + L"\": " + OneLine(text);
+  }
+
   void Verifier(const Seen& first, HWND form) {
-    if (MessageInsteadOfForm(first)) return;
+    std::wstring messages;
+    if (first.kind == Seen::Dialog && form) {
+      messages = MessageDuringCheck(first);
+    } else if (MessageInsteadOfForm(first, form)) {
+      return;
+    }
     // The picture first: every paint rewrites the log, so the log is read once the painting is over.
     m_session.Picture(form, L"the report window");
     const std::wstring log = m_settings.scratchFolder + L"\\" + std::wstring(m_entry.logFile);
     std::string bytes;
     VerifierLog parsed;
-    std::wstring messages;
     for (;;) {
       const Seen seen = m_session.WaitAfterAction(
           [&] {
@@ -122,9 +136,7 @@ private:
           m_settings.bounds.startMs);
       if (seen.kind == Seen::Done) break;
       if (seen.kind != Seen::Dialog) return m_session.Unanswered(seen, L"while writing its log");
-      // A component's own message while it is checked: the check goes on once it is answered.
-      const std::wstring text = m_session.Answer(seen.dialog, L"a message during the check");
-      messages += L"; a message during the check \"" + seen.dialog.title + L"\": " + OneLine(text);
+      messages += MessageDuringCheck(seen);
     }
     for (const VerifierLogRow& row : parsed.rows) m_session.Note(RowText(row));
     if (WriteWholeFile(m_settings.reportFolder + L"\\" + std::wstring(m_entry.logFile), bytes)) {
@@ -136,7 +148,7 @@ private:
   }
 
   void ControlHost(const Seen& first, HWND form) {
-    if (MessageInsteadOfForm(first)) return;
+    if (MessageInsteadOfForm(first, form)) return;
     if (!SettledWithoutDialog(form)) return;
     const ControlPlaces places = CheckControlPlaces(m_result.program, form);
     m_session.Picture(form, L"Form1");
@@ -158,7 +170,7 @@ private:
 
   // Presses "test" and reads the answer: the program's own message box (titled with its name).
   void Service(const Seen& first, HWND form) {
-    if (MessageInsteadOfForm(first)) return;
+    if (MessageInsteadOfForm(first, form)) return;
     m_session.Picture(form, L"Form1");
     const auto test = driver::FindItem(form, L"test");
     if (!test) return m_session.Broken(L"no \"test\" button on Form1");
@@ -224,7 +236,7 @@ private:
 
   // Every test button in turn: the dialog that opened (its title), cancelled, or none.
   void Dialogs(const Seen& first, HWND form) {
-    if (MessageInsteadOfForm(first)) return;
+    if (MessageInsteadOfForm(first, form)) return;
     m_session.Picture(form, L"Form1");
     const std::vector<driver::Item> tests = TestButtons(form);
     int opened = 0;

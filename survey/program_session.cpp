@@ -88,7 +88,7 @@ Seen ProgramSession::Wait(DWORD boundMs, const std::function<bool()>& done) {
 
 Seen ProgramSession::WaitAtStart(HWND& form) {
   form = nullptr;
-  return Wait(m_bounds.startMs, [&] {
+  Seen seen = Wait(m_bounds.startMs, [&] {
     for (HWND window : driver::TopLevelWindows(Pid())) {
       if (driver::WindowText(window) == kFormTitle && driver::WaitIdle(window, m_bounds.startMs)) {
         form = window;
@@ -97,6 +97,13 @@ Seen ProgramSession::WaitAtStart(HWND& form) {
     }
     return false;
   });
+  if (seen.kind == Seen::Dialog) {
+    // A box that came once Form1 was on the screen is no message instead of the form.
+    for (HWND window : driver::TopLevelWindows(Pid())) {
+      if (driver::WindowText(window) == kFormTitle) form = window;
+    }
+  }
+  return seen;
 }
 
 Seen ProgramSession::WaitAfterAction(const std::function<bool()>& done, DWORD boundMs) {

@@ -34,7 +34,8 @@ public:
   // started: the verdict says so with the system's text.
   bool Start(const std::wstring& exe, const std::wstring& folder, HANDLE job);
 
-  // Waits for the form titled "Form1" or a dialog, within the start bound.
+  // Waits for the form titled "Form1" or a dialog, within the start bound. With a dialog, `form` is
+  // Form1 when that was already shown (the dialog came after it), else null.
   Seen WaitAtStart(HWND& form);
   // After an action: waits until `done` holds, a dialog appears or the program ends, within the
   // action bound. `done` is asked again after every poll.
