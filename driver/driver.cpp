@@ -74,8 +74,18 @@ Program Program::Start(const std::wstring& exe, const std::wstring& arguments, c
   // In a job, the program starts suspended and runs only once it is inside, so nothing it starts
   // can escape the job.
   const DWORD flags = job ? CREATE_SUSPENDED : 0;
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+  const auto create = [&] {
+    return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &info);
+  };
+  // A new process that died while the system started it (seen under load with Wine) fails with an
+  // internal error: that says nothing of the program, so it gets one more try.
+  bool created = create();
+  if (!created && GetLastError() == ERROR_INTERNAL_ERROR) {
+    Sleep(500);
+    created = create();
+  }
+  if (!created) {
     program.m_errorCode = GetLastError();
     program.m_error = L"CreateProcess(" + exe + L") failed with " + std::to_wstring(program.m_errorCode);
     return program;
