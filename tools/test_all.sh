@@ -25,6 +25,7 @@ done
 
 status=0
 summary=""
+failed=""  # what the failing tests said, repeated at the end where a log's tail shows it
 run_layer() {  # name, command...
   local name=$1 log
   shift
@@ -40,6 +41,9 @@ run_layer() {  # name, command...
   line+=" in $(( SECONDS - layer_start )) s"
   summary+="$name: $line; "
   [ "$rc" -eq 0 ] || status=1
+  local said
+  said=$(grep -E '^(FAIL |\[  FAILED  \] [^ ]+\.|.*\*\*\*(Failed|Timeout|Exception))' "$log" | head -n 40)
+  [ -z "$said" ] || failed+=$(sed "s|^|$name: |" <<<"$said")$'\n'
   rm -f "$log"
 }
 run_layer native ctest --preset host
@@ -48,5 +52,6 @@ run_layer "32-bit (in the virtual machine)" tools/vm/test_win32.sh
 
 elapsed=$(( $(date +%s) - start ))
 if [ "$status" -eq 0 ]; then verdict=PASS; else verdict=FAIL; fi
+[ -z "$failed" ] || printf '=== what failed\n%s' "$failed"
 echo "SUMMARY: $verdict - ${summary}${elapsed} s"
 exit "$status"

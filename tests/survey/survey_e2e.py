@@ -47,14 +47,14 @@ def kit_survey(script, *arguments):
                "--timeout", "300", "--shell", "--", "bash", "-c", script, "kit_survey",
                os.path.join(BUILD, "survey", "kit", "kit_survey.exe"), *arguments]
     done = subprocess.run(command, capture_output=True, text=True)
-    if done.returncode == 4:  # no display answering, as in run()
+    if done.returncode == 120:  # no display answering, as in run()
         done = subprocess.run(command, capture_output=True, text=True)
     return done.returncode, done.stdout + done.stderr
 
 
 def run(command, env=None):
     code = subprocess.run(command, env=env).returncode
-    if code == 4:  # the harness found no display answering (another harness starting on it): once more
+    if code == 120:  # the harness found no display answering (another harness starting on it): once more
         code = subprocess.run(command, env=env).returncode
     return code
 
@@ -244,12 +244,12 @@ for what, script, want, text, arguments in refusals:
     code, output = kit_survey(script, *arguments)
     check(code == want and text in output, f"{what}: exit code {code} (expected {want}), said {output.strip()[-300:]!r}")
 
-# The progress window's Cancel, clicked while the first program hangs: that program is ended when
+# The progress window's Cancel, clicked once the first program is up (it then hangs): it is ended when
 # its bound passes, the rest are skipped, and the report says so.
 cancelled = os.path.join(WORK, "cancel")
 shutil.rmtree(cancelled, ignore_errors=True)
 click = ('"$KIT_WINE" "$1" --report "$2" --only probe_VELvbutils,probe_cmdlg --timeout 20 & survey=$!; '
-         'sleep 3; xdotool mousemove 948 689 click 1; wait $survey')
+         'timeout 60 xdotool search --sync --name "^Form1$" >/dev/null; xdotool mousemove 948 689 click 1; wait $survey')
 code = run([os.path.join(ROOT, "tools", "wine_harness.sh"), "--build", os.path.join(BUILD, "survey"),
             "--timeout", "120", "--shell", "--", "bash", "-c", click, "click",
             os.path.join(BUILD, "survey", "kit", "kit_survey.exe"), wine_path(cancelled)],
