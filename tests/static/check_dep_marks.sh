@@ -6,15 +6,11 @@
 # mark. Every program keeps DYNAMIC_BASE. Prints each program's characteristics as found.
 #   tests/static/check_dep_marks.sh BUILD_DIR...
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/build_folder.sh"
 failures=0
 checked=0
 for build in "$@"; do
-  list="$build/kit_programs.txt"
-  if [ ! -s "$list" ]; then echo "FAIL $build: no program list ($list); build it first"; failures=$((failures + 1)); continue; fi
-  case "$(basename "$build")" in
-    *32*) objdump=i686-w64-mingw32-objdump ;;
-    *) objdump=x86_64-w64-mingw32-objdump ;;
-  esac
+  open_build "$build" || { failures=$((failures + 1)); continue; }
   while IFS='|' read -r name _ _ traits; do
     exe="$build/bin/$name.exe"
     checked=$((checked + 1))

@@ -8,18 +8,14 @@
 # Windows XP lacks (the kit's oldest system): such an import stops it at start there.
 #   tests/static/check_imports.sh BUILD_DIR...
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/build_folder.sh"
 allowed='^(kernel32|user32|gdi32|advapi32|comdlg32|ole32|oleaut32|shell32|msvcrt|shlwapi)\.dll$'
 # kernel32 functions newer than XP that the toolchain's runtime or our code could pull in.
 newer_than_xp='^(GetTickCount64|InitializeConditionVariable|SleepConditionVariable(CS|SRW)|Wake(All)?ConditionVariable|InitializeSRWLock|(Acquire|Release)SRWLock(Exclusive|Shared)|TryAcquireSRWLock(Exclusive|Shared)|InitOnce(ExecuteOnce|BeginInitialize|Complete)|Fls(Alloc|Free|GetValue|SetValue)|GetFileInformationByHandleEx|SetFileInformationByHandle|GetFinalPathNameByHandle[AW]|CreateSymbolicLink[AW]|GetSystemTimePreciseAsFileTime|QueryFullProcessImageName[AW]|GetLocaleInfoEx|CompareStringEx|LCMapStringEx|GetCurrentProcessorNumber|CancelIoEx|Create(Event|Mutex|Semaphore)Ex[AW]|GetThreadId)$'
 failures=0
 checked=0
 for build in "$@"; do
-  list="$build/kit_programs.txt"
-  if [ ! -s "$list" ]; then echo "FAIL $build: no program list ($list); build it first"; failures=$((failures + 1)); continue; fi
-  case "$(basename "$build")" in
-    *32*) objdump=i686-w64-mingw32-objdump; format='pei-i386' ;;
-    *) objdump=x86_64-w64-mingw32-objdump; format='pei-x86-64' ;;
-  esac
+  open_build "$build" || { failures=$((failures + 1)); continue; }
   libraries=$(find "$build/bin" -maxdepth 1 -type f \( -iname '*.dll' -o -iname '*.ocx' \) | sort)
   while read -r exe; do
     checked=$((checked + 1))
