@@ -39,9 +39,9 @@ bool VersionLibrary::Bind() {
   m_state = State::Failed;
   m_module.reset(LoadFromSystemFolder(kVersionLibrary, SystemFolderLoadOfThisWindows()));
   if (!m_module) return false;
-  if (!BindFunction(m_module.get(), "GetFileVersionInfoSizeA", GetFileVersionInfoSizeA) ||
-      !BindFunction(m_module.get(), "GetFileVersionInfoA", GetFileVersionInfoA) ||
-      !BindFunction(m_module.get(), "VerQueryValueA", VerQueryValueA)) {
+  if (!BindFunction(m_module.get(), "GetFileVersionInfoSizeW", GetFileVersionInfoSizeW) ||
+      !BindFunction(m_module.get(), "GetFileVersionInfoW", GetFileVersionInfoW) ||
+      !BindFunction(m_module.get(), "VerQueryValueW", VerQueryValueW)) {
     return false;
   }
   m_state = State::Bound;

@@ -20,17 +20,17 @@ HMODULE LoadFromSystemFolder(const char* name, SystemFolderLoad how);
 // The three functions of the system's version.dll that read a file's version resource.
 class VersionLibrary {
 public:
-  using InfoSizeFunction = DWORD(WINAPI*)(LPCSTR file, LPDWORD handle);
-  using InfoFunction = BOOL(WINAPI*)(LPCSTR file, DWORD handle, DWORD size, LPVOID block);
-  using QueryFunction = BOOL(WINAPI*)(LPCVOID block, LPCSTR subBlock, LPVOID* buffer, PUINT length);
+  using InfoSizeFunction = DWORD(WINAPI*)(LPCWSTR file, LPDWORD handle);
+  using InfoFunction = BOOL(WINAPI*)(LPCWSTR file, DWORD handle, DWORD size, LPVOID block);
+  using QueryFunction = BOOL(WINAPI*)(LPCVOID block, LPCWSTR subBlock, LPVOID* buffer, PUINT length);
 
   // Binds on the first call and keeps the binding for the life of this object. False when the
   // library or one of its functions cannot be bound.
   bool Bind();
 
-  InfoSizeFunction GetFileVersionInfoSizeA = nullptr;
-  InfoFunction GetFileVersionInfoA = nullptr;
-  QueryFunction VerQueryValueA = nullptr;
+  InfoSizeFunction GetFileVersionInfoSizeW = nullptr;
+  InfoFunction GetFileVersionInfoW = nullptr;
+  QueryFunction VerQueryValueW = nullptr;
 
 private:
   enum class State { NotTried, Bound, Failed };

@@ -1,6 +1,8 @@
 // The verifier's narrow window on the operating system: exactly the platform operations the
 // inspector, the locator, the registry walks and the data-access line need, each mirroring one
-// platform call. Texts are wide here; an implementation crosses into the ANSI code page itself.
+// platform call. Texts are wide here; an implementation crosses into the ANSI code page itself
+// where the verifier uses the ANSI entry points (names, messages, registry, the maker's search),
+// and keeps the paths the system hands back wide.
 // After every platform call an implementation records the thread's last-error code.
 #pragma once
 
@@ -47,7 +49,7 @@ public:
   virtual std::uint32_t RecordedError() const = 0;
   virtual void ResetRecordedError() = 0;
 
-  // Loader (LoadLibraryA, UnloadModule, GetModuleHandleA, GetModuleFileNameA).
+  // Loader (LoadLibraryA, FreeLibrary, GetModuleHandleA, GetModuleFileNameW).
   virtual ModuleHandle LoadModule(const std::wstring& name) = 0;
   virtual void UnloadModule(ModuleHandle module) = 0;
   virtual ModuleHandle FindLoadedModule(const std::wstring& name) = 0;
@@ -58,7 +60,7 @@ public:
   // line end included; empty when the system has no text.
   virtual std::wstring MessageText(std::uint32_t code) = 0;
 
-  // GetFileVersionInfoSizeA, GetFileVersionInfoA, VerQueryValueA on the root block: the file
+  // GetFileVersionInfoSizeW, GetFileVersionInfoW, VerQueryValueW on the root block: the file
   // version's most and least significant 32 bits. Nothing on any failure.
   virtual std::optional<std::pair<std::uint32_t, std::uint32_t>> ReadFileVersion(const std::wstring& path) = 0;
 
@@ -86,7 +88,8 @@ public:
   // Whether at least one ordinary file (not hidden, not system, not a folder) matches `path`.
   virtual bool OrdinaryFileExists(const std::wstring& path) = 0;
   virtual std::wstring CurrentDirectory() = 0;
-  // Length and last-modified date of the file at `path`; nothing for a folder or any failure.
+  // Length and last-modified date of the file at `path`, the date in local time by the
+  // daylight-saving rule of the date itself; nothing for a folder or any failure.
   virtual std::optional<FileFacts> ReadFileFacts(const std::wstring& path) = 0;
 
   // Today's date (OLE date, no time) and the user's short date pattern applied to a date.

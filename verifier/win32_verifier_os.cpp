@@ -1,9 +1,14 @@
-// Win32-only. Thin calls: convert at the ANSI edge, call, record the last-error code.
+// Win32-only. Thin calls: convert at the ANSI edge, call, record the last-error code. Paths
+// the system hands back (a module's file name, the current folder) and the file queries on them
+// stay wide: a folder whose name lies outside the ANSI code page would come back with the code
+// page's substitute characters and name no file at all.
 #include "verifier/win32_verifier_os.h"
 
 #include "common/ansi_text.h"
 #include "verifier/ole_date.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace kit::verifier {
@@ -15,6 +20,10 @@ constexpr DWORD kMessageBuffer = 1024;
 constexpr DWORD kMessageFlags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;  // 0x1200
 constexpr DWORD kFixedFileInfoSize = 52;
 constexpr DWORD kOrdinaryFileExcluded = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+// The maker's search function may write a longer name or path than it was handed: each of its
+// two texts gets at least this many bytes, the terminating zero included.
+constexpr std::size_t kSearchTextBytes = 1025;
+constexpr DWORD kLongestPath = 32768;  // characters, the loader's own limit
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "the single-byte version record is 148 bytes on every target");
 static_assert(sizeof(VS_FIXEDFILEINFO) == kFixedFileInfoSize);
@@ -24,16 +33,31 @@ HKEY AsKey(KeyHandle key) { return reinterpret_cast<HKEY>(key); }
 // A predefined root is a sign-extended 32-bit value on 64-bit Windows.
 HKEY RootKey(std::int32_t root) { return reinterpret_cast<HKEY>(static_cast<INT_PTR>(root)); }
 
-// A writable, zero-terminated copy of a text in the ANSI code page.
-std::vector<char> AnsiBuffer(const std::wstring& text) {
-  const std::string ansi = ToAnsi(text);
-  std::vector<char> buffer(ansi.begin(), ansi.end());
-  buffer.push_back('\0');
-  return buffer;
-}
+// A text in the ANSI code page, writable and zero-filled to at least kSearchTextBytes; `length`
+// is the text's own length, as the search function is told it.
+struct SearchText {
+  explicit SearchText(const std::wstring& text) {
+    const std::string ansi = ToAnsi(text);
+    bytes.assign(std::max(ansi.size() + 1, kSearchTextBytes), '\0');
+    std::copy(ansi.begin(), ansi.end(), bytes.begin());
+    length = static_cast<long>(ansi.size());
+  }
+  // What the function left, up to the first zero; the buffer's last byte stays a zero whatever
+  // it wrote.
+  std::wstring Text() {
+    bytes.back() = '\0';
+    return FromAnsi(std::string_view(bytes.data(), std::strlen(bytes.data())));
+  }
+  std::vector<char> bytes;
+  long length = 0;
+};
 
-std::wstring FromBuffer(const std::vector<char>& buffer) {
-  return FromAnsi(std::string_view(buffer.data(), strnlen(buffer.data(), buffer.size())));
+// The file's time of day by the daylight-saving rule of its own date. FileTimeToLocalFileTime
+// would apply today's offset: a file written near midnight would show another day in a summer
+// report than in a winter one.
+bool LocalTimeOfFile(const FILETIME& written, SYSTEMTIME& local) {
+  SYSTEMTIME utc{};
+  return FileTimeToSystemTime(&written, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
 }
 
 }  // namespace
@@ -55,16 +79,20 @@ ModuleHandle Win32VerifierOs::FindLoadedModule(const std::wstring& name) {
   return reinterpret_cast<ModuleHandle>(module);
 }
 
+Win32VerifierOs::Win32VerifierOs() {
+  // Before any component is loaded: a component's own import of version.dll may come from its
+  // folder, and once a module of that name is in the process, a load by the bare name gets it.
+  m_version.Bind();
+}
+
 std::wstring Win32VerifierOs::ModuleFileName(ModuleHandle module) {
   // The whole path, however long: the buffer grows until the name fits.
-  std::vector<char> buffer(MAX_PATH);
+  std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const DWORD length = GetModuleFileNameA(AsModule(module), buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD length = GetModuleFileNameW(AsModule(module), buffer.data(), static_cast<DWORD>(buffer.size()));
     Record();
     if (length == 0) return {};
-    if (length < buffer.size() - 1 || buffer.size() >= 32768) {
-      return FromAnsi(std::string_view(buffer.data(), length));
-    }
+    if (length < buffer.size() - 1 || buffer.size() >= kLongestPath) return std::wstring(buffer.data(), length);
     buffer.resize(buffer.size() * 2);
   }
 }
@@ -79,18 +107,17 @@ std::wstring Win32VerifierOs::MessageText(std::uint32_t code) {
 std::optional<std::pair<std::uint32_t, std::uint32_t>> Win32VerifierOs::ReadFileVersion(const std::wstring& path) {
   // No version library from the system folder: no version text, like any other failed query.
   if (!m_version.Bind()) return std::nullopt;
-  const std::string file = ToAnsi(path);
   DWORD unused = 0;
-  const DWORD size = m_version.GetFileVersionInfoSizeA(file.c_str(), &unused);
+  const DWORD size = m_version.GetFileVersionInfoSizeW(path.c_str(), &unused);
   Record();
   if (size == 0) return std::nullopt;
   std::vector<std::uint8_t> block(static_cast<std::size_t>(size) + 1);
-  const BOOL read = m_version.GetFileVersionInfoA(file.c_str(), 0, size, block.data());
+  const BOOL read = m_version.GetFileVersionInfoW(path.c_str(), 0, size, block.data());
   Record();
   if (!read) return std::nullopt;
   void* root = nullptr;
   UINT length = 0;
-  const BOOL found = m_version.VerQueryValueA(block.data(), "\\", &root, &length);
+  const BOOL found = m_version.VerQueryValueW(block.data(), L"\\", &root, &length);
   Record();
   // A root block shorter than the record is no fixed file information: nothing is read past it.
   if (!found || root == nullptr || length < kFixedFileInfoSize) return std::nullopt;
@@ -127,18 +154,14 @@ bool Win32VerifierOs::FindFileInPath(std::wstring& name, std::wstring& path) {
     }
   }
   if (m_binding != Binding::Bound) return false;
-  std::vector<char> nameBuffer = AnsiBuffer(name);
-  std::vector<char> pathBuffer = AnsiBuffer(path);
+  SearchText nameText(name);
+  SearchText pathText(path);
   // The function runs with the code the caller's failed load left, whatever binding it did since.
   SetLastError(m_recorded);
-  m_findFileInPath(nameBuffer.data(), static_cast<long>(nameBuffer.size() - 1), pathBuffer.data(),
-                   static_cast<long>(pathBuffer.size() - 1));
+  m_findFileInPath(nameText.bytes.data(), nameText.length, pathText.bytes.data(), pathText.length);
   Record();
-  // The function may have written its findings; a well-behaved one leaves the zero at the end.
-  nameBuffer.back() = '\0';
-  pathBuffer.back() = '\0';
-  name = FromBuffer(nameBuffer);
-  path = FromBuffer(pathBuffer);
+  name = nameText.Text();
+  path = pathText.Text();
   return true;
 }
 
@@ -181,38 +204,35 @@ std::wstring Win32VerifierOs::FromAnsiBytes(std::string_view bytes) const { retu
 
 bool Win32VerifierOs::OrdinaryFileExists(const std::wstring& path) {
   // A directory lookup, not a platform call of the inspector: nothing is recorded.
-  WIN32_FIND_DATAA found{};
-  HANDLE search = FindFirstFileA(ToAnsi(path).c_str(), &found);
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(path.c_str(), &found);
   bool any = false;
   if (search != INVALID_HANDLE_VALUE) {
     do {
       if ((found.dwFileAttributes & kOrdinaryFileExcluded) == 0) any = true;
-    } while (!any && FindNextFileA(search, &found));
+    } while (!any && FindNextFileW(search, &found));
     FindClose(search);
   }
   return any;
 }
 
 std::wstring Win32VerifierOs::CurrentDirectory() {
-  std::vector<char> buffer(MAX_PATH);
-  DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+  std::vector<wchar_t> buffer(MAX_PATH);
+  DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
   if (length >= buffer.size()) {
     buffer.resize(length + 1);
-    length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
   }
   if (length == 0 || length >= buffer.size()) return {};
-  return FromAnsi(std::string_view(buffer.data(), length));
+  return std::wstring(buffer.data(), length);
 }
 
 std::optional<FileFacts> Win32VerifierOs::ReadFileFacts(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  const BOOL ok = GetFileAttributesExA(ToAnsi(path).c_str(), GetFileExInfoStandard, &data);
+  const BOOL ok = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
   if (!ok || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
-  FILETIME local{};
   SYSTEMTIME time{};
-  if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToSystemTime(&local, &time)) {
-    return std::nullopt;
-  }
+  if (!LocalTimeOfFile(data.ftLastWriteTime, time)) return std::nullopt;
   FileFacts facts;
   facts.size = (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   facts.date = OleDateFromCivil({time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond});

@@ -1,6 +1,7 @@
-// Win32-only. The verifier's OS interface on Windows: the ANSI entry points of the loader, the
-// version library (bound from the system folder) and the registry, the last-error code recorded
-// after each call, and the maker's search function bound from VELutil32.dll on first use.
+// Win32-only. The verifier's OS interface on Windows: the ANSI entry points of the loader and the
+// registry, wide ones for the paths the system hands back and the file queries on them, the
+// version library (bound from the system folder when the object is made), the last-error code
+// recorded after each call, and the maker's search function bound from VELutil32.dll on first use.
 #pragma once
 
 #include "common/owners.h"
@@ -11,7 +12,8 @@ namespace kit::verifier {
 
 class Win32VerifierOs : public VerifierOs {
 public:
-  Win32VerifierOs() = default;
+  // Binds version.dll from the system folder, so make one before the run loads any component.
+  Win32VerifierOs();
 
   std::uint32_t RecordedError() const override { return m_recorded; }
   void ResetRecordedError() override { m_recorded = 0; }

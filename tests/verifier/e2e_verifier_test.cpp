@@ -2,7 +2,7 @@
 // their current folder, the window's caption, size and place, the report as drawn on screen, a
 // repaint that runs everything again, a paint during a run, a log file locked against writing,
 // a machine without VELutil32.dll, a version.dll beside the program, the user's date pattern
-// and a folder name outside ASCII, and the close box.
+// and folder names outside ASCII and outside the ANSI code page, and the close box.
 #include "common/twips.h"
 #include "driver/driver.h"
 #include "verifier/settings.h"
@@ -403,33 +403,50 @@ std::string Ansi(const std::wstring& text) {
   return bytes;
 }
 
-TEST(VerifierPrograms, UsersShortDatePatternAndAFolderNameOutsideAscii) {
+std::wstring FromAnsi(const std::string& bytes) {
+  std::wstring text(bytes.size(), L'\0');
+  const int length = MultiByteToWideChar(CP_ACP, 0, bytes.c_str(), static_cast<int>(bytes.size()), text.data(),
+                                         static_cast<int>(text.size()));
+  text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  return text;
+}
+
+TEST(VerifierPrograms, UsersShortDatePatternAndFolderNamesOutsideAscii) {
   ShortDatePattern pattern(L"dd.MM.yyyy");
-  // "Prüfung": the ü is one byte of the ANSI code page in the log.
-  ScratchFolder folder(L"Pr\u00FCfung");
-  const std::wstring copy = folder.File(L"HalvardDLLVer.exe");
-  const std::wstring component = folder.File(L"atl71.dll");
-  ASSERT_TRUE(CopyFileW(driver::BesideMe(L"HalvardDLLVer.exe").c_str(), copy.c_str(), FALSE));
-  ASSERT_TRUE(CopyFileW(driver::BesideMe(L"verifier_fixture_versioned.dll").c_str(), component.c_str(), FALSE));
-  Started run = Start(copy, folder.Path());
-  ASSERT_TRUE(run.form);
-  const std::vector<std::string> lines = WaitForLog(folder.File(L"Halvard_DLLver.log"));
-  ASSERT_EQ(lines.size(), 40u);
+  // "Prüfung": the ü is one byte of the ANSI code page in the log. "Δοκιμή": the English
+  // prefix's code page has none of its letters, so the folder's ANSI name names no file; the
+  // log still shows that name, and the date, size and version of the file the loader found.
+  const struct {
+    const wchar_t* folder;
+    bool inCodePage;
+  } cases[] = {{L"Pr\u00FCfung", true}, {L"\u0394\u03BF\u03BA\u03B9\u03BC\u03AE", false}};
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.inCodePage ? "folder name in the ANSI code page" : "folder name outside the ANSI code page");
+    ScratchFolder folder(test.folder);
+    const std::wstring copy = folder.File(L"HalvardDLLVer.exe");
+    const std::wstring component = folder.File(L"atl71.dll");
+    ASSERT_TRUE(CopyFileW(driver::BesideMe(L"HalvardDLLVer.exe").c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(driver::BesideMe(L"verifier_fixture_versioned.dll").c_str(), component.c_str(), FALSE));
+    const std::string path = Ansi(component);
+    ASSERT_EQ(FromAnsi(path) == component, test.inCodePage) << "the prefix's code page does not suit this case: " << path;
+    Started run = Start(copy, folder.Path());
+    ASSERT_TRUE(run.form);
+    const std::vector<std::string> lines = WaitForLog(folder.File(L"Halvard_DLLver.log"));
+    ASSERT_EQ(lines.size(), 40u);
 
-  SYSTEMTIME today{};
-  GetLocalTime(&today);
-  EXPECT_EQ(lines[0], "File version verification " + DayMonthYear(today) + " on Unknown");
+    SYSTEMTIME today{};
+    GetLocalTime(&today);
+    EXPECT_EQ(lines[0], "File version verification " + DayMonthYear(today) + " on Unknown");
 
-  WIN32_FILE_ATTRIBUTE_DATA facts{};
-  ASSERT_TRUE(GetFileAttributesExW(component.c_str(), GetFileExInfoStandard, &facts));
-  FILETIME local{};
-  SYSTEMTIME written{};
-  FileTimeToLocalFileTime(&facts.ftLastWriteTime, &local);
-  FileTimeToSystemTime(&local, &written);
-  const std::string path = Ansi(component);
-  ASSERT_NE(path.find('\xFC'), std::string::npos) << "the code page has no single byte for the folder's name";
-  EXPECT_EQ(lines[3], path + ",n/a," + DayMonthYear(written) + "," + std::to_string(facts.nFileSizeLow) + " bytes,6.0.8169.0");
-  CloseAndExpectEnd(run);
+    WIN32_FILE_ATTRIBUTE_DATA facts{};
+    ASSERT_TRUE(GetFileAttributesExW(component.c_str(), GetFileExInfoStandard, &facts));
+    SYSTEMTIME utc{};
+    SYSTEMTIME written{};
+    FileTimeToSystemTime(&facts.ftLastWriteTime, &utc);
+    SystemTimeToTzSpecificLocalTime(nullptr, &utc, &written);
+    EXPECT_EQ(lines[3], path + ",n/a," + DayMonthYear(written) + "," + std::to_string(facts.nFileSizeLow) + " bytes,6.0.8169.0");
+    CloseAndExpectEnd(run);
+  }
 }
 
 // The message boxes the process shows now.

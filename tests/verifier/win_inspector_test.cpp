@@ -2,6 +2,7 @@
 // where a library is found, that it is unloaded again, version texts, program names in the
 // current folder, bad names, and the outside search function of the stand-in VELutil32.dll.
 #include "verifier/dll_version.h"
+#include "verifier/ole_date.h"
 #include "verifier/system_library.h"
 #include "verifier/texts.h"
 #include "verifier/version_text.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cwctype>
 
 namespace kit::verifier::testing {
@@ -168,6 +170,18 @@ TEST(WinInspector, OutsideSearchRunsOnceWithTheCallersBuffersAndItsFindingIsIgno
   EXPECT_EQ(GetModuleHandleW(L"VELutil32.dll"), nullptr) << "the binding ends with the run's OS object";
 }
 
+TEST(WinInspector, NameTheSearchWritesBackLongerThanItWasComesBackWhole) {
+  // That VELutil32.dll already in the process: the binding by the bare name takes the loaded one.
+  ScratchFolder folder(L"longfinding");
+  ASSERT_TRUE(CopyFileW((ProgramFolder() + L"verifier_fixture_long_finding.dll").c_str(), folder.File(L"VELutil32.dll").c_str(), FALSE));
+  UniqueModule search(LoadLibraryW(folder.File(L"VELutil32.dll").c_str()));
+  ASSERT_TRUE(search);
+  const Inspected got = Inspect(L"VELcdg.dll");
+  const std::wstring finding(1024, L'n');
+  EXPECT_EQ(got.module, finding) << got.module.size() << " characters";
+  EXPECT_EQ(got.path, L"Unable to locate " + finding);
+}
+
 TEST(WinInspector, CodeLeftByTheSearchIsTheOneSpelledOut) {
   // Through the registration path, where the locator's failure text shows.
   auto inspect = [](const wchar_t* code) {
@@ -220,6 +234,39 @@ TEST(WinInspector, FailedBindingOfTheSearchKeepsTheRowsOwnCode) {
   const std::wstring expected = folder.File(L"text.dll") + L" " + GetErrorText(os, ERROR_BAD_EXE_FORMAT);
   EXPECT_EQ(inspect(nullptr), expected);
   EXPECT_EQ(inspect(L"1"), expected);
+}
+
+TEST(WinInspector, FileDateIsLocalTimeByTheDaylightSavingRuleOfItsOwnDate) {
+  // The test program runs in a zone of UTC+2 in winter and UTC+3 in summer (TZ, set in
+  // CMakeLists.txt). Both files were written at 21:30 UTC; today's offset for both would put one
+  // of them on the wrong side of midnight, whatever the season of the run.
+  TIME_ZONE_INFORMATION zone{};
+  GetTimeZoneInformation(&zone);
+  ASSERT_EQ(zone.Bias, -120) << "not the test's time zone";
+  ASSERT_EQ(zone.DaylightBias, -60) << "no daylight saving in the test's time zone";
+  const struct {
+    const wchar_t* name;
+    SYSTEMTIME written;  // UTC
+    const char* local;
+  } cases[] = {{L"summer.dll", {2023, 7, 0, 15, 21, 30, 0, 0}, "2023-07-16 00:30"},
+               {L"winter.dll", {2023, 1, 0, 15, 21, 30, 0, 0}, "2023-01-15 23:30"}};
+  ScratchFolder folder(L"dates");
+  Win32VerifierOs os;
+  for (const auto& test : cases) {
+    folder.Write(test.name, "MZ");
+    FILETIME written{};
+    ASSERT_TRUE(SystemTimeToFileTime(&test.written, &written));
+    UniqueHandleObject file(CreateFileW(folder.File(test.name).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &written)) << GetLastError();
+    file.reset();
+    const auto facts = os.ReadFileFacts(folder.File(test.name));
+    ASSERT_TRUE(facts.has_value());
+    const CivilTime local = CivilFromOleDate(facts->date);
+    char got[32];
+    std::snprintf(got, sizeof(got), "%04d-%02d-%02d %02d:%02d", local.year, local.month, local.day, local.hour, local.minute);
+    EXPECT_STREQ(got, test.local) << Narrow(test.name);
+  }
 }
 
 TEST(WinInspector, ErrorTextIsTheSystemsMessageWithoutItsLineEnd) {
