@@ -21,13 +21,14 @@ GdiSurface::GdiSurface(HWND window, HDC dc, HFONT font) : m_window(window), m_dc
 }
 
 GdiSurface::~GdiSurface() {
-  if (m_previousFont) SelectObject(m_dc, m_previousFont);
+  if (m_previousFont && WindowExists()) SelectObject(m_dc, m_previousFont);
 }
 
 int GdiSurface::PixelX(std::int32_t twips) const { return twips / m_twipsPerPixelX; }
 int GdiSurface::PixelY(std::int32_t twips) const { return twips / m_twipsPerPixelY; }
 
 void GdiSurface::Clear() {
+  if (!WindowExists()) return;
   RECT client{};
   GetClientRect(m_window, &client);
   FillRect(m_dc, &client, GetSysColorBrush(COLOR_BTNFACE));
@@ -40,6 +41,7 @@ std::int32_t GdiSurface::WindowWidth() {
 }
 
 std::int32_t GdiSurface::PrintText(std::int32_t x, std::int32_t y, std::wstring_view text) {
+  if (!WindowExists()) return 0;
   const int length = static_cast<int>(text.size());
   SIZE extent{};
   GetTextExtentPoint32W(m_dc, text.data(), length, &extent);
@@ -48,6 +50,7 @@ std::int32_t GdiSurface::PrintText(std::int32_t x, std::int32_t y, std::wstring_
 }
 
 void GdiSurface::DrawLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, int systemColor) {
+  if (!WindowExists()) return;
   UniqueGdiObject pen(CreatePen(PS_SOLID, 1, GetSysColor(systemColor)));
   SelectedObject selected(m_dc, pen.get());
   MoveToEx(m_dc, PixelX(x1), PixelY(y1), nullptr);

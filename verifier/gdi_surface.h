@@ -1,11 +1,30 @@
 // Win32-only. The report drawn on a device context: twips to pixels at the screen's resolution,
-// text in the window's font at a position, one-pixel lines in system colours.
+// text in the window's font at a position, one-pixel lines in system colours. Once the window is
+// destroyed nothing is drawn: the system has taken its device context back and may have handed
+// it to another window.
 #pragma once
 
 #include "common/win32.h"
 #include "verifier/report_surface.h"
 
 namespace kit::verifier {
+
+// A window's device context for one scope (GetDC, ReleaseDC); not released again when the window
+// was destroyed meanwhile, as the system did that with the window.
+class WindowDc {
+public:
+  explicit WindowDc(HWND window) : m_window(window), m_dc(GetDC(window)) {}
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  ~WindowDc() {
+    if (m_dc && IsWindow(m_window)) ReleaseDC(m_window, m_dc);
+  }
+  HDC get() const { return m_dc; }
+
+private:
+  HWND m_window;
+  HDC m_dc;
+};
 
 class GdiSurface : public ReportSurface {
 public:
@@ -25,6 +44,7 @@ public:
 private:
   int PixelX(std::int32_t twips) const;
   int PixelY(std::int32_t twips) const;
+  bool WindowExists() const { return IsWindow(m_window) != FALSE; }
 
   HWND m_window;
   HDC m_dc;

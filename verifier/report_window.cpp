@@ -122,20 +122,22 @@ void VerifierWindow::Paint() {
   }
 
   m_running = true;
-  HDC dc = GetDC(m_window);
   std::uint32_t code = 0;
   {
-    GdiSurface surface(m_window, dc, m_font.get());
+    // Form1 may be closed while a component's message is up; the surface then stops drawing and
+    // the run still finishes its log.
+    WindowDc dc(m_window);
+    GdiSurface surface(m_window, dc.get(), m_font.get());
     Win32VerifierOs os;
     Win32LogFile log;
     code = RunVerification(m_settings, os, surface, log);
   }
-  ReleaseDC(m_window, dc);
   m_running = false;
   if (code != 0) Fail(code, DescribeError(code));
   if (m_repaintPending) {
     m_repaintPending = false;
-    InvalidateRect(m_window, nullptr, FALSE);
+    // Only a window that still exists: a null one would have the whole desktop repainted.
+    if (m_window) InvalidateRect(m_window, nullptr, FALSE);
   }
 }
 
