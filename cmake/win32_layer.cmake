@@ -18,6 +18,7 @@ set(KIT_WIN32_LAYER
   "services_e2e_dao|*"
   "services_e2e_ado|*"
   "services_e2e_velutils|*"
+  "services_e2e_licence|*"
   "cmdlg_e2e|*"
   "cmdlg_windows_unit|*"
   "survey_win32|*")

@@ -25,6 +25,7 @@ constexpr KnownCode kKnownCodes[] = {
     {0x80070057u, L"The parameter is incorrect"},
     {0x80020009u, L"Exception occurred"},
     {0x8002801Du, L"Library not registered"},
+    {0x80040112u, L"Class is not licensed for use"},
 };
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }

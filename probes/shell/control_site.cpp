@@ -8,6 +8,7 @@
 #include "common/owners.h"
 #include "common/system_error.h"
 #include "common/twips.h"
+#include "licence/embedded_keys.h"
 #include "probes/shell/property_bag.h"
 #include "probes/shell/site_object.h"
 
@@ -176,11 +177,17 @@ HRESULT CreateControlObject(const CLSID& requested, std::wstring_view licenceKey
 
 std::unique_ptr<HostedControl> CreateHostedControl(const ItemRecord& item, const HostPlace& host,
                                                    const PixelRect& rect, BuildFailure& failure) {
+  // The key the record names, else the one the build carries for the class.
+  const std::wstring licenceKey = item.control.licenceKey.empty()
+                                      ? licence::EmbeddedLicenceKey(item.control.classId)
+                                      : std::wstring(item.control.licenceKey);
   auto fail = [&](CreationStage stage, HRESULT hr) -> std::unique_ptr<HostedControl> {
     const auto code = static_cast<std::uint32_t>(hr);
     const ClassRegistration registration =
         stage == CreationStage::Create ? ReadRegistration(item.control.classId) : ClassRegistration{true, {}, true};
-    failure = {code, ControlFailureText(item, stage, code, DescribeError(code), registration)};
+    ItemRecord carried = item;
+    carried.control.licenceKey = licenceKey;
+    failure = {code, ControlFailureText(carried, stage, code, DescribeError(code), registration)};
     return nullptr;
   };
 
@@ -189,7 +196,7 @@ std::unique_ptr<HostedControl> CreateHostedControl(const ItemRecord& item, const
   HRESULT hr = CLSIDFromString(const_cast<LPOLESTR>(classText.c_str()), &classId);
   if (FAILED(hr)) return fail(CreationStage::Create, hr);
   ComPtr<IOleObject> object;
-  hr = CreateControlObject(classId, item.control.licenceKey, object);
+  hr = CreateControlObject(classId, licenceKey, object);
   if (FAILED(hr)) return fail(CreationStage::Create, hr);
 
   const RECT place{rect.left, rect.top, rect.left + rect.width, rect.top + rect.height};

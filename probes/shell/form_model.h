@@ -64,8 +64,8 @@ struct ControlClass {
   std::wstring_view progId{};         // names the class in messages
   std::wstring_view classId{};        // "{...}": what the control is created by
   std::wstring_view componentFile{};  // the file that holds the class, named in failure reports
-  // The run-time licence key the maker holds for a licensed class; empty when the program
-  // carries none, and then the control is created plainly.
+  // A run-time licence key for this record alone (tests); empty in the catalogue, where the key
+  // the build carries for the class (licence/embedded_keys.h) is used, or none.
   std::wstring_view licenceKey{};
 };
 

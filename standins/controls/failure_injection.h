@@ -15,7 +15,8 @@ enum class FailureStage {
   Extent,    // GetExtent answers a negative width, SetExtent fails
   Leak,      // the object keeps one reference of its own and never reaches zero
   NoFace,    // no property-bag persistence: the host must fall back to the stream interface
-  Licensed,  // a licensing class factory: plain creation refused, KIT_CONTROL_LICENCE_KEY accepted
+  Licensed,  // a licensing class factory: plain creation refused, KIT_LICENCE_KEY accepted
+             // (standins/com_server/licensing_factory.h)
   // What real controls do that the plain stand-in does not:
   NoTabStop,     // its window carries no WS_TABSTOP
   KeyHook,       // keys only through its accelerator hook (journaled), none through its window

@@ -2,8 +2,9 @@
 // registration of every class of this DLL's component file as a control.
 #include "standins/controls/module.h"
 
+#include "standins/com_server/licensing_factory.h"
 #include "standins/controls/failure_injection.h"
-#include "standins/controls/licensing_factory.h"
+#include "standins/controls/journal.h"
 #include "standins/controls/standin_control.h"
 #include "standins/controls/standin_window.h"
 
@@ -18,6 +19,10 @@ HRESULT CreateFromFactory(const void* context, REFIID iid, void** object) {
   // The host's test of a control whose creation fails after its file was found and loaded.
   if (FailureRequested(entry.progId, FailureStage::Create)) return E_OUTOFMEMORY;
   return CreateStandinControl(entry, iid, object);
+}
+
+void JournalLicence(const void* context, std::wstring_view event) {
+  JournalLine(static_cast<const StandinClass*>(context)->progId, event);
 }
 
 comserver::ServerClass Served(const StandinClass& entry) {
@@ -59,7 +64,8 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
   const kit::standin::StandinClass* entry = kit::standin::FindClass(clsid);
   if (!entry) return CLASS_E_CLASSNOTAVAILABLE;
   if (kit::standin::FailureRequested(entry->progId, kit::standin::FailureStage::Licensed)) {
-    return kit::standin::GetLicensingFactory(*entry, iid, object);
+    return kit::comserver::GetLicensingFactory(kit::standin::CreateFromFactory, entry, kit::standin::JournalLicence,
+                                               iid, object);
   }
   return kit::comserver::GetClassFactory(kit::standin::CreateFromFactory, entry, iid, object);
 }

@@ -75,7 +75,7 @@ constexpr ItemRecord kWrongKeyForm[] = {FormWindow(3530, 2360),
 TEST_F(HostedControls, ALicensedClassIsCreatedWithTheKeyTheProgramCarriesAndRefusesAnother) {
   ASSERT_EQ(RegisterBesideMe(L"GRAPH32.OCX"), S_OK);
   SetEnvironmentVariableW(L"KIT_CONTROL_FAIL", L"GraphLib.Graph:licensed");
-  SetEnvironmentVariableW(L"KIT_CONTROL_LICENCE_KEY", kTestKey);
+  SetEnvironmentVariableW(L"KIT_LICENCE_KEY", kTestKey);
   BuildFailure failure;
   auto form = Form::Build(kLicensedForm, {}, failure);
   EXPECT_TRUE(form) << std::string(failure.message.begin(), failure.message.end());
@@ -83,7 +83,7 @@ TEST_F(HostedControls, ALicensedClassIsCreatedWithTheKeyTheProgramCarriesAndRefu
   form.reset();
   auto refused = Form::Build(kWrongKeyForm, {}, failure);
   SetEnvironmentVariableW(L"KIT_CONTROL_FAIL", nullptr);
-  SetEnvironmentVariableW(L"KIT_CONTROL_LICENCE_KEY", nullptr);
+  SetEnvironmentVariableW(L"KIT_LICENCE_KEY", nullptr);
   EXPECT_FALSE(refused);
   EXPECT_EQ(failure.code, 0x80040112u);
   EXPECT_NE(failure.message.find(L"it refuses the licence key this program carries"), std::wstring::npos)

@@ -6,6 +6,7 @@
 // description instead; with "errorbox" the engine shows an error box of its own first, as a
 // damaged engine does, and then goes on.
 #include "probes/services/dao360/dao_interfaces.h"
+#include "standins/com_server/licensing_factory.h"
 #include "standins/services/common/standin_support.h"
 
 #include <oleauto.h>
@@ -125,6 +126,11 @@ HRESULT CreateEngine(const void*, REFIID iid, void** object) { return HandOut(ne
 }  // namespace
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+  // "licensed": the engine refuses plain creation as on a machine without its licence.
+  if (Mode() == L"licensed" && IsEqualCLSID(clsid, dao::kEngineClass)) {
+    return kit::comserver::GetLicensingFactory(
+        CreateEngine, nullptr, [](const void*, std::wstring_view event) { Journal(event); }, iid, object);
+  }
   return GetClassObjectFor(clsid, dao::kEngineClass, CreateEngine, iid, object);
 }
 STDAPI DllCanUnloadNow() { return CanUnloadNow(); }
