@@ -1,0 +1,281 @@
+// Portable. The file's layout: DOS header, "PE\0\0", file header, optional header (PE32 or PE32+)
+// with its data directories, section table; directory entries are relative virtual addresses,
+// mapped to file offsets through the sections. Lists are bounded so a looping or huge table in a
+// damaged file ends the walk.
+#include "survey/pe_image.h"
+
+#include <cstring>
+#include <optional>
+
+namespace kit::survey {
+namespace {
+
+constexpr std::size_t kMostEntries = 65536;  // imports, functions, exports, resources: far beyond real files
+constexpr std::uint32_t kExportDirectory = 0, kImportDirectory = 1, kResourceDirectory = 2, kDelayDirectory = 13;
+constexpr std::uint32_t kManifestType = 24, kVersionType = 16;
+
+class Reader {
+public:
+  explicit Reader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+
+  template <typename T>
+  std::optional<T> At(std::size_t offset) const {
+    if (offset > m_bytes.size() || m_bytes.size() - offset < sizeof(T)) return std::nullopt;
+    T value;
+    std::memcpy(&value, m_bytes.data() + offset, sizeof(T));
+    return value;
+  }
+  std::optional<std::uint16_t> U16(std::size_t offset) const { return At<std::uint16_t>(offset); }
+  std::optional<std::uint32_t> U32(std::size_t offset) const { return At<std::uint32_t>(offset); }
+  std::optional<std::uint64_t> U64(std::size_t offset) const { return At<std::uint64_t>(offset); }
+
+  // A zero-terminated name of at most 512 characters.
+  std::optional<std::string> Name(std::size_t offset) const {
+    std::string name;
+    for (std::size_t i = offset; i < m_bytes.size() && name.size() < 512; ++i) {
+      if (m_bytes[i] == 0) return name;
+      name += static_cast<char>(m_bytes[i]);
+    }
+    return std::nullopt;
+  }
+  std::span<const std::uint8_t> Bytes(std::size_t offset, std::size_t size) const {
+    if (offset > m_bytes.size() || m_bytes.size() - offset < size) return {};
+    return m_bytes.subspan(offset, size);
+  }
+
+private:
+  std::span<const std::uint8_t> m_bytes;
+};
+
+struct Section {
+  std::uint32_t address, size, fileOffset, fileSize;
+};
+
+class Image {
+public:
+  Image(const Reader& reader, std::vector<Section> sections) : m_reader(reader), m_sections(std::move(sections)) {}
+
+  // The file offset of a relative virtual address, if a section holds it.
+  std::optional<std::size_t> Offset(std::uint32_t rva) const {
+    for (const Section& s : m_sections) {
+      const std::uint32_t extent = s.size > s.fileSize ? s.size : s.fileSize;
+      if (rva >= s.address && rva - s.address < extent) {
+        const std::uint32_t into = rva - s.address;
+        if (into >= s.fileSize) return std::nullopt;  // in memory only: nothing in the file
+        return static_cast<std::size_t>(s.fileOffset) + into;
+      }
+    }
+    return std::nullopt;
+  }
+  template <typename T>
+  std::optional<T> At(std::uint32_t rva) const {
+    const auto offset = Offset(rva);
+    return offset ? m_reader.At<T>(*offset) : std::nullopt;
+  }
+  std::optional<std::string> Name(std::uint32_t rva) const {
+    const auto offset = Offset(rva);
+    return offset ? m_reader.Name(*offset) : std::nullopt;
+  }
+  std::span<const std::uint8_t> Bytes(std::uint32_t rva, std::uint32_t size) const {
+    const auto offset = Offset(rva);
+    return offset ? m_reader.Bytes(*offset, size) : std::span<const std::uint8_t>();
+  }
+
+private:
+  const Reader& m_reader;
+  std::vector<Section> m_sections;
+};
+
+// The functions of one thunk table: 32- or 64-bit entries, the high bit marking a number.
+std::vector<ImportedFunction> ReadThunks(const Image& image, std::uint32_t rva, bool wide) {
+  std::vector<ImportedFunction> functions;
+  for (std::size_t i = 0; rva != 0 && i < kMostEntries; ++i) {
+    std::uint64_t entry = 0;
+    bool byOrdinal = false;
+    if (wide) {
+      const auto value = image.At<std::uint64_t>(rva + static_cast<std::uint32_t>(i * 8));
+      if (!value || *value == 0) break;
+      entry = *value;
+      byOrdinal = (entry >> 63) != 0;
+    } else {
+      const auto value = image.At<std::uint32_t>(rva + static_cast<std::uint32_t>(i * 4));
+      if (!value || *value == 0) break;
+      entry = *value;
+      byOrdinal = (entry >> 31) != 0;
+    }
+    if (byOrdinal) {
+      functions.push_back({{}, static_cast<std::uint16_t>(entry & 0xFFFF)});
+    } else if (auto name = image.Name(static_cast<std::uint32_t>(entry & 0x7FFFFFFF) + 2)) {
+      functions.push_back({std::move(*name), 0});
+    }
+  }
+  return functions;
+}
+
+void ReadImports(const Image& image, std::uint32_t rva, bool wide, PeImage& out) {
+  for (std::size_t i = 0; rva != 0 && i < kMostEntries; ++i) {
+    const std::uint32_t entry = rva + static_cast<std::uint32_t>(i * 20);
+    const auto lookup = image.At<std::uint32_t>(entry), name = image.At<std::uint32_t>(entry + 12),
+               thunks = image.At<std::uint32_t>(entry + 16);
+    if (!lookup || !name || !thunks || (*name == 0 && *thunks == 0)) break;
+    auto library = image.Name(*name);
+    if (!library) continue;
+    out.imports.push_back({std::move(*library), false, ReadThunks(image, *lookup ? *lookup : *thunks, wide)});
+  }
+}
+
+void ReadDelayImports(const Image& image, std::uint32_t rva, bool wide, PeImage& out) {
+  for (std::size_t i = 0; rva != 0 && i < kMostEntries; ++i) {
+    const std::uint32_t entry = rva + static_cast<std::uint32_t>(i * 32);
+    const auto attributes = image.At<std::uint32_t>(entry), name = image.At<std::uint32_t>(entry + 4),
+               names = image.At<std::uint32_t>(entry + 16);
+    if (!attributes || !name || !names || *name == 0) break;
+    auto library = image.Name(*name);
+    if (!library) continue;
+    out.imports.push_back({std::move(*library), true, ReadThunks(image, *names, wide)});
+  }
+}
+
+void ReadExports(const Image& image, std::uint32_t rva, PeImage& out) {
+  if (rva == 0) return;
+  const auto base = image.At<std::uint32_t>(rva + 16), functions = image.At<std::uint32_t>(rva + 20),
+             names = image.At<std::uint32_t>(rva + 24), nameTable = image.At<std::uint32_t>(rva + 32);
+  if (!base || !functions || !names || !nameTable) return;
+  const auto addresses = image.At<std::uint32_t>(rva + 28);
+  for (std::uint32_t i = 0; addresses && i < *functions && i < kMostEntries; ++i) {
+    const auto address = image.At<std::uint32_t>(*addresses + i * 4);
+    if (address && *address != 0) out.exportOrdinals.push_back(static_cast<std::uint16_t>(*base + i));
+  }
+  for (std::uint32_t i = 0; i < *names && i < kMostEntries; ++i) {
+    const auto nameRva = image.At<std::uint32_t>(*nameTable + i * 4);
+    if (!nameRva) break;
+    if (auto name = image.Name(*nameRva)) out.exportNames.push_back(std::move(*name));
+  }
+}
+
+// The data of the first resource of `type` (its first name or id, its first language).
+std::span<const std::uint8_t> FirstResource(const Image& image, std::uint32_t root, std::uint32_t type) {
+  std::uint32_t directory = root;
+  for (int level = 0; level < 3; ++level) {
+    const auto named = image.At<std::uint16_t>(directory + 12), ids = image.At<std::uint16_t>(directory + 14);
+    if (!named || !ids) return {};
+    const std::uint32_t count = static_cast<std::uint32_t>(*named) + *ids;
+    std::optional<std::uint32_t> chosen;
+    for (std::uint32_t i = 0; i < count && i < kMostEntries; ++i) {
+      const std::uint32_t entry = directory + 16 + i * 8;
+      const auto id = image.At<std::uint32_t>(entry), target = image.At<std::uint32_t>(entry + 4);
+      if (!id || !target) return {};
+      if (level == 0 && *id != type) continue;
+      chosen = *target;
+      break;
+    }
+    if (!chosen) return {};
+    const bool isDirectory = (*chosen & 0x80000000u) != 0;
+    const std::uint32_t next = root + (*chosen & 0x7FFFFFFFu);
+    if (level < 2) {
+      if (!isDirectory) return {};
+      directory = next;
+    } else {
+      if (isDirectory) return {};
+      const auto dataRva = image.At<std::uint32_t>(next), size = image.At<std::uint32_t>(next + 4);
+      if (!dataRva || !size) return {};
+      return image.Bytes(*dataRva, *size);
+    }
+  }
+  return {};
+}
+
+void ReadVersion(std::span<const std::uint8_t> resource, PeImage& out) {
+  // VS_FIXEDFILEINFO starts with its signature; the file version follows as two 32-bit halves.
+  constexpr std::uint8_t kSignature[] = {0xBD, 0x04, 0xEF, 0xFE};
+  for (std::size_t i = 0; i + 16 <= resource.size(); i += 4) {
+    if (std::memcmp(resource.data() + i, kSignature, 4) != 0) continue;
+    std::uint32_t high, low;
+    std::memcpy(&high, resource.data() + i + 8, 4);
+    std::memcpy(&low, resource.data() + i + 12, 4);
+    out.version[0] = static_cast<std::uint16_t>(high >> 16);
+    out.version[1] = static_cast<std::uint16_t>(high & 0xFFFF);
+    out.version[2] = static_cast<std::uint16_t>(low >> 16);
+    out.version[3] = static_cast<std::uint16_t>(low & 0xFFFF);
+    out.hasVersion = true;
+    return;
+  }
+}
+
+}  // namespace
+
+PeImage ReadPeImage(std::span<const std::uint8_t> bytes) {
+  PeImage out;
+  const Reader reader(bytes);
+  const auto mz = reader.U16(0);
+  const auto peOffset = reader.U32(0x3C);
+  if (!mz || *mz != 0x5A4D || !peOffset) {
+    out.error = "not a program file (no MZ header)";
+    return out;
+  }
+  const auto signature = reader.U32(*peOffset);
+  if (!signature || *signature != 0x00004550) {
+    out.error = "not a Windows program file (no PE header)";
+    return out;
+  }
+  const std::size_t fileHeader = static_cast<std::size_t>(*peOffset) + 4;
+  const auto machine = reader.U16(fileHeader), sectionCount = reader.U16(fileHeader + 2),
+             optionalSize = reader.U16(fileHeader + 16), characteristics = reader.U16(fileHeader + 18);
+  const std::size_t optional = fileHeader + 20;
+  const auto magic = reader.U16(optional);
+  if (!machine || !sectionCount || !optionalSize || !characteristics || !magic) {
+    out.error = "a damaged program file (its headers are cut short)";
+    return out;
+  }
+  out.machineCode = *machine;
+  out.machine = *machine == 0x014C ? PeMachine::I386 : *machine == 0x8664 ? PeMachine::Amd64 : PeMachine::Other;
+  out.isDll = (*characteristics & 0x2000) != 0;
+  const bool wide = *magic == 0x20B;
+  if (!wide && *magic != 0x10B) {
+    out.error = "a damaged program file (unknown optional header)";
+    return out;
+  }
+  const std::size_t directories = optional + (wide ? 112 : 96);
+  const auto directoryCount = reader.U32(optional + (wide ? 108 : 92));
+  auto directory = [&](std::uint32_t index) -> std::uint32_t {
+    if (!directoryCount || index >= *directoryCount) return 0;
+    return reader.U32(directories + index * 8).value_or(0);
+  };
+  std::vector<Section> sections;
+  const std::size_t table = optional + *optionalSize;
+  for (std::uint16_t i = 0; i < *sectionCount; ++i) {
+    const std::size_t at = table + i * 40u;
+    const auto size = reader.U32(at + 8), address = reader.U32(at + 12), fileSize = reader.U32(at + 16),
+               fileOffset = reader.U32(at + 20);
+    if (!size || !address || !fileSize || !fileOffset) {
+      out.error = "a damaged program file (its section table is cut short)";
+      return out;
+    }
+    sections.push_back({*address, *size, *fileOffset, *fileSize});
+  }
+  const Image image(reader, std::move(sections));
+  ReadImports(image, directory(kImportDirectory), wide, out);
+  ReadDelayImports(image, directory(kDelayDirectory), wide, out);
+  ReadExports(image, directory(kExportDirectory), out);
+  if (const std::uint32_t resources = directory(kResourceDirectory)) {
+    const auto manifest = FirstResource(image, resources, kManifestType);
+    out.manifest.assign(manifest.begin(), manifest.end());
+    ReadVersion(FirstResource(image, resources, kVersionType), out);
+  }
+  return out;
+}
+
+std::wstring MachineText(const PeImage& image) {
+  switch (image.machine) {
+    case PeMachine::I386: return L"32-bit";
+    case PeMachine::Amd64: return L"64-bit";
+    case PeMachine::Other: break;
+  }
+  wchar_t code[8];
+  static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
+  for (int i = 0; i < 4; ++i) code[i] = kHex[(image.machineCode >> (12 - 4 * i)) & 0xF];
+  code[4] = 0;
+  return L"for another machine (0x" + std::wstring(code) + L")";
+}
+
+}  // namespace kit::survey

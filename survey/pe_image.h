@@ -1,0 +1,45 @@
+// Portable. What a program file says of itself, read from its bytes without loading it: the machine
+// it is built for, the libraries and functions it imports (at load and delayed), the functions it
+// exports, its embedded manifest and its version. Every offset is checked against the file: a
+// damaged or hostile file gives a reason, never a read outside the bytes.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kit::survey {
+
+enum class PeMachine { I386, Amd64, Other };
+
+struct ImportedFunction {
+  std::string name;            // empty when imported by number
+  std::uint16_t ordinal = 0;   // the number, when imported by number
+};
+
+struct ImportedLibrary {
+  std::string name;            // as the file names it ("KERNEL32.dll")
+  bool delayed = false;        // loaded on first call, not at load
+  std::vector<ImportedFunction> functions;
+};
+
+struct PeImage {
+  std::string error;           // empty when the file is a readable program file
+  PeMachine machine = PeMachine::Other;
+  std::uint16_t machineCode = 0;
+  bool isDll = false;
+  std::vector<ImportedLibrary> imports;
+  std::vector<std::string> exportNames;
+  std::vector<std::uint16_t> exportOrdinals;  // the numbers of every exported function
+  std::string manifest;        // the embedded manifest's text (resource type 24), if any
+  std::uint16_t version[4] = {};  // from the version resource; all zero when there is none
+  bool hasVersion = false;
+};
+
+PeImage ReadPeImage(std::span<const std::uint8_t> bytes);
+
+// "32-bit", "64-bit" or "for another machine (0x...)".
+std::wstring MachineText(const PeImage& image);
+
+}  // namespace kit::survey
