@@ -4,6 +4,7 @@
 // damaged file ends the walk.
 #include "survey/pe_image.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -112,26 +113,26 @@ std::vector<ImportedFunction> ReadThunks(const Image& image, std::uint32_t rva, 
   return functions;
 }
 
-void ReadImports(const Image& image, std::uint32_t rva, bool wide, PeImage& out) {
-  for (std::size_t i = 0; rva != 0 && i < kMostEntries; ++i) {
+void ReadImports(const Image& image, std::uint32_t rva, std::size_t most, bool wide, PeImage& out) {
+  for (std::size_t i = 0; rva != 0 && i < most; ++i) {
     const std::uint32_t entry = rva + static_cast<std::uint32_t>(i * 20);
     const auto lookup = image.At<std::uint32_t>(entry), name = image.At<std::uint32_t>(entry + 12),
                thunks = image.At<std::uint32_t>(entry + 16);
     if (!lookup || !name || !thunks || (*name == 0 && *thunks == 0)) break;
     auto library = image.Name(*name);
-    if (!library) continue;
+    if (!library) break;  // no name where the table says: the rest is no table either
     out.imports.push_back({std::move(*library), false, ReadThunks(image, *lookup ? *lookup : *thunks, wide)});
   }
 }
 
-void ReadDelayImports(const Image& image, std::uint32_t rva, bool wide, PeImage& out) {
-  for (std::size_t i = 0; rva != 0 && i < kMostEntries; ++i) {
+void ReadDelayImports(const Image& image, std::uint32_t rva, std::size_t most, bool wide, PeImage& out) {
+  for (std::size_t i = 0; rva != 0 && i < most; ++i) {
     const std::uint32_t entry = rva + static_cast<std::uint32_t>(i * 32);
     const auto attributes = image.At<std::uint32_t>(entry), name = image.At<std::uint32_t>(entry + 4),
                names = image.At<std::uint32_t>(entry + 16);
     if (!attributes || !name || !names || *name == 0) break;
     auto library = image.Name(*name);
-    if (!library) continue;
+    if (!library) break;
     out.imports.push_back({std::move(*library), true, ReadThunks(image, *names, wide)});
   }
 }
@@ -204,7 +205,7 @@ void ReadVersion(std::span<const std::uint8_t> resource, PeImage& out) {
 
 }  // namespace
 
-PeImage ReadPeImage(std::span<const std::uint8_t> bytes) {
+PeImage ReadPeImage(std::span<const std::uint8_t> bytes, PeLayout layout) {
   PeImage out;
   const Reader reader(bytes);
   const auto mz = reader.U16(0);
@@ -241,6 +242,12 @@ PeImage ReadPeImage(std::span<const std::uint8_t> bytes) {
     if (!directoryCount || index >= *directoryCount) return 0;
     return reader.U32(directories + index * 8).value_or(0);
   };
+  // How many entries of `entrySize` a directory's size allows (its zero entry ends it sooner).
+  auto entries = [&](std::uint32_t index, std::size_t entrySize) -> std::size_t {
+    const std::uint32_t size = directoryCount && index < *directoryCount
+                                   ? reader.U32(directories + index * 8 + 4).value_or(0) : 0;
+    return size == 0 ? kMostEntries : std::min<std::size_t>(size / entrySize, kMostEntries);
+  };
   std::vector<Section> sections;
   const std::size_t table = optional + *optionalSize;
   for (std::uint16_t i = 0; i < *sectionCount; ++i) {
@@ -253,9 +260,14 @@ PeImage ReadPeImage(std::span<const std::uint8_t> bytes) {
     }
     sections.push_back({*address, *size, *fileOffset, *fileSize});
   }
+  // A mapped image lies at its own addresses: one extent from its first byte to its last.
+  if (layout == PeLayout::Mapped) {
+    const auto size = static_cast<std::uint32_t>(bytes.size());
+    sections = {{0, size, 0, size}};
+  }
   const Image image(reader, std::move(sections));
-  ReadImports(image, directory(kImportDirectory), wide, out);
-  ReadDelayImports(image, directory(kDelayDirectory), wide, out);
+  ReadImports(image, directory(kImportDirectory), entries(kImportDirectory, 20), wide, out);
+  ReadDelayImports(image, directory(kDelayDirectory), entries(kDelayDirectory, 32), wide, out);
   ReadExports(image, directory(kExportDirectory), out);
   if (const std::uint32_t resources = directory(kResourceDirectory)) {
     const auto manifest = FirstResource(image, resources, kManifestType);
@@ -263,6 +275,15 @@ PeImage ReadPeImage(std::span<const std::uint8_t> bytes) {
     ReadVersion(FirstResource(image, resources, kVersionType), out);
   }
   return out;
+}
+
+std::uint32_t MappedImageSize(std::span<const std::uint8_t> headerPage) {
+  const Reader reader(headerPage);
+  const auto mz = reader.U16(0);
+  const auto peOffset = reader.U32(0x3C);
+  if (!mz || *mz != 0x5A4D || !peOffset || reader.U32(*peOffset) != 0x00004550u) return 0;
+  // SizeOfImage lies at the same place in both optional headers.
+  return reader.U32(static_cast<std::size_t>(*peOffset) + 24 + 56).value_or(0);
 }
 
 std::wstring MachineText(const PeImage& image) {

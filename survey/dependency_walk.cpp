@@ -1,0 +1,298 @@
+// Win32-only. The loader is asked with LoadLibraryExW(DONT_RESOLVE_DLL_REFERENCES): it searches
+// as for a real load (API sets, known DLLs, the activation context) but maps the library without
+// calling its entry point or loading what it imports; the survey then reads the file the module
+// came from. A library that was already loaded is only counted up and down again.
+#include "survey/dependency_walk.h"
+
+#include "common/owners.h"
+#include "survey/pe_image.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+namespace kit::survey {
+namespace {
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  return text;
+}
+
+std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::wstring FolderOf(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::wstring NameOf(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+bool Exists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::wstring& path) {
+  std::vector<std::uint8_t> bytes;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  LARGE_INTEGER size{};
+  // Program files beyond 256 MB are not what a component is.
+  if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (256 << 20)) {
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
+    bytes.resize(read);
+  }
+  CloseHandle(file);
+  return bytes;
+}
+
+std::wstring VersionText(const PeImage& image) {
+  if (!image.hasVersion) return {};
+  return std::to_wstring(image.version[0]) + L"." + std::to_wstring(image.version[1]) + L"." +
+         std::to_wstring(image.version[2]) + L"." + std::to_wstring(image.version[3]);
+}
+
+std::wstring ModulePath(HMODULE module) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+bool IsApiSetName(const std::wstring& lowerName) {
+  return lowerName.rfind(L"api-", 0) == 0 || lowerName.rfind(L"ext-", 0) == 0;
+}
+
+bool IsKnownDll(const std::wstring& lowerName) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\KnownDLLs", 0,
+                    KEY_READ, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  bool known = false;
+  wchar_t valueName[256];
+  wchar_t data[MAX_PATH];
+  for (DWORD i = 0; !known; ++i) {
+    DWORD nameLength = ARRAYSIZE(valueName), dataSize = sizeof(data) - sizeof(wchar_t), type = 0;
+    if (RegEnumValueW(key, i, valueName, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    data[dataSize / sizeof(wchar_t)] = L'\0';
+    known = type == REG_SZ && Lower(data) == lowerName;
+  }
+  RegCloseKey(key);
+  return known;
+}
+
+// The activation context of the file's own manifest (its side-by-side assemblies), active for the
+// life of this object; nothing when the file carries none.
+class OwnManifest {
+public:
+  explicit OwnManifest(const std::wstring& file) {
+    for (const ULONG_PTR id : {ULONG_PTR{2}, ULONG_PTR{1}}) {  // a library's manifest, then a program's
+      ACTCTXW context{};
+      context.cbSize = sizeof(context);
+      context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+      context.lpSource = file.c_str();
+      context.lpResourceName = MAKEINTRESOURCEW(id);
+      m_context = CreateActCtxW(&context);
+      if (m_context != INVALID_HANDLE_VALUE) break;
+    }
+    if (m_context != INVALID_HANDLE_VALUE && !ActivateActCtx(m_context, &m_cookie)) m_cookie = 0;
+  }
+  ~OwnManifest() {
+    if (m_cookie) DeactivateActCtx(0, m_cookie);
+    if (m_context != INVALID_HANDLE_VALUE) ReleaseActCtx(m_context);
+  }
+  OwnManifest(const OwnManifest&) = delete;
+  OwnManifest& operator=(const OwnManifest&) = delete;
+
+private:
+  HANDLE m_context = INVALID_HANDLE_VALUE;
+  ULONG_PTR m_cookie = 0;
+};
+
+// A library as the loader mapped it (without running it): where from, and its image read from
+// memory, exports as the loader will look them up.
+struct Located {
+  UniqueModule module;
+  std::wstring path;
+  std::wstring where;
+  DWORD error = 0;  // when the loader mapped nothing
+};
+
+PeImage ReadMapped(HMODULE module) {
+  const auto* base = reinterpret_cast<const std::uint8_t*>(module);
+  const std::uint32_t size = MappedImageSize({base, 4096});
+  return ReadPeImage({base, size}, PeLayout::Mapped);
+}
+
+class Walk {
+public:
+  Walk(DependencyReport& report, PeMachine machine) : m_report(report), m_machine(machine) {
+    m_folder = FolderOf(report.file);
+  }
+
+  void File(const PeImage& image, const std::vector<std::wstring>& chain) {
+    for (const ImportedLibrary& library : image.imports) Library(library, chain);
+  }
+
+private:
+  Located Locate(const std::wstring& name) {
+    const std::wstring lower = Lower(name);
+    const bool apiSet = IsApiSetName(lower);
+    const bool known = !apiSet && IsKnownDll(lower);
+    const bool loaded = !apiSet && GetModuleHandleW(name.c_str()) != nullptr;
+    Located located;
+    // Loaded by its path, the file's own folder comes first for what is neither loaded already
+    // nor the system's own.
+    const std::wstring beside = m_folder + L"\\" + name;
+    const bool fromBeside = !apiSet && !known && !loaded && Exists(beside);
+    located.module.reset(LoadLibraryExW(fromBeside ? beside.c_str() : name.c_str(), nullptr,
+                                        DONT_RESOLVE_DLL_REFERENCES));
+    if (!located.module) {
+      located.error = GetLastError();
+      if (fromBeside) located.path = beside;
+      return located;
+    }
+    located.path = ModulePath(located.module.get());
+    const std::wstring folder = Lower(FolderOf(located.path));
+    if (fromBeside) {
+      located.where = L"beside the file";
+    } else if (apiSet) {
+      located.where = L"API set";
+    } else if (known) {
+      located.where = L"known DLL";
+    } else if (loaded) {
+      located.where = L"already loaded by the system";
+    } else if (folder.find(L"\\winsxs\\") != std::wstring::npos || folder.rfind(Lower(m_folder) + L"\\", 0) == 0) {
+      located.where = L"side-by-side assembly";
+    } else {
+      located.where = L"search order";
+    }
+    return located;
+  }
+
+  void Library(const ImportedLibrary& library, const std::vector<std::wstring>& chain) {
+    const std::wstring name = Widen(library.name);
+    const std::wstring key = Lower(name);
+    DependencyProblem problem;
+    problem.library = name;
+    problem.chain = chain;
+    problem.delayed = library.delayed;
+    const Located located = Locate(name);
+    problem.path = located.path;
+    if (!located.module) {
+      if (located.error == ERROR_BAD_EXE_FORMAT) {
+        problem.kind = DependencyProblem::WrongMachine;
+        const PeImage other = ReadPeImage(ReadBytes(located.path));
+        problem.detail = other.error.empty() ? MachineText(other) : L"a file for another machine";
+      } else {
+        problem.kind = DependencyProblem::Missing;
+      }
+      if (m_missing.insert(key).second) m_report.problems.push_back(problem);
+      return;
+    }
+    const PeImage found = ReadMapped(located.module.get());
+    problem.version = VersionText(found);
+    if (!found.error.empty()) {
+      problem.kind = DependencyProblem::Unreadable;
+      problem.detail = Widen(found.error);
+      m_report.problems.push_back(problem);
+      return;
+    }
+    problem.kind = DependencyProblem::LacksFunction;
+    const std::set<std::string> names(found.exportNames.begin(), found.exportNames.end());
+    const std::set<std::uint16_t> ordinals(found.exportOrdinals.begin(), found.exportOrdinals.end());
+    for (const ImportedFunction& function : library.functions) {
+      const bool there = function.name.empty() ? ordinals.count(function.ordinal) > 0 : names.count(function.name) > 0;
+      if (there) continue;
+      problem.function = function.name.empty() ? L"#" + std::to_wstring(function.ordinal) : Widen(function.name);
+      m_report.problems.push_back(problem);
+    }
+    if (!m_seen.insert(key).second) return;
+    m_report.found.push_back({name, located.path, located.where});
+    std::vector<std::wstring> deeper = chain;
+    deeper.push_back(NameOf(located.path));
+    File(found, deeper);
+  }
+
+  DependencyReport& m_report;
+  PeMachine m_machine;
+  std::wstring m_folder;
+  std::set<std::wstring> m_seen;
+  std::set<std::wstring> m_missing;
+};
+
+PeMachine ThisProcessMachine() { return sizeof(void*) == 8 ? PeMachine::Amd64 : PeMachine::I386; }
+
+}  // namespace
+
+DependencyReport WalkDependencies(const std::wstring& file) {
+  DependencyReport report;
+  report.file = file;
+  const PeImage image = ReadPeImage(ReadBytes(file));
+  if (!image.error.empty()) {
+    report.fileError = Exists(file) ? Widen(image.error) : L"the file is missing";
+    return report;
+  }
+  if (image.machine != ThisProcessMachine()) {
+    report.fileError = L"a " + MachineText(image) + L" file, where a " +
+                       (ThisProcessMachine() == PeMachine::Amd64 ? L"64-bit" : L"32-bit") + L" one is needed";
+    return report;
+  }
+  // The loader must not show a box of its own for a library it cannot map.
+  const UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  {
+    OwnManifest manifest(file);
+    Walk(report, image.machine).File(image, {NameOf(file)});
+  }
+  SetErrorMode(mode);
+  return report;
+}
+
+std::wstring ProblemText(const DependencyProblem& problem) {
+  std::wstring needs;
+  for (std::size_t i = 0; i < problem.chain.size(); ++i) {
+    needs += i == 0 ? problem.chain[i] : L", which needs " + problem.chain[i];
+  }
+  const std::wstring importer = problem.chain.empty() ? std::wstring() : problem.chain.back();
+  const std::wstring at = problem.library + (problem.version.empty() ? L"" : L" " + problem.version) + L" at " +
+                          problem.path;
+  std::wstring text;
+  switch (problem.kind) {
+    case DependencyProblem::Missing:
+      text = problem.library + L" is missing (" + (problem.chain.size() > 1 ? needs + L", which" : importer) +
+             L" imports it)";
+      break;
+    case DependencyProblem::LacksFunction:
+      text = at + L" lacks `" + problem.function + L"`, which " + importer + L" imports";
+      break;
+    case DependencyProblem::WrongMachine:
+      text = at + L" is " + problem.detail + L", which " + importer + L" cannot use";
+      break;
+    case DependencyProblem::Unreadable:
+      text = at + L" is " + problem.detail;
+      break;
+  }
+  if (problem.delayed) text += L" (a delayed import: only the feature that calls it fails)";
+  return text;
+}
+
+}  // namespace kit::survey

@@ -1,0 +1,46 @@
+// Win32-only. A component file's dependencies, resolved by the loader of this process as it
+// resolves them when the file is loaded by its path: libraries already loaded, API sets and known
+// DLLs as the system has them, then the file's own folder, the side-by-side assemblies its own
+// manifest names, and the rest of the search order. Each library is mapped without running any of
+// its code (no start-up code, no imports of its own resolved), read, and let go; each is walked
+// once. What the file needs and does not get is named with the chain that needs it.
+#pragma once
+
+#include "common/win32.h"
+
+#include <string>
+#include <vector>
+
+namespace kit::survey {
+
+struct FoundLibrary {
+  std::wstring name;   // as the importing file names it
+  std::wstring path;   // where the loader found it
+  std::wstring where;  // "beside the file", "known DLL", "side-by-side assembly", "search order", ...
+};
+
+struct DependencyProblem {
+  enum Kind { Missing, LacksFunction, WrongMachine, Unreadable } kind = Missing;
+  std::wstring library;              // the library as imported
+  std::vector<std::wstring> chain;   // the component file first, then each library that needs the next
+  std::wstring path;                 // where the library was found (all but Missing)
+  std::wstring version;              // its version, when it carries one
+  std::wstring function;             // LacksFunction: "Name" or "#12"
+  std::wstring detail;               // WrongMachine / Unreadable: what the file is
+  bool delayed = false;              // a delayed import: not fatal at load
+};
+
+struct DependencyReport {
+  std::wstring file;
+  std::wstring fileError;            // the component file itself cannot be read as a program file
+  std::vector<FoundLibrary> found;
+  std::vector<DependencyProblem> problems;
+};
+
+DependencyReport WalkDependencies(const std::wstring& file);
+
+// One line for a problem: "LIBX.DLL 2.1.0.5 at C:\...\LIBX.DLL lacks `SomeFunction`, which X.ocx
+// imports", "MISSING.DLL is missing (X.ocx needs A.DLL, which needs it)", ...
+std::wstring ProblemText(const DependencyProblem& problem);
+
+}  // namespace kit::survey
