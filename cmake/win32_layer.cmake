@@ -21,7 +21,8 @@ set(KIT_WIN32_LAYER
   "services_e2e_licence|*"
   "cmdlg_e2e|*"
   "cmdlg_windows_unit|*"
-  "survey_win32|*")
+  "survey_win32|*"
+  "survey_windows|*")
 
 # Called by add_wine_test for each test of the 32-bit build: labels a selected test and sets its
 # filter.
