@@ -68,6 +68,20 @@ bool SameObject(IUnknown* a, IUnknown* b) {
 
 }  // namespace
 
+DWORD HeldKeyModifiers() {
+  DWORD modifiers = 0;
+  if (GetKeyState(VK_SHIFT) < 0) modifiers |= kKeyModShift;
+  if (GetKeyState(VK_CONTROL) < 0) modifiers |= kKeyModControl;
+  if (GetKeyState(VK_MENU) < 0) modifiers |= kKeyModAlt;
+  return modifiers;
+}
+
+std::optional<bool> TabForward(const MSG& message, DWORD modifiers) {
+  if (message.message != WM_KEYDOWN || message.wParam != VK_TAB) return std::nullopt;
+  if (modifiers & (kKeyModControl | kKeyModAlt)) return std::nullopt;
+  return !(modifiers & kKeyModShift);
+}
+
 ControlContainer::ControlContainer(HWND frame, std::wstring formName)
     : m_frame(frame), m_formName(std::move(formName)) {
   ++g_liveContainers;
@@ -106,6 +120,13 @@ HRESULT ControlContainer::TranslateAccelerator(MSG* message) {
   return active ? active->TranslateAccelerator(message) : S_FALSE;
 }
 
+HRESULT ControlContainer::HandleKey(const MSG& message, DWORD modifiers) {
+  const std::optional<bool> forward = TabForward(message, modifiers);
+  if (!forward || !m_frame) return S_FALSE;
+  SendMessageW(m_frame, WM_NEXTDLGCTL, *forward ? 0 : 1, 0);
+  return S_OK;
+}
+
 void ControlContainer::FrameActivated(bool active) {
   const ComPtr<IOleInPlaceActiveObject> object = m_activeObject;
   if (object) object->OnFrameWindowActivate(active ? TRUE : FALSE);
@@ -114,7 +135,15 @@ void ControlContainer::FrameActivated(bool active) {
 void ControlContainer::OnUIActivate(ControlSite* site) {
   ControlSite* previous = m_uiActive;
   m_uiActive = site;
-  if (previous && previous != site) previous->UIDeactivateControl();
+  if (!previous || previous == site) return;
+  // A control may name its active object before it reports its UI activation; the one leaving
+  // then clears the frame's active object as it goes. The newcomer's is kept. Compared by
+  // identity: the active object and the control object are different interfaces of one object.
+  const ComPtr<IOleInPlaceActiveObject> early = m_activeObject;
+  previous->UIDeactivateControl();
+  if (early && !m_activeObject && site->Control() && SameObject(early.Get(), site->Control())) {
+    m_activeObject = early;
+  }
 }
 
 void ControlContainer::OnUIDeactivate(ControlSite* site) {

@@ -10,12 +10,23 @@
 #include <oleidl.h>
 #include <wrl/client.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace kit::shell {
 
 class ControlSite;
+
+// IOleControlSite::TranslateAccelerator's modifier flags (KEYMOD_*; MinGW's headers lack them).
+constexpr DWORD kKeyModShift = 0x1;
+constexpr DWORD kKeyModControl = 0x2;
+constexpr DWORD kKeyModAlt = 0x4;
+
+// The modifier flags of the keys held down now.
+DWORD HeldKeyModifiers();
+// Tab or Shift+Tab pressed (without Ctrl or Alt): the direction it moves the focus.
+std::optional<bool> TabForward(const MSG& message, DWORD modifiers);
 
 class ControlContainer final : public IOleContainer, public IOleInPlaceFrame, public IDispatch {
 public:
@@ -30,6 +41,10 @@ public:
 
   // Offers a key message to the UI-active control's accelerator hook: S_OK when it took it.
   HRESULT TranslateAccelerator(MSG* message);
+  // A key a control hands back (IOleControlSite::TranslateAccelerator), with its modifier flags:
+  // the form's own handling of it, S_OK when there was one (Tab and Shift+Tab move the focus
+  // through WM_NEXTDLGCTL to the frame), S_FALSE otherwise.
+  HRESULT HandleKey(const MSG& message, DWORD modifiers);
   // Form1 became active or inactive: the active object hears of it.
   void FrameActivated(bool active);
   // UI activation bookkeeping for the sites.

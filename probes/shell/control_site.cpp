@@ -80,10 +80,15 @@ public:
     // A control that does not know the verb has no UI of its own to show, but its window can
     // still hold the focus; any other refusal means it takes none.
     if (FAILED(hr) && hr != E_NOTIMPL && hr != OLEOBJ_E_INVALIDVERB) return false;
-    // A control that UI-activates without taking the focus itself still gets it in its window.
-    HWND focus = GetFocus();
-    if (focus != m_window && !IsChild(m_window, focus)) ::SetFocus(m_window);
-    return true;
+    // A control that UI-activates without taking the focus itself gets it in its window, when
+    // that window can hold it. One whose window passes it on (a frame, a bar) has declined it and
+    // must not stay UI-active with the focus elsewhere.
+    if (!HoldsFocus() && IsWindowEnabled(m_window) && IsWindowVisible(m_window)) ::SetFocus(m_window);
+    if (HoldsFocus()) return true;
+    if (m_site && m_site->Container() && m_site->Container()->UIActiveSite() == m_site.Get()) {
+      m_site->UIDeactivateControl();
+    }
+    return false;
   }
 
   void Close() override {
@@ -116,6 +121,11 @@ public:
   }
 
 private:
+  bool HoldsFocus() const {
+    HWND focus = GetFocus();
+    return focus && (focus == m_window || IsChild(m_window, focus));
+  }
+
   ComPtr<IOleObject> m_object;
   ComPtr<ControlSite> m_site;
   DWORD m_misc;

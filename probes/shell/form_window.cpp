@@ -180,6 +180,9 @@ bool Form::CanFocus(std::size_t record) const {
 bool Form::FocusItem(std::size_t record) {
   if (m_controls[record]) {
     if (!m_controls[record]->TakeFocus()) return false;
+    // A frame that leaves the focus on a control inside it has not taken it: its own window does.
+    if (RecordOfFocus() != record) SetFocus(m_items[record]);
+    if (RecordOfFocus() != record) return false;
   } else {
     if (m_container) m_container->DeactivateUI();
     SetFocus(m_items[record]);
@@ -221,13 +224,11 @@ bool Form::PreTranslate(MSG& message) {
   if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !m_window) return false;
   if (message.hwnd != m_window && !IsChild(m_window, message.hwnd)) return false;
   if (m_container && m_container->TranslateAccelerator(&message) == S_OK) return true;
-  const bool modified = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
-  if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && !modified) {
-    const LRESULT wants = SendMessageW(message.hwnd, WM_GETDLGCODE, message.wParam, reinterpret_cast<LPARAM>(&message));
-    if (!(wants & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))) {
-      MoveFocus(GetKeyState(VK_SHIFT) >= 0);
-      return true;
-    }
+  // Tab is the form's whatever a window answers to WM_GETDLGCODE: a control that wants it takes
+  // it in its accelerator hook above.
+  if (const std::optional<bool> forward = TabForward(message, HeldKeyModifiers())) {
+    MoveFocus(*forward);
+    return true;
   }
   // The dialog manager's arrows, Enter and Escape are for the form's own buttons: a key inside a
   // control goes to the control.
@@ -299,11 +300,23 @@ std::size_t Form::RecordOfWindow(HWND item) const {
   return 0;
 }
 
-std::size_t Form::RecordOfFocus() const {
-  for (HWND window = GetFocus(); window && window != m_window; window = GetParent(window)) {
+std::size_t Form::RecordOfFocus() const { return RecordHolding(GetFocus()); }
+
+std::size_t Form::RecordHolding(HWND window) const {
+  for (; window && window != m_window; window = GetParent(window)) {
     if (const std::size_t record = RecordOfWindow(window)) return record;
   }
   return 0;
+}
+
+void Form::FocusWindow(HWND window) {
+  // A window of the form goes through its item, as Tab would reach it; any other is not the form's.
+  if (!window || !IsChild(m_window, window)) return;
+  const std::size_t record = RecordHolding(window);
+  if (record > 0 && CanFocus(record) && FocusItem(record) && window != m_items[record] && IsWindowVisible(window) &&
+      IsWindowEnabled(window)) {
+    SetFocus(window);
+  }
 }
 
 void Form::Notify(std::wstring_view item, std::wstring_view what) const {
@@ -373,6 +386,15 @@ LRESULT Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_SETFOCUS:
       if (m_lastFocus && IsWindow(m_lastFocus)) SetFocus(m_lastFocus);
+      return 0;
+    case WM_NEXTDLGCTL:
+      // As the dialog manager defines it: a window to focus when LOWORD(lParam) is set, else the
+      // next item (wParam zero) or the previous one, by the form's tab indexes.
+      if (LOWORD(lParam)) {
+        FocusWindow(reinterpret_cast<HWND>(wParam));
+      } else {
+        MoveFocus(wParam == 0);
+      }
       return 0;
     case WM_SIZE:
       // A minimised form has no client area: its aligned controls keep their places for its return.

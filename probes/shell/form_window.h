@@ -39,8 +39,9 @@ public:
   // Shows the window and gives the focus to the first item in tab order that can take it.
   void Show(int showCommand);
   // What the message loop does with one message before the dialog manager sees it: keys go
-  // first to the UI-active control's accelerator hook; Tab moves the focus by the form's tab
-  // indexes; other keys inside a control are the control's. True when the message is handled.
+  // first to the UI-active control's accelerator hook; Tab and Shift+Tab that it leaves move the
+  // focus by the form's tab indexes, whatever the focused window claims through WM_GETDLGCODE;
+  // other keys inside a control are the control's. True when the message is handled.
   bool PreTranslate(MSG& message);
   // Moves the focus to the next (or previous) item in tab-index order that can take it.
   void MoveFocus(bool forward);
@@ -84,6 +85,10 @@ private:
   std::size_t RecordOfWindow(HWND item) const;
   // The item holding the focus (the innermost, for a control inside another), or 0.
   std::size_t RecordOfFocus() const;
+  // The item whose window is or contains `window` (the innermost), or 0.
+  std::size_t RecordHolding(HWND window) const;
+  // WM_NEXTDLGCTL with a window: focus to it through its item; ignored when the item takes none.
+  void FocusWindow(HWND window);
   void Notify(std::wstring_view item, std::wstring_view what) const;
 
   void WatchItem(HWND item, std::size_t record);

@@ -252,7 +252,11 @@ HRESULT ControlSite::TransformCoords(POINTL* himetric, POINTF* container, DWORD 
   return S_OK;
 }
 
-HRESULT ControlSite::TranslateAccelerator(LPMSG, DWORD) { return S_FALSE; }
+HRESULT ControlSite::TranslateAccelerator(LPMSG message, DWORD modifiers) {
+  // A key the control does not use itself, handed back for the form's own handling.
+  if (!message) return E_POINTER;
+  return m_container ? m_container->HandleKey(*message, modifiers) : S_FALSE;
+}
 HRESULT ControlSite::OnFocus(BOOL) { return S_OK; }
 HRESULT ControlSite::ShowPropertyFrame() { return E_NOTIMPL; }
 

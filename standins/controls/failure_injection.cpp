@@ -29,6 +29,9 @@ std::wstring_view StageName(FailureStage stage) {
     case FailureStage::EarlyActive: return L"earlyactive";
     case FailureStage::UseRegistry: return L"usereg";
     case FailureStage::PumpsOnClose: return L"pumpsonclose";
+    case FailureStage::WantsTab: return L"wanttab";
+    case FailureStage::HandsBack: return L"handsback";
+    case FailureStage::NoFocus: return L"nofocus";
     case FailureStage::Crash: return L"crash";
     case FailureStage::CrashOnClose: return L"crashonclose";
     case FailureStage::SlowClose: return L"slowclose";

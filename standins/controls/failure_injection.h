@@ -29,6 +29,9 @@ enum class FailureStage {
   EarlyActive,   // names its active object to the frame before it reports its UI activation
   UseRegistry,   // answers GetMiscStatus with "use the registry" (its flags are under its class key)
   PumpsOnClose,  // handles the thread's messages for a while inside its Close
+  WantsTab,      // its window claims Tab and every other key through WM_GETDLGCODE
+  HandsBack,     // its accelerator hook keeps the arrows and hands every other key to its site
+  NoFocus,       // no UI activation, and its window passes the focus straight back (frames, bars)
   // Faults met in the field, for the survey:
   Crash,         // crashes the program as the instance is created
   CrashOnClose,  // crashes the program when it is closed

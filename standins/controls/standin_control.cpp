@@ -74,9 +74,12 @@ public:
         m_earlyActive(FailureRequested(entry.progId, FailureStage::EarlyActive)),
         m_useRegistry(FailureRequested(entry.progId, FailureStage::UseRegistry)),
         m_pumpsOnClose(FailureRequested(entry.progId, FailureStage::PumpsOnClose)),
-        m_habits{!FailureRequested(entry.progId, FailureStage::NoTabStop),
-                 FailureRequested(entry.progId, FailureStage::ClipSiblings),
-                 FailureRequested(entry.progId, FailureStage::LateMessage)},
+        m_handsBack(FailureRequested(entry.progId, FailureStage::HandsBack)),
+        m_habits{.tabStop = !FailureRequested(entry.progId, FailureStage::NoTabStop),
+                 .clipSiblings = FailureRequested(entry.progId, FailureStage::ClipSiblings),
+                 .wantsTab = FailureRequested(entry.progId, FailureStage::WantsTab),
+                 .noFocus = FailureRequested(entry.progId, FailureStage::NoFocus),
+                 .lateMessage = FailureRequested(entry.progId, FailureStage::LateMessage)},
         m_slowClose(FailureRequested(entry.progId, FailureStage::SlowClose)),
         m_crashOnClose(FailureRequested(entry.progId, FailureStage::CrashOnClose)) {
     if (FailureRequested(entry.progId, FailureStage::Crash)) *static_cast<volatile int*>(nullptr) = 0;
@@ -327,17 +330,19 @@ public:
 
   // IOleInPlaceActiveObject
   HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message) override {
-    if (!m_keyHook || !message || message->message != WM_KEYDOWN) return S_FALSE;
+    if (!(m_keyHook || m_handsBack) || !message || message->message != WM_KEYDOWN) return S_FALSE;
     Journal(L"key " + std::to_wstring(message->wParam));
-    // Arrows and Enter are the control's own; Tab and the rest are left to the container.
+    // Arrows and Enter are the control's own; Tab and the rest are left to the container, or
+    // handed to the site as controls written for a full container do.
     switch (message->wParam) {
       case VK_LEFT:
       case VK_RIGHT:
       case VK_UP:
       case VK_DOWN:
       case VK_RETURN: return S_OK;
-      default: return S_FALSE;
+      default: break;
     }
+    return m_handsBack ? HandBack(message) : S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL active) override {
     if (m_keyHook) Journal(active ? L"frame active" : L"frame inactive");
@@ -544,10 +549,26 @@ private:
     return S_OK;
   }
 
+  // The site's answer decides: S_OK when the container took the key. The modifier flags are
+  // IOleControlSite's KEYMOD_SHIFT, KEYMOD_CONTROL and KEYMOD_ALT (absent from MinGW's headers).
+  HRESULT HandBack(MSG* message) {
+    constexpr DWORD kShift = 0x1, kControl = 0x2, kAlt = 0x4;
+    ComPtr<IOleControlSite> controlSite;
+    if (!m_site || FAILED(m_site.As(&controlSite))) return S_FALSE;
+    DWORD modifiers = 0;
+    if (GetKeyState(VK_SHIFT) < 0) modifiers |= kShift;
+    if (GetKeyState(VK_CONTROL) < 0) modifiers |= kControl;
+    if (GetKeyState(VK_MENU) < 0) modifiers |= kAlt;
+    const HRESULT hr = controlSite->TranslateAccelerator(message, modifiers);
+    Journal(L"handed " + std::to_wstring(message->wParam) + (hr == S_OK ? L" taken" : L" left"));
+    return hr == S_OK ? S_OK : S_FALSE;
+  }
+
   // UI activation through the protocol: the site first, then the frame's active object, then the
-  // focus into the window.
+  // focus into the window. A control without UI (a frame, a bar) stays in-place active only.
   HRESULT ActivateUI() {
     if (!m_inPlaceActive || !m_inPlaceSite) return E_UNEXPECTED;
+    if (m_habits.noFocus) return S_OK;
     if (!m_uiActive) {
       m_uiActive = true;
       if (m_earlyActive && m_frame) m_frame->SetActiveObject(this, m_entry.progId);
@@ -701,6 +722,7 @@ private:
   const bool m_earlyActive;
   const bool m_useRegistry;
   const bool m_pumpsOnClose;
+  const bool m_handsBack;
   // Nested place requests the stand-in survives before it gives up (a container that recurses).
   static constexpr int kMaxPlaceRequests = 8;
   int m_placeRequests = 0;

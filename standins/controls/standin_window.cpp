@@ -63,11 +63,20 @@ LRESULT CALLBACK StandinWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_LBUTTONDOWN:
       SetFocus(window);
       return 0;
-    case WM_GETDLGCODE:
+    case WM_GETDLGCODE: {
       // Like many real controls, the window asks the dialog manager for no keys: what it answers
-      // comes through its object's accelerator hook.
-      return 0;
+      // comes through its object's accelerator hook. Edit-like ones claim them all, Tab too.
+      const WindowData* data = DataOf(window);
+      return data && data->habits.wantsTab ? DLGC_WANTTAB | DLGC_WANTALLKEYS : 0;
+    }
     case WM_SETFOCUS:
+      if (const WindowData* data = DataOf(window); data && data->habits.noFocus) {
+        // Gives the focus back to where it came from (or to its parent), never keeps it.
+        const HWND from = reinterpret_cast<HWND>(wParam);
+        SetFocus(from && IsWindow(from) ? from : GetParent(window));
+        return 0;
+      }
+      [[fallthrough]];
     case WM_KILLFOCUS:
       InvalidateRect(window, nullptr, FALSE);
       return 0;

@@ -14,6 +14,8 @@ namespace kit::standin {
 struct WindowHabits {
   bool tabStop = true;        // WS_TABSTOP, as the plain stand-in has it; many real controls lack it
   bool clipSiblings = false;  // WS_CLIPSIBLINGS
+  bool wantsTab = false;      // claims Tab (and every key) from the dialog manager, as edit-like controls do
+  bool noFocus = false;       // passes the focus straight back, as frames and bars do
   // Faults of controls met in the field, for the survey's tests:
   bool lateMessage = false;  // an error box of its own as soon as the form runs
 };

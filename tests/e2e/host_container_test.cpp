@@ -36,7 +36,9 @@ TEST(LicensedControl, WithoutAKeyTheReportSaysItRefusesToBeCreatedWithoutALicenc
 }
 
 // Controls whose windows carry no tab stop, as most real ones: the first focus and every Tab go
-// by the form's tab indexes, into frames too.
+// by the form's tab indexes, into frames too. A window that claims Tab through WM_GETDLGCODE
+// does not keep it, a key handed back through the site moves the focus once, and controls that
+// decline the focus (frames and bars without UI) are passed over.
 TEST(TabStopLessControls, FocusStartsAndTabWalksByTheFormsTabIndexes) {
   struct Step {
     const wchar_t* name;
@@ -47,6 +49,8 @@ TEST(TabStopLessControls, FocusStartsAndTabWalksByTheFormsTabIndexes) {
     const wchar_t* file;
     const wchar_t* habits;
     std::vector<Step> walk;  // from the first focus, one Tab each
+    const wchar_t* instance = nullptr;  // with a line its journal must hold
+    const wchar_t* line = nullptr;
   };
   const Case cases[] = {
       {L"probe_VELEditControl", L"VELEditControl.ocx", L"VELEditControl.EditControl:notabstop",
@@ -60,6 +64,18 @@ TEST(TabStopLessControls, FocusStartsAndTabWalksByTheFormsTabIndexes) {
        L"MSComctlLib.TreeView:notabstop;MSComctlLib.Slider:notabstop",
        {{L"Command_done", {}}, {L"tlb_mscomctl", {}}, {L"Status_mscomctl", {}}, {L"prg_mscomctl", {}},
         {L"Tree_mscomctl", {}}, {L"sld_mscomctl", {}}, {L"Command_done", {}}}},
+      {L"probe_VELEditControl", L"VELEditControl.ocx",
+       L"VELEditControl.EditControl:notabstop;VELEditControl.EditControl:wanttab",
+       {{L"EditControl1", {}}, {L"Command1", {}}, {L"EditControl1", {}}}},
+      {L"probe_threed32", L"THREED32.OCX",
+       L"Threed.SSFrame:nofocus;Threed.SSOption:notabstop;Threed.SSCheck:wanttab;Threed.SSCheck:handsback",
+       {{L"Command_done", {}}, {L"Check_threed32", {}}, {L"Option_threed32", 0}, {L"Option_threed32", 1},
+        {L"Command_done", {}}},
+       L"Check_threed32", L"handed 9 taken"},
+      {L"probe_mscomctl", L"MSCOMCTL.OCX",
+       L"MSComctlLib.StatusBar:nofocus;MSComctlLib.ProgressBar:nofocus;MSComctlLib.TreeView:wanttab",
+       {{L"Command_done", {}}, {L"tlb_mscomctl", {}}, {L"Tree_mscomctl", {}}, {L"sld_mscomctl", {}},
+        {L"Command_done", {}}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(driver::Narrow(c.program));
@@ -85,6 +101,10 @@ TEST(TabStopLessControls, FocusStartsAndTabWalksByTheFormsTabIndexes) {
       const auto lines = LinesOf(journal, instance);
       EXPECT_TRUE(Contains(lines, L"uiactivate") && Contains(lines, L"uideactivate"))
           << driver::Narrow(instance) << ":\n" << JoinLines(lines);
+    }
+    if (c.instance) {
+      const auto lines = LinesOf(journal, c.instance);
+      EXPECT_TRUE(Contains(lines, c.line)) << driver::Narrow(c.instance) << ":\n" << JoinLines(lines);
     }
     driver::CloseWithCloseBox(host.form);
     EXPECT_TRUE(host.program.WaitForExit(kEndMs));
@@ -120,6 +140,22 @@ TEST(KeyHookControl, ArrowsReachTheControlThroughItsHookAndFocusMovesByUIActivat
   EXPECT_LT(at(L"key 9"), at(L"uideactivate")) << JoinLines(lines);
   EXPECT_LT(at(L"uideactivate"), static_cast<std::ptrdiff_t>(lines.size())) << JoinLines(lines);
   driver::PressKey(host.form, VK_SPACE);
+  EXPECT_TRUE(host.program.WaitForExit(kEndMs));
+}
+
+// A control that names its active object to the frame before it reports its UI activation keeps
+// its accelerator hook when the control before it leaves (and clears the frame's active object).
+TEST(KeyHookControl, AControlNamingItsActiveObjectEarlyKeepsItsHook) {
+  auto host = StartHost(L"probe_threed32", L"THREED32.OCX", L"Threed.SSOption:keyhook;Threed.SSOption:earlyactive");
+  ASSERT_TRUE(host.form);
+  HWND option = WindowOf(host.form, FormOf(L"probe_threed32"), L"Option_threed32", 0);
+  ASSERT_TRUE(option);
+  for (int tab = 0; tab < 3; ++tab) driver::PressKey(host.form, VK_TAB);  // done, check, frame, option 0
+  ASSERT_TRUE(driver::WaitUntil([&] { return driver::FocusedWindow(host.form) == option; }, kStepMs));
+  driver::PressKey(host.form, VK_DOWN);
+  auto lines = [&] { return LinesOf(ReadJournal(host.journal), L"Option_threed32(0)"); };
+  EXPECT_TRUE(driver::WaitUntil([&] { return Contains(lines(), L"key 40"); }, kStepMs)) << JoinLines(lines());
+  driver::CloseWithCloseBox(host.form);
   EXPECT_TRUE(host.program.WaitForExit(kEndMs));
 }
 

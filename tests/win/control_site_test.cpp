@@ -61,6 +61,46 @@ TEST_F(HostedControls, SitesAndBagsAreAllReleasedWhenTheFormCloses) {
   }
 }
 
+// A key a control hands back to its site: Tab and Shift+Tab are the form's (the focus moves by
+// tab index, S_OK), any other key is left to the control (S_FALSE, the focus stays).
+TEST_F(HostedControls, AKeyHandedBackToTheSiteIsTheFormsOnlyForTab) {
+  ASSERT_EQ(RegisterBesideMe(L"MSCOMCTL.OCX"), S_OK);
+  BuildFailure failure;
+  auto form = Form::Build(kit::hosts::probe_mscomctl::kForm, {}, failure);
+  ASSERT_TRUE(form) << std::string(failure.message.begin(), failure.message.end());
+  form->Show(SW_SHOWNOACTIVATE);
+  HWND tree = form->ItemWindow(L"Tree_mscomctl");
+  HWND slider = form->ItemWindow(L"sld_mscomctl");
+  SendMessageW(form->Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree), TRUE);
+  ASSERT_EQ(GetFocus(), tree);
+  Microsoft::WRL::ComPtr<IOleObject> control;
+  ASSERT_EQ(form->ControlObject(L"Tree_mscomctl")->QueryInterface(IID_PPV_ARGS(&control)), S_OK);
+  Microsoft::WRL::ComPtr<IOleClientSite> client;
+  Microsoft::WRL::ComPtr<IOleControlSite> site;
+  ASSERT_EQ(control->GetClientSite(&client), S_OK);
+  ASSERT_EQ(client.As(&site), S_OK);
+  struct Case {
+    UINT message;
+    WPARAM key;
+    DWORD modifiers;
+    HRESULT expected;
+    HWND focus;
+  };
+  const Case cases[] = {
+      {WM_KEYDOWN, VK_TAB, 0, S_OK, slider},
+      {WM_KEYDOWN, VK_TAB, kKeyModShift, S_OK, tree},
+      {WM_KEYDOWN, 'A', 0, S_FALSE, tree},
+      {WM_KEYDOWN, VK_TAB, kKeyModControl, S_FALSE, tree},
+      {WM_CHAR, L'\t', 0, S_FALSE, tree},
+  };
+  for (const Case& c : cases) {
+    MSG key{tree, c.message, c.key, 0, 0, {}};
+    EXPECT_EQ(site->TranslateAccelerator(&key, c.modifiers), c.expected) << "key " << c.key << " " << c.modifiers;
+    EXPECT_EQ(GetFocus(), c.focus) << "key " << c.key << " " << c.modifiers;
+  }
+  EXPECT_EQ(site->TranslateAccelerator(nullptr, 0), E_POINTER);
+}
+
 // The graph stand-in as a licensed class; the key is the test's own, never a maker's.
 constexpr wchar_t kTestKey[] = L"kit-test-licence";
 constexpr ControlClass kLicensedGraph{L"GraphLib.Graph", L"{0842D100-1E19-101B-9AAF-1A1626551E7C}", L"GRAPH32.OCX",

@@ -164,6 +164,36 @@ TEST(ShellWindow, LaterItemsLieAboveEarlierOnesAndTabFollowsTheTabIndexes) {
   EXPECT_EQ(GetFocus(), form->ItemWindow(L"Option", 0));
 }
 
+// WM_NEXTDLGCTL as the dialog manager defines it, by the form's tab indexes; a window that is not
+// the form's leaves the focus where it is.
+TEST(ShellWindow, NextDialogControlMovesTheFocusByTabIndexOrToTheGivenWindow) {
+  auto form = BuildOrFail(kForm);
+  ASSERT_TRUE(form);
+  form->Show(SW_SHOWNOACTIVATE);
+  HWND stranger = CreateWindowExW(0, L"BUTTON", L"stranger", WS_OVERLAPPED, 0, 0, 50, 20, nullptr, nullptr,
+                                  nullptr, nullptr);
+  struct Case {
+    WPARAM wParam;
+    LPARAM lParam;
+    HWND expected;
+  };
+  const Case cases[] = {
+      {0, 0, form->ItemWindow(L"Check_lib")},
+      {0, 0, form->ItemWindow(L"Command_test")},
+      {1, 0, form->ItemWindow(L"Check_lib")},
+      {reinterpret_cast<WPARAM>(form->ItemWindow(L"Option", 0)), TRUE, form->ItemWindow(L"Option", 0)},
+      {reinterpret_cast<WPARAM>(stranger), TRUE, form->ItemWindow(L"Option", 0)},
+      {1, 0, form->ItemWindow(L"Option", 1)},
+  };
+  for (const Case& c : cases) {
+    SendMessageW(form->Window(), WM_NEXTDLGCTL, c.wParam, c.lParam);
+    wchar_t text[32] = {};
+    GetWindowTextW(GetFocus(), text, 32);
+    EXPECT_EQ(GetFocus(), c.expected) << "wParam " << c.wParam << " lParam " << c.lParam << ": at " << Narrow(text);
+  }
+  DestroyWindow(stranger);
+}
+
 TEST(ShellWindow, FocusGoesToTheLowestTabIndexOnShow) {
   auto form = BuildOrFail(kForm);
   ASSERT_TRUE(form);
