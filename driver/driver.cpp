@@ -63,6 +63,17 @@ LPARAM PointParam(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static
 
 }  // namespace
 
+DWORD DefaultWaitMs() {
+  static const DWORD wait = [] {
+    wchar_t value[8] = {};
+    const DWORD length = GetEnvironmentVariableW(L"KIT_WAIT_SCALE", value, ARRAYSIZE(value));
+    const int scale = length == 1 && value[0] >= L'1' && value[0] <= L'9' ? value[0] - L'0'
+                      : length == 2 && value[0] == L'1' && value[1] == L'0' ? 10 : 1;
+    return static_cast<DWORD>(15000 * scale);
+  }();
+  return wait;
+}
+
 Program Program::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
                        HANDLE job) {
   Program program;

@@ -14,7 +14,9 @@
 
 namespace kit::driver {
 
-inline constexpr DWORD kDefaultWaitMs = 15000;
+// The bound of a wait that names none: 15 s, times KIT_WAIT_SCALE (1 to 10) where the tests run on
+// an emulated CPU (the 32-bit layer's machine sets it), read once.
+DWORD DefaultWaitMs();
 
 // A started program. The destructor ends it if it still runs, so a failed test leaves nothing
 // behind.
@@ -38,9 +40,9 @@ public:
 
   // The program's visible top-level window with this title, once it exists and answers messages;
   // null when none appears within the bound.
-  HWND WaitForWindow(std::wstring_view title = L"Form1", DWORD timeoutMs = kDefaultWaitMs) const;
+  HWND WaitForWindow(std::wstring_view title = L"Form1", DWORD timeoutMs = DefaultWaitMs()) const;
   // True when the process ended within the bound; its exit code goes to `exitCode`.
-  bool WaitForExit(DWORD timeoutMs = kDefaultWaitMs, DWORD* exitCode = nullptr) const;
+  bool WaitForExit(DWORD timeoutMs = DefaultWaitMs(), DWORD* exitCode = nullptr) const;
   bool Running() const;
   void Kill();
 
@@ -81,7 +83,7 @@ HWND FocusedWindow(HWND window);
 
 // Waits until the window's thread has handled everything sent before: Wine's WaitForInputIdle
 // reports idle once and stays so, a WM_NULL answered with a bound tells the truth.
-bool WaitIdle(HWND window, DWORD timeoutMs = kDefaultWaitMs);
+bool WaitIdle(HWND window, DWORD timeoutMs = DefaultWaitMs());
 
 // A bound on a wait. GetTickCount wraps after 49 days; the unsigned difference from the start
 // stays right across the wrap, which GetTickCount64 (not on XP) would otherwise be needed for.
@@ -101,7 +103,7 @@ private:
 // Polls `condition` until it holds or the bound passes; the last answer is returned. For what
 // another process does after a posted key or click, whose handling no round trip can prove.
 template <typename Condition>
-bool WaitUntil(Condition condition, DWORD timeoutMs = kDefaultWaitMs) {
+bool WaitUntil(Condition condition, DWORD timeoutMs = DefaultWaitMs()) {
   const Deadline deadline(timeoutMs);
   while (!condition()) {
     if (deadline.Passed()) return condition();
@@ -134,7 +136,7 @@ inline constexpr wchar_t kDialogClass[] = L"#32770";
 // The one reader of dialogs, for the survey and the tests alike.
 MessageBoxInfo ReadDialog(HWND dialog);
 // The first dialog box of the process that appears within the bound.
-std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs = kDefaultWaitMs);
+std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs = DefaultWaitMs());
 // Presses the button with control id `id` (IDOK, IDCANCEL, IDNO...): by id, never by caption, so
 // it works whatever the system's language. False when the dialog has no such button.
 bool PressButton(const MessageBoxInfo& box, int id);

@@ -250,7 +250,7 @@ TEST_F(ProbeCmdlg, DoneEndsTheProgram) {
   Start();
   driver::Click(ButtonOf(L"done", 1950));
   DWORD exitCode = 1234;
-  EXPECT_TRUE(m_program->WaitForExit(driver::kDefaultWaitMs, &exitCode));
+  EXPECT_TRUE(m_program->WaitForExit(driver::DefaultWaitMs(), &exitCode));
 }
 
 TEST(ProbeCmdlgWithoutControl, TheWindowIsNeverBuiltAndTheMessageNamesTheFile) {

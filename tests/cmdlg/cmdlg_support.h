@@ -17,7 +17,7 @@ HRESULT UnregisterStandin();
 // The process's visible dialog-class windows: common dialogs and message boxes alike.
 std::vector<HWND> DialogWindows(DWORD processId);
 // The first dialog window of the process that appears within the bound, or null.
-HWND WaitForDialog(DWORD processId, DWORD timeoutMs = driver::kDefaultWaitMs);
+HWND WaitForDialog(DWORD processId, DWORD timeoutMs = driver::DefaultWaitMs());
 // True when the process shows no dialog window for a whole `quietMs` within `timeoutMs` (and
 // the quiet itself); a dialog window seen starts the quiet again.
 bool NoDialogFor(DWORD processId, DWORD quietMs = 400, DWORD timeoutMs = 5000);

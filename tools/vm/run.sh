@@ -80,7 +80,10 @@ cwd=$PWD
 case "$cwd/" in "$root"/*) ;; *) cwd=$root ;; esac
 start=$(date +%s)
 set +e
-boot "$accel" "$timeout_s" "cd $(printf '%q' "$cwd") && $(printf '%q ' "$@")" 2>&1 | sed -u 's/\r$//'
+# On the emulated CPU every program runs several times slower: the tests' default waits scale.
+scale=1
+[ "$accel" = kvm ] || scale=4
+boot "$accel" "$timeout_s" "cd $(printf '%q' "$cwd") && export KIT_WAIT_SCALE=$scale && $(printf '%q ' "$@")" 2>&1 | sed -u 's/\r$//'
 qemu_rc=${PIPESTATUS[0]}
 set -e
 [ "$qemu_rc" -ne 124 ] || { echo "vm: the guest ran past ${timeout_s} s and was stopped" >&2; exit 124; }
