@@ -72,10 +72,10 @@ bool IsHeader(std::string_view line) {
 }  // namespace
 
 std::string WriteCsv(const std::vector<ProgramResult>& results) {
-  std::string csv = std::string(kCsvHeader) + "\r\n";
+  std::string csv = std::string(kCsvHeader) + "," + kCsvCauseColumn + "\r\n";
   for (const ProgramResult* result : SummaryOrder(results)) {
     csv += Field(result->program) + "," + Field(result->component) + "," + Field(VerdictWord(result->verdict)) + "," +
-           Field(result->message) + "\r\n";
+           Field(result->message) + "," + Field(result->cause) + "\r\n";
   }
   return csv;
 }

@@ -1,4 +1,4 @@
-// Portable. The report's CSV: one row per program, "program,component,verdict,message", in the
+// Portable. The report's CSV: one row per program, "program,component,verdict,message,cause", in the
 // summary's order, UTF-8. Read back for the comparison with an earlier report.
 #pragma once
 
@@ -15,7 +15,10 @@ struct CsvRow {
   bool operator==(const CsvRow&) const = default;
 };
 
+// The columns every report has had; a report now writes a fifth, "cause", which the comparison
+// does not read (earlier four-column reports compare the same).
 inline constexpr char kCsvHeader[] = "program,component,verdict,message";
+inline constexpr char kCsvCauseColumn[] = "cause";
 
 // The report is opened at the support office in a spreadsheet, which runs a field starting with
 // "=", "+", "-", "@", tab or carriage return as a formula: such a field (also one whose leading

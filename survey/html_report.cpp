@@ -18,6 +18,7 @@ constexpr char kStyle[] =
     "tr.works td.verdict{background:#cdeccd}tr.not-found td.verdict{background:#e6e6e6}"
     "tr.needs-licence-key td.verdict{background:#f6e7b4}tr.cannot-start td.verdict{background:#f6c6c6}"
     "pre{background:#f6f6f6;padding:.5em;white-space:pre-wrap}"
+    "ul.diagnosis{font-family:monospace;font-size:90%}li.cause{color:#a00;font-weight:bold}"
     "section{border-top:1px solid #ccc;margin-top:1em}img{border:1px solid #999;display:block;margin:.3em 0}";
 
 std::string Escape(std::wstring_view text) {
@@ -94,6 +95,13 @@ std::string RenderHtml(const ReportHeading& heading, const std::vector<ProgramRe
     html += "<section id=\"" + Escape(result.program) + "\"><h2>" + Escape(result.program) + ": " +
             Escape(VerdictWord(result.verdict)) + "</h2>\n<p>" + Escape(result.component) + ", ran " +
             Seconds(result.seconds) + ". " + Escape(result.message) + "</p>\n";
+    if (!result.diagnosis.empty()) {
+      html += "<h3>Why</h3>\n<ul class=\"diagnosis\">";
+      for (const std::wstring& line : result.diagnosis) {
+        html += std::string(line == result.cause ? "<li class=\"cause\">" : "<li>") + Escape(line) + "</li>";
+      }
+      html += "</ul>\n";
+    }
     if (!result.texts.empty()) {
       html += "<pre>";
       for (const std::wstring& text : result.texts) html += Escape(text) + "\n";

@@ -7,6 +7,7 @@
 #include "common/win32.h"
 #include "survey/comparison.h"
 #include "survey/csv_rows.h"
+#include "survey/diagnosis.h"
 #include "survey/html_report.h"
 #include "survey/program_runs.h"
 #include "survey/progress_window.h"
@@ -25,7 +26,8 @@ using namespace kit::survey;
 constexpr wchar_t kTitle[] = L"kit_survey";
 constexpr wchar_t kUsage[] =
     L"kit_survey [--report FOLDER] [--only PROGRAM,...] [--compare EARLIER\\report.csv] [--timeout SECONDS] "
-    L"[--no-window]";
+    L"[--no-window]\n"
+    L"kit_survey --explain FILE [--report FOLDER] [--no-window]";
 // No crash-report window and no critical-error box (a missing DLL, an empty drive) may wait for a
 // person: the program ends at once with its code, which the survey reads. Children inherit it.
 constexpr UINT kQuietErrors = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
@@ -164,6 +166,46 @@ private:
   bool m_written = false;
 };
 
+// Why a broken or hung component is so: what its registration, files and dependencies tell.
+void Diagnose(ProgramResult& result) {
+  if (result.verdict != Verdict::Broken && result.verdict != Verdict::Hung) return;
+  Diagnosis diagnosis = DiagnoseProgram(result.program);
+  result.cause = std::move(diagnosis.cause);
+  result.diagnosis = std::move(diagnosis.lines);
+}
+
+// kit_survey --explain FILE: the diagnosis of that file alone, as a page and as text.
+int Explain(const SurveyOptions& options) {
+  const std::wstring file = FullPath(options.explain);
+  const Diagnosis diagnosis = ExplainFile(file);
+  std::wstring note;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const std::wstring folder =
+      MakeReportFolder(options, L"kit_survey_explain" + Stamp(now, L"_%04u-%02u-%02u_%02u%02u%02u"), note);
+  ProgramResult result;
+  result.program = file.substr(file.find_last_of(L"\\/") + 1);
+  result.component = file;
+  result.verdict = diagnosis.cause.empty() ? Verdict::Works : Verdict::Broken;
+  result.message = diagnosis.cause.empty() ? L"nothing found wrong" : diagnosis.cause;
+  result.cause = diagnosis.cause;
+  result.diagnosis = diagnosis.lines;
+  std::wstring text = file + L"\r\n";
+  for (const std::wstring& line : diagnosis.lines) text += line + L"\r\n";
+  const bool written =
+      !folder.empty() && WriteWholeFile(folder + L"\\explain.txt", ToUtf8(text)) &&
+      WriteWholeFile(folder + L"\\explain.html",
+                     RenderHtml(ReportHeading{MachineName(), Stamp(now, L"%04u-%02u-%02u %02u:%02u:%02u"), {}},
+                                {result}, {}));
+  if (!written) {
+    Tell(options, L"Cannot write the explanation of " + file + L" into a report folder.", MB_ICONEXCLAMATION);
+    return kExitReportNotWritten;
+  }
+  Tell(options, file + L": " + result.message + L". The explanation is in " + folder,
+       diagnosis.cause.empty() ? MB_ICONINFORMATION : MB_ICONEXCLAMATION);
+  return diagnosis.cause.empty() ? 0 : 1;
+}
+
 int Survey(HINSTANCE instance, const SurveyOptions& options) {
   SYSTEMTIME now;
   GetLocalTime(&now);
@@ -234,6 +276,7 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
       settings.bounds.closeMs = settings.bounds.startMs / 3;
       settings.job = job.get();
       results.push_back(RunProgram(*programs[i], settings));
+      Diagnose(results.back());
       if (!settings.scratchFolder.empty()) RemoveTree(settings.scratchFolder);
       if (!compareWith.empty()) differences = Differences(earlier, compareWith, results, reportFolder);
       report.Write(results, differences);
@@ -284,5 +327,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     Tell(options, options.error + L"\n\n" + kUsage, MB_ICONEXCLAMATION);
     return kExitUsage;
   }
+  if (!options.explain.empty()) return Explain(options);
   return Survey(instance, options);
 }

@@ -13,10 +13,12 @@ SurveyOptions ParseOptions(const std::vector<std::wstring>& arguments) {
     if (argument == L"--no-window") {
       options.window = false;
     } else if ((argument == L"--report" || argument == L"--only" || argument == L"--compare" ||
-                argument == L"--timeout") && !hasValue) {
+                argument == L"--timeout" || argument == L"--explain") && !hasValue) {
       options.error = argument + L" needs a value";
     } else if (argument == L"--report") {
       options.reportFolder = arguments[++i];
+    } else if (argument == L"--explain") {
+      options.explain = arguments[++i];
     } else if (argument == L"--compare") {
       options.compareWith = arguments[++i];
     } else if (argument == L"--timeout") {

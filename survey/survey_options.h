@@ -5,6 +5,7 @@
 //   --timeout SECONDS the bound to a program's first window (default 30; an action gets half of it,
 //                     the close a third)
 //   --no-window       no progress window
+//   --explain FILE    only the diagnosis of one component file (its facts and dependencies), no survey
 #pragma once
 
 #include <string>
@@ -18,6 +19,7 @@ struct SurveyOptions {
   std::wstring compareWith;
   unsigned timeoutSeconds = 30;
   bool window = true;
+  std::wstring explain;
   std::wstring error;  // not empty: the command line could not be used, and why
 };
 

@@ -29,6 +29,9 @@ struct ProgramResult {
   std::vector<std::wstring> texts;    // everything read from the program, in order
   std::vector<Picture> pictures;
   std::wstring logFile;               // a verifier's log, copied beside the report ("" for none)
+  // For a broken or hung component: why, as far as its registration, files and dependencies tell.
+  std::wstring cause;                 // the first thing found wrong; "" when nothing was
+  std::vector<std::wstring> diagnosis;
   double seconds = 0;                 // from start to end of the program
 };
 

@@ -51,8 +51,10 @@ TEST(SurveyCsv, FieldsASpreadsheetWouldRunAreGuardedAndComeBackAsWritten) {
       {L"<b>bold</b> & <script>", "<b>bold</b> & <script>"},
   };
   for (const Case& c : cases) {
-    const std::string csv = WriteCsv({Result(L"probe_a", Verdict::Broken, c.message)});
-    EXPECT_TRUE(csv.ends_with("," + std::string(c.written) + "\r\n")) << csv;
+    ProgramResult result = Result(L"probe_a", Verdict::Broken, c.message);
+    result.cause = c.message;  // the cause column is guarded the same way
+    const std::string csv = WriteCsv({result});
+    EXPECT_TRUE(csv.ends_with("," + std::string(c.written) + "," + std::string(c.written) + "\r\n")) << csv;
     const std::vector<CsvRow> rows = ReadCsv(csv);
     ASSERT_EQ(rows.size(), 1u) << csv;
     EXPECT_EQ(rows[0].message, c.message) << csv;

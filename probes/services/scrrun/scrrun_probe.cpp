@@ -11,7 +11,6 @@ namespace kit::services::scrrun {
 namespace {
 using namespace kit::shell;
 
-constexpr wchar_t kFileSystemObject[] = L"Scripting.FileSystemObject";
 constexpr IID kFileSystem3 = {0x2A0B9D10, 0x4B87, 0x11D3, {0xA9, 0x7A, 0x00, 0x10, 0x4B, 0x36, 0x5C, 0x9F}};
 
 // Held through IFileSystem3 until the next test replaces it or the program ends.

@@ -6,6 +6,9 @@
 
 namespace kit::services::scrrun {
 
+// The class the test creates, by its name as a script does.
+inline constexpr wchar_t kFileSystemObject[] = L"Scripting.FileSystemObject";
+
 shell::FormDescription ProbeForm();
 int Run();
 

@@ -11,7 +11,6 @@ namespace kit::services::velvbutils {
 namespace {
 using namespace kit::shell;
 
-constexpr CLSID kGlobalClass = {0x57C7D739, 0x3998, 0x4D96, {0xAF, 0x30, 0x90, 0x90, 0x86, 0x70, 0x52, 0x2F}};
 constexpr IID kGlobalInterface = {0xC86C8910, 0x21C9, 0x4872, {0xB2, 0xFF, 0x4A, 0x96, 0xE5, 0x1D, 0xE4, 0x63}};
 // `trimn`'s place in the interface's table: after IUnknown's 3 and IDispatch's 4 entries come the
 // interface's own, and `trimn` is its 24th.

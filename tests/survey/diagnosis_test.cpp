@@ -1,7 +1,9 @@
 // The dependency diagnosis under Wine against the fixture libraries (tests/survey/fixtures): each
-// problem named as the engineer reads it, and nothing the loader finds reported missing.
+// problem named as the engineer reads it, and nothing the loader finds reported missing; and the
+// diagnosis of a class along its way: registration, server file, dependencies.
 #include "driver/driver.h"
 #include "survey/dependency_walk.h"
+#include "survey/diagnosis.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 namespace {
 using namespace kit::survey;
@@ -93,6 +96,79 @@ TEST(DependencyWalk, AFileForAnotherMachineOrNoProgramFileIsSaidSo) {
                                                  : L"a 64-bit file, where a 32-bit one is needed";
   EXPECT_EQ(WalkDependencies(copy).fileError, wanted);
   EXPECT_EQ(WalkDependencies(kit::driver::BesideMe(L"no_such_file.dll")).fileError, L"the file is missing");
+}
+
+}  // namespace
+
+namespace {
+
+// A class registered for the test under HKLM (Wine's HKCR shows no per-user classes), in this
+// process's registry view or the other one; removed at the end of the scope.
+class TestClass {
+public:
+  TestClass(const wchar_t* classId, const std::wstring& server, bool otherView = false)
+      : m_root(HKEY_LOCAL_MACHINE),
+        m_view(otherView ? (sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY) : 0),
+        m_key(std::wstring(L"Software\\Classes\\CLSID\\") + classId) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExW(m_root, (m_key + L"\\InprocServer32").c_str(), 0, nullptr, 0, KEY_WRITE | m_view,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring model = L"Apartment";
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                   static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+    RegSetValueExW(key, L"ThreadingModel", 0, REG_SZ, reinterpret_cast<const BYTE*>(model.c_str()),
+                   static_cast<DWORD>((model.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
+  ~TestClass() {
+    // The class key is deleted through its parent opened in the same view.
+    HKEY parent = nullptr;
+    if (RegOpenKeyExW(m_root, L"Software\\Classes\\CLSID", 0, KEY_WRITE | m_view, &parent) != ERROR_SUCCESS) return;
+    const std::wstring name = m_key.substr(m_key.find_last_of(L'\\') + 1);
+    RegDeleteKeyW(parent, (name + L"\\InprocServer32").c_str());
+    RegDeleteKeyW(parent, name.c_str());
+    RegCloseKey(parent);
+  }
+
+private:
+  HKEY m_root;
+  REGSAM m_view;
+  std::wstring m_key;
+};
+
+TEST(Diagnosis, TheCauseIsTheFirstThingFoundWrongAlongTheClassesWay) {
+  constexpr wchar_t kClass[] = L"{6B1C3A52-2E55-4F0B-9A57-4C1D0F0E7A01}";
+  const std::wstring absent = Fixture(L"absent\\kit_fx_needs_absent.dll");
+  struct Case {
+    const char* what;
+    std::wstring server;  // empty: not registered in this view
+    bool otherView;
+    std::wstring cause;
+  };
+  const std::wstring otherPrograms = sizeof(void*) == 8 ? L"32-bit" : L"64-bit";
+  const Case cases[] = {
+      {"not registered", L"", false, L"Test.Class {6B1C3A52-2E55-4F0B-9A57-4C1D0F0E7A01} is not registered (TEST.OCX)"},
+      {"its server file is gone", Fixture(L"absent\\gone.ocx"), false, Fixture(L"absent\\gone.ocx") + L" is missing"},
+      {"a library its server needs is missing", L"\"" + absent + L"\"", false,
+       L"kit_fx_absent.dll is missing (kit_fx_needs_absent.dll imports it)"},
+      {"registered in the other view only", absent, true,
+       L"Test.Class {6B1C3A52-2E55-4F0B-9A57-4C1D0F0E7A01} is registered for " + otherPrograms + L" programs only"},
+  };
+  // A 32-bit prefix has one registry view: there the last case cannot arise.
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  const bool twoViews = sizeof(void*) == 8 || wow64;
+  for (const Case& c : cases) {
+    if (c.otherView && !twoViews) continue;
+    SCOPED_TRACE(c.what);
+    std::optional<TestClass> registered;
+    if (!c.server.empty()) registered.emplace(kClass, c.server, c.otherView);
+    const Diagnosis diagnosis = DiagnoseParts({{L"Test.Class", kClass, L"TEST.OCX"}});
+    std::string lines;
+    for (const std::wstring& line : diagnosis.lines) lines += kit::driver::Narrow(line) + "\n";
+    EXPECT_EQ(diagnosis.cause, c.cause) << lines;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,239 @@
+// Win32-only. The registry is read in this process's own view (the kit's programs are built like
+// kit_survey, so they see the same) and, for a class missing there, in the other view.
+#include "survey/diagnosis.h"
+
+#include "common/owners.h"
+#include "probes/cmdlg/cmdlg_probe.h"
+#include "probes/hosts/catalogue.h"
+#include "probes/services/ado26/ado_interfaces.h"
+#include "probes/services/dao360/dao_interfaces.h"
+#include "probes/services/scrrun/scrrun_probe.h"
+#include "probes/services/velvbutils/velvbutils_probe.h"
+#include "survey/dependency_walk.h"
+#include "survey/pe_image.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <set>
+
+namespace kit::survey {
+namespace {
+
+constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+constexpr const wchar_t* kOtherPrograms = sizeof(void*) == 8 ? L"32-bit" : L"64-bit";
+
+std::wstring GuidText(const GUID& guid) {
+  wchar_t text[40] = {};
+  StringFromGUID2(guid, text, ARRAYSIZE(text));
+  return text;
+}
+
+// The default (or named) string value of HKCR\<path>, expanded; `found` says whether it is there.
+std::wstring ClassesValue(const std::wstring& path, const wchar_t* name, bool& found, REGSAM view = 0) {
+  found = false;
+  UniqueKey key;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) return {};
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return {};
+  }
+  std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+  if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS) {
+    return {};
+  }
+  value.resize(wcsnlen(value.c_str(), value.size()));
+  found = true;
+  if (type != REG_EXPAND_SZ) return value;
+  std::wstring expanded(32768, L'\0');
+  const DWORD length = ExpandEnvironmentStringsW(value.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+  if (length == 0 || length > expanded.size()) return value;
+  expanded.resize(length - 1);
+  return expanded;
+}
+
+bool KeyExists(const std::wstring& path, REGSAM view) {
+  UniqueKey key;
+  return RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
+}
+
+// A server value as the file it names: quotes (and what follows the closing one) are no part of it.
+std::wstring Unquoted(std::wstring value) {
+  if (!value.empty() && value.front() == L'"') {
+    value.erase(0, 1);
+    value = value.substr(0, value.find(L'"'));
+  }
+  return value;
+}
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  return text;
+}
+
+// Where the loader finds a library by a bare name for a program of the kit: asked, not searched.
+std::wstring LoaderPath(const std::wstring& name) {
+  const UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  HMODULE module = LoadLibraryExW(name.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+  SetErrorMode(mode);
+  if (!module) return {};
+  std::wstring path(MAX_PATH * 4, L'\0');
+  path.resize(GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size())));
+  FreeLibrary(module);
+  return path;
+}
+
+std::wstring SizeAndDate(const WIN32_FILE_ATTRIBUTE_DATA& data) {
+  const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  SYSTEMTIME utc{}, local{};
+  FileTimeToSystemTime(&data.ftLastWriteTime, &utc);
+  if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) local = utc;
+  wchar_t date[32];
+  swprintf(date, ARRAYSIZE(date), L"%04u-%02u-%02u %02u:%02u", local.wYear, local.wMonth, local.wDay, local.wHour,
+           local.wMinute);
+  return std::to_wstring(size) + L" bytes, " + date;
+}
+
+class Diagnostician {
+public:
+  explicit Diagnostician(Diagnosis& out) : m_out(out) {}
+
+  void Class(ComponentPart part) {
+    bool found = false;
+    if (part.byProgId) {
+      // Created by its ProgID: the class is the one the ProgID names.
+      part.classId = ClassesValue(part.progId + L"\\CLSID", nullptr, found);
+      if (!found) return Cause(L"the ProgID " + part.progId + L" is not registered (" + part.file + L")");
+    }
+    if (!m_classes.insert(Lower(part.classId)).second) return;
+    const std::wstring name = part.progId.empty() ? part.classId : part.progId + L" " + part.classId;
+    const std::wstring classKey = L"CLSID\\" + part.classId;
+    const std::wstring server = ClassesValue(classKey + L"\\InprocServer32", nullptr, found);
+    if (!found) {
+      if (KeyExists(classKey + L"\\InprocServer32", kOtherView)) {
+        return Cause(name + L" is registered for " + kOtherPrograms + L" programs only");
+      }
+      return Cause(name + L" is not registered (" + part.file + L")");
+    }
+    bool threadingFound = false;
+    const std::wstring threading = ClassesValue(classKey + L"\\InprocServer32", L"ThreadingModel", threadingFound);
+    Line(name + L" is registered: server " + server + L", threading model " +
+         (threadingFound ? threading : std::wstring(L"none (single)")));
+    TypeLibrary(classKey);
+    std::wstring path = Unquoted(server);
+    if (path.find_first_of(L"\\/:") == std::wstring::npos) {
+      const std::wstring located = LoaderPath(path);
+      if (located.empty()) return Cause(path + L", the server " + name + L" names, is not found by the loader");
+      path = located;
+    }
+    File(path);
+  }
+
+  void Library(const ComponentPart& part) {
+    const std::wstring path = LoaderPath(part.file);
+    if (path.empty()) return Cause(part.file + L" is not found by the loader (nor beside the program)");
+    File(path);
+  }
+
+  void File(const std::wstring& path) {
+    if (!m_files.insert(Lower(path)).second) return;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return Cause(path + L" is missing");
+    const DependencyReport report = WalkDependencies(path);
+    if (!report.fileError.empty()) return Cause(path + L": " + report.fileError);
+    Line(path + L": " + SizeAndDate(data));
+    for (const FoundLibrary& library : report.found) {
+      Line(L"  uses " + library.name + L": " + library.path + L" (" + library.where + L")");
+    }
+    for (const DependencyProblem& problem : report.problems) {
+      if (problem.delayed) {
+        Line(L"  " + ProblemText(problem));
+      } else {
+        Cause(ProblemText(problem));
+      }
+    }
+  }
+
+private:
+  void TypeLibrary(const std::wstring& classKey) {
+    bool found = false;
+    const std::wstring library = ClassesValue(classKey + L"\\TypeLib", nullptr, found);
+    if (!found) return;
+    UniqueKey versions;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (L"TypeLib\\" + library).c_str(), 0, KEY_READ, versions.put()) !=
+        ERROR_SUCCESS) {
+      return Line(L"its type library " + library + L" is not registered");
+    }
+    wchar_t version[64];
+    DWORD length = ARRAYSIZE(version);
+    if (RegEnumKeyExW(versions.get(), 0, version, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) return;
+    const std::wstring file = Unquoted(ClassesValue(L"TypeLib\\" + library + L"\\" + version + L"\\0\\" +
+                                                        (sizeof(void*) == 8 ? L"win64" : L"win32"),
+                                                    nullptr, found));
+    if (!found) return Line(L"its type library " + library + L" " + version + L" names no file for these programs");
+    const bool there = GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+    Line(L"its type library " + library + L" " + version + L": " + file + (there ? L"" : L" (missing)"));
+  }
+
+  void Line(const std::wstring& text) { m_out.lines.push_back(text); }
+  void Cause(const std::wstring& text) {
+    Line(text);
+    if (m_out.cause.empty()) m_out.cause = text;
+  }
+
+  Diagnosis& m_out;
+  std::set<std::wstring> m_classes;
+  std::set<std::wstring> m_files;
+};
+
+}  // namespace
+
+std::vector<ComponentPart> PartsOf(std::wstring_view program) {
+  std::vector<ComponentPart> parts;
+  for (const hosts::HostProgram& host : hosts::kHostPrograms) {
+    if (host.name != program) continue;
+    for (const shell::ItemRecord& item : host.form) {
+      if (item.kind != shell::ItemKind::ActiveX) continue;
+      parts.push_back({std::wstring(item.control.progId), std::wstring(item.control.classId),
+                       std::wstring(item.control.componentFile)});
+    }
+  }
+  if (program == L"probe_cmdlg") {
+    parts.push_back({std::wstring(cmdlg::kCommonDialog.progId), std::wstring(cmdlg::kCommonDialog.classId),
+                     std::wstring(cmdlg::kCommonDialog.componentFile)});
+  } else if (program == L"probe_ado26") {
+    parts.push_back({L"ADODB.Connection", GuidText(ado::kConnectionClass), L"msado15.dll"});
+  } else if (program == L"probe_dao360") {
+    parts.push_back({L"DAO.DBEngine.36", GuidText(dao::kEngineClass), L"dao360.dll"});
+  } else if (program == L"probe_scrrun") {
+    parts.push_back({services::scrrun::kFileSystemObject, L"", L"scrrun.dll", true});
+  } else if (program == L"probe_VELvbutils") {
+    parts.push_back({L"", GuidText(services::velvbutils::kGlobalClass), services::velvbutils::kLibraryFile});
+  } else if (program == L"probe_VELUtils") {
+    parts.push_back({L"", L"", L"VEL_Intel_Win32.dll"});
+  }
+  return parts;
+}
+
+Diagnosis DiagnoseProgram(std::wstring_view program) { return DiagnoseParts(PartsOf(program)); }
+
+Diagnosis DiagnoseParts(const std::vector<ComponentPart>& parts) {
+  Diagnosis diagnosis;
+  Diagnostician doctor(diagnosis);
+  for (const ComponentPart& part : parts) {
+    if (part.classId.empty() && !part.byProgId) {
+      doctor.Library(part);
+    } else {
+      doctor.Class(part);
+    }
+  }
+  return diagnosis;
+}
+
+Diagnosis ExplainFile(const std::wstring& file) {
+  Diagnosis diagnosis;
+  Diagnostician(diagnosis).File(file);
+  return diagnosis;
+}
+
+}  // namespace kit::survey

@@ -1,0 +1,40 @@
+// Win32-only. Why a component is broken: for each class the program creates, its registration in
+// the registry view the kit's programs see (and whether only the other view has it), its server
+// file (present, size, date, version, machine) and that file's dependencies as the loader resolves
+// them; for a library the program loads by name, the file the loader finds and its dependencies.
+// The page shows every line; the CSV one short cause.
+#pragma once
+
+#include "common/win32.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kit::survey {
+
+// A part of a component: a class (by identifier, with the ProgID the program creates it by, if it
+// does) or a library the program loads by its file name.
+struct ComponentPart {
+  std::wstring progId;   // may be empty
+  std::wstring classId;  // "{...}"; empty for a library loaded by name
+  std::wstring file;     // the file the catalogue names
+  bool byProgId = false; // the program creates the class by its ProgID
+};
+
+// What the kit's program `program` creates or loads; empty for a program that uses nothing outside.
+std::vector<ComponentPart> PartsOf(std::wstring_view program);
+
+struct Diagnosis {
+  std::vector<std::wstring> lines;  // for the page, in order
+  std::wstring cause;               // the first thing found wrong; empty when nothing was
+};
+
+// The diagnosis of the component parts of `program` (PartsOf), or of any parts; each class or
+// file once.
+Diagnosis DiagnoseProgram(std::wstring_view program);
+Diagnosis DiagnoseParts(const std::vector<ComponentPart>& parts);
+// The diagnosis of one file (kit_survey --explain): its facts and its dependencies.
+Diagnosis ExplainFile(const std::wstring& file);
+
+}  // namespace kit::survey
