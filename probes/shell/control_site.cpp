@@ -63,6 +63,7 @@ public:
   ~ActiveXItem() override { Close(); }
 
   HWND ContainerWindow() const override { return m_window; }
+  HWND PlacedWindow() const override { return m_placed; }
   IUnknown* Object() const override { return m_object.Get(); }
   ControlSite* Site() const override { return m_site.Get(); }
 
@@ -109,6 +110,7 @@ public:
     m_object.Reset();
     m_site.Reset();
     m_window = nullptr;
+    m_placed = nullptr;
   }
 
   HRESULT Activate(HWND parent, const RECT& rect) {
@@ -117,6 +119,10 @@ public:
     if (FAILED(hr)) return hr;
     ComPtr<IOleInPlaceObject> inPlace;
     if (SUCCEEDED(m_object.As(&inPlace))) inPlace->GetWindow(&m_window);
+    // The ancestor of its window that is the parent's child: the window itself, or its wrapper.
+    m_placed = m_window;
+    while (m_placed && GetParent(m_placed) && GetParent(m_placed) != parent) m_placed = GetParent(m_placed);
+    if (!m_placed || GetParent(m_placed) != parent) m_placed = m_window;
     return S_OK;
   }
 
@@ -130,6 +136,7 @@ private:
   ComPtr<ControlSite> m_site;
   DWORD m_misc;
   HWND m_window = nullptr;
+  HWND m_placed = nullptr;
   bool m_closing = false;
 };
 

@@ -29,6 +29,9 @@ public:
   // The control's own window: where items it contains go, and its place in the tab order.
   // Null for a control that shows nothing at run time.
   virtual HWND ContainerWindow() const = 0;
+  // The window that lies in the form (or frame) for it: its own window, or the wrapper around it
+  // that some controls make (a reflector). What the form stacks.
+  virtual HWND PlacedWindow() const = 0;
   // `twips`: the place its extender reports, when it is not the record's (aligned controls).
   virtual void Place(const PixelRect& rect, const TwipsPlace* twips = nullptr) = 0;
   // Whether the control takes the keyboard focus at all: it has a window, and its class does not

@@ -148,7 +148,8 @@ void Form::StackInCreationOrder() {
   // As on any form, an item lies above the items created before it (the keyboard order is the
   // tab indexes', walked by MoveFocus, not the windows' order).
   for (std::size_t i = 1; i < m_items.size(); ++i) {
-    if (m_items[i]) SetWindowPos(m_items[i], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    HWND placed = m_controls[i] ? m_controls[i]->PlacedWindow() : m_items[i];
+    if (placed) SetWindowPos(placed, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 }
 

@@ -32,6 +32,7 @@ std::wstring_view StageName(FailureStage stage) {
     case FailureStage::WantsTab: return L"wanttab";
     case FailureStage::HandsBack: return L"handsback";
     case FailureStage::NoFocus: return L"nofocus";
+    case FailureStage::Reflector: return L"reflector";
     case FailureStage::Crash: return L"crash";
     case FailureStage::CrashOnClose: return L"crashonclose";
     case FailureStage::SlowClose: return L"slowclose";

@@ -32,6 +32,7 @@ enum class FailureStage {
   WantsTab,      // its window claims Tab and every other key through WM_GETDLGCODE
   HandsBack,     // its accelerator hook keeps the arrows and hands every other key to its site
   NoFocus,       // no UI activation, and its window passes the focus straight back (frames, bars)
+  Reflector,     // its window lies inside a wrapper window of its own, which the container places
   // Faults met in the field, for the survey:
   Crash,         // crashes the program as the instance is created
   CrashOnClose,  // crashes the program when it is closed

@@ -79,6 +79,7 @@ public:
                  .clipSiblings = FailureRequested(entry.progId, FailureStage::ClipSiblings),
                  .wantsTab = FailureRequested(entry.progId, FailureStage::WantsTab),
                  .noFocus = FailureRequested(entry.progId, FailureStage::NoFocus),
+                 .reflector = FailureRequested(entry.progId, FailureStage::Reflector),
                  .lateMessage = FailureRequested(entry.progId, FailureStage::LateMessage)},
         m_slowClose(FailureRequested(entry.progId, FailureStage::SlowClose)),
         m_crashOnClose(FailureRequested(entry.progId, FailureStage::CrashOnClose)) {
@@ -92,7 +93,7 @@ public:
     }
   }
   ~StandinControl() {
-    if (m_window) DestroyWindow(m_window);
+    if (m_window) DestroyWindow(PlacedWindow(m_window));
     ObjectDestroyed();
   }
   StandinControl(const StandinControl&) = delete;
@@ -222,7 +223,7 @@ public:
         return FAILED(hr) ? hr : ActivateUI();
       }
       case OLEIVERB_HIDE:
-        if (m_window) ShowWindow(m_window, SW_HIDE);
+        if (m_window) ShowWindow(PlacedWindow(m_window), SW_HIDE);
         return S_OK;
       default: return E_NOTIMPL;
     }
@@ -291,7 +292,7 @@ public:
     if (!m_inPlaceActive) return S_OK;
     UIDeactivate();
     m_frame.Reset();
-    if (m_window) DestroyWindow(m_window);
+    if (m_window) DestroyWindow(PlacedWindow(m_window));
     m_inPlaceActive = false;
     const ComPtr<IOleInPlaceSite> site = std::move(m_inPlaceSite);
     if (site) site->OnInPlaceDeactivate();
@@ -310,7 +311,7 @@ public:
     if (!position) return E_POINTER;
     m_position = *position;
     if (m_window) {
-      MoveWindow(m_window, position->left, position->top, position->right - position->left,
+      MoveWindow(PlacedWindow(m_window), position->left, position->top, position->right - position->left,
                  position->bottom - position->top, TRUE);
     }
     Journal(L"inplace " + RectText(m_position));
@@ -503,7 +504,7 @@ private:
 
   HRESULT ActivateInPlace() {
     if (m_inPlaceActive) {
-      if (m_window) ShowWindow(m_window, SW_SHOW);
+      if (m_window) ShowWindow(PlacedWindow(m_window), SW_SHOW);
       return S_OK;
     }
     if (!m_site) return E_UNEXPECTED;

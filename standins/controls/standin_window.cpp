@@ -11,6 +11,7 @@ namespace kit::standin {
 namespace {
 
 constexpr wchar_t kClassName[] = L"KitStandinControl";
+constexpr wchar_t kReflectorClassName[] = L"KitStandinReflector";
 constexpr UINT kLateMessage = WM_APP + 1;
 
 struct WindowData {
@@ -85,6 +86,25 @@ LRESULT CALLBACK StandinWindowProc(HWND window, UINT message, WPARAM wParam, LPA
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// The wrapper only keeps the control's window at its own size.
+LRESULT CALLBACK ReflectorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SIZE) {
+    if (HWND inner = GetWindow(window, GW_CHILD)) MoveWindow(inner, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+    return 0;
+  }
+  if (message == WM_ERASEBKGND) return 1;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool EnsureReflectorClass() {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = ReflectorProc;
+  windowClass.hInstance = ThisModule();
+  windowClass.lpszClassName = kReflectorClassName;
+  return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 bool EnsureWindowClass() {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof(existing);
@@ -111,19 +131,44 @@ HWND CreateStandinWindow(HWND parent, const RECT& rect, const std::wstring& prog
   }
   // A frame-like control holds other controls' windows: it must not paint over them.
   DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-  if (habits.tabStop) style |= WS_TABSTOP;
   if (habits.clipSiblings) style |= WS_CLIPSIBLINGS;
-  const HWND window = CreateWindowExW(0, kClassName, progId.c_str(), style, rect.left, rect.top,
-                                      rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, ThisModule(), data);
+  RECT place = rect;
+  HWND reflector = nullptr;
+  if (habits.reflector) {
+    reflector = EnsureReflectorClass()
+                    ? CreateWindowExW(0, kReflectorClassName, L"", style, rect.left, rect.top, rect.right - rect.left,
+                                      rect.bottom - rect.top, parent, nullptr, ThisModule(), nullptr)
+                    : nullptr;
+    if (!reflector) {
+      const DWORD error = GetLastError();
+      delete data;
+      SetLastError(error);
+      return nullptr;
+    }
+    parent = reflector;
+    place = RECT{0, 0, rect.right - rect.left, rect.bottom - rect.top};
+  }
+  if (habits.tabStop) style |= WS_TABSTOP;
+  const HWND window = CreateWindowExW(0, kClassName, progId.c_str(), style, place.left, place.top,
+                                      place.right - place.left, place.bottom - place.top, parent, nullptr, ThisModule(),
+                                      data);
   if (!window) {
     const DWORD error = GetLastError();
     delete data;
+    if (reflector) DestroyWindow(reflector);
     SetLastError(error);
     return nullptr;
   }
   data->ownedByWindow = true;
   *slot = window;
   if (habits.lateMessage) PostMessageW(window, kLateMessage, 0, 0);
+  return window;
+}
+
+HWND PlacedWindow(HWND window) {
+  HWND parent = window ? GetParent(window) : nullptr;
+  wchar_t name[64] = {};
+  if (parent && GetClassNameW(parent, name, ARRAYSIZE(name)) && lstrcmpW(name, kReflectorClassName) == 0) return parent;
   return window;
 }
 
@@ -153,6 +198,9 @@ void PaintStandin(HDC dc, const RECT& rect, std::wstring_view displayName, std::
   }
 }
 
-void UnregisterStandinWindowClass() { UnregisterClassW(kClassName, ThisModule()); }
+void UnregisterStandinWindowClass() {
+  UnregisterClassW(kClassName, ThisModule());
+  UnregisterClassW(kReflectorClassName, ThisModule());
+}
 
 }  // namespace kit::standin

@@ -16,6 +16,9 @@ struct WindowHabits {
   bool clipSiblings = false;  // WS_CLIPSIBLINGS
   bool wantsTab = false;      // claims Tab (and every key) from the dialog manager, as edit-like controls do
   bool noFocus = false;       // passes the focus straight back, as frames and bars do
+  // Inside a wrapper window of its own (a reflector, as controls of some frameworks make to get
+  // their notifications back): the wrapper is the container's child, the control's window its child.
+  bool reflector = false;
   // Faults of controls met in the field, for the survey's tests:
   bool lateMessage = false;  // an error box of its own as soon as the form runs
 };
@@ -25,6 +28,9 @@ struct WindowHabits {
 HWND CreateStandinWindow(HWND parent, const RECT& rect, const std::wstring& progId, const std::wstring& displayName,
                          HWND* slot, WindowHabits habits = {});
 void RenameStandinWindow(HWND window, const std::wstring& displayName);
+// The window that lies in the container: the reflector around `window`, or `window` itself. It is
+// what the control moves, shows, hides and destroys.
+HWND PlacedWindow(HWND window);
 // Draws the stand-in's face into any device context (its window, or a container's IViewObject).
 void PaintStandin(HDC dc, const RECT& rect, std::wstring_view displayName, std::wstring_view progId, bool focused);
 // At DLL unload: the window class belongs to this module.

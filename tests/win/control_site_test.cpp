@@ -6,6 +6,7 @@
 #include "probes/shell/form_window.h"
 #include "probes/shell/property_bag.h"
 #include "probes/shell/site_object.h"
+#include "probes/shell/standard_items.h"
 #include "common/kit_window.h"
 #include "driver/driver.h"
 #include "probes/hosts/classes.h"
@@ -15,9 +16,11 @@
 #include <ole2.h>
 #include <olectl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 using namespace kit::shell;
@@ -128,6 +131,33 @@ TEST_F(HostedControls, ALicensedClassIsCreatedWithTheKeyTheProgramCarriesAndRefu
   EXPECT_EQ(failure.code, 0x80040112u);
   EXPECT_NE(failure.message.find(L"it refuses the licence key this program carries"), std::wstring::npos)
       << std::string(failure.message.begin(), failure.message.end());
+}
+
+// Two overlapping controls, the later one inside a wrapper window of its own (a reflector): the
+// form stacks the wrapper, so the later control lies above the earlier one as on any form.
+constexpr ItemRecord kOverlapForm[] = {FormWindow(4000, 2000),
+                                       Control(L"first", kit::hosts::kSlider, 120, 120, 2400, 900, 0, {}),
+                                       Control(L"second", kit::hosts::kProgressBar, 1200, 600, 2400, 900, 1, {})};
+
+TEST_F(HostedControls, AControlInAWrapperOfItsOwnIsStackedByTheWrapper) {
+  ASSERT_EQ(RegisterBesideMe(L"MSCOMCTL.OCX"), S_OK);
+  SetEnvironmentVariableW(L"KIT_CONTROL_FAIL", L"MSComctlLib.ProgressBar:reflector");
+  BuildFailure failure;
+  auto form = Form::Build(kOverlapForm, {}, failure);
+  SetEnvironmentVariableW(L"KIT_CONTROL_FAIL", nullptr);
+  ASSERT_TRUE(form) << std::string(failure.message.begin(), failure.message.end());
+  HWND first = form->ItemWindow(L"first");
+  HWND second = form->ItemWindow(L"second");
+  ASSERT_TRUE(first && second);
+  HWND wrapper = GetParent(second);
+  ASSERT_NE(wrapper, GetParent(first)) << "the stand-in made no wrapper";
+  // The form's children from the top: the wrapper comes before the earlier control.
+  std::vector<HWND> order;
+  for (HWND child = GetWindow(GetParent(first), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    order.push_back(child);
+  }
+  const auto at = [&](HWND window) { return std::find(order.begin(), order.end(), window) - order.begin(); };
+  EXPECT_LT(at(wrapper), at(first));
 }
 
 // A control that answers "use the registry" for its flags: the flags under its class key count, so
