@@ -252,6 +252,8 @@ DependencyReport WalkDependencies(const std::wstring& file) {
     report.fileError = Exists(file) ? Widen(image.error) : L"the file is missing";
     return report;
   }
+  report.fileKind = MachineText(image);
+  report.fileVersion = VersionText(image);
   if (image.machine != ThisProcessMachine()) {
     report.fileError = L"a " + MachineText(image) + L" file, where a " +
                        (ThisProcessMachine() == PeMachine::Amd64 ? L"64-bit" : L"32-bit") + L" one is needed";

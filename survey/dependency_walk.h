@@ -33,6 +33,8 @@ struct DependencyProblem {
 struct DependencyReport {
   std::wstring file;
   std::wstring fileError;            // the component file itself cannot be read as a program file
+  std::wstring fileKind;             // "32-bit" or "64-bit"
+  std::wstring fileVersion;          // from its version resource; empty when it has none
   std::vector<FoundLibrary> found;
   std::vector<DependencyProblem> problems;
 };

@@ -141,7 +141,8 @@ public:
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return Cause(path + L" is missing");
     const DependencyReport report = WalkDependencies(path);
     if (!report.fileError.empty()) return Cause(path + L": " + report.fileError);
-    Line(path + L": " + SizeAndDate(data));
+    Line(path + L": " + SizeAndDate(data) + L", " + report.fileKind +
+         (report.fileVersion.empty() ? L", no version" : L", version " + report.fileVersion));
     for (const FoundLibrary& library : report.found) {
       Line(L"  uses " + library.name + L": " + library.path + L" (" + library.where + L")");
     }
