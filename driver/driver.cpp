@@ -222,6 +222,11 @@ void Click(HWND item) {
   PostMessageW(item, WM_LBUTTONUP, 0, PointParam(x, y));
 }
 
+void PushButton(HWND button) {
+  const auto id = static_cast<WORD>(GetDlgCtrlID(button));
+  PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
 void PressKey(HWND anyWindowOfThread, UINT virtualKey) {
   HWND target = FocusedWindow(anyWindowOfThread);
   if (!target) target = anyWindowOfThread;

@@ -114,6 +114,11 @@ bool WaitUntil(Condition condition, DWORD timeoutMs = DefaultWaitMs()) {
 
 // A left click in the middle of `item`, as the mouse gives it.
 void Click(HWND item);
+// A push button's click as its parent hears it (BN_CLICKED), whatever the button's own handling of
+// the mouse: for the survey, which wants the program's answer to the button, not the button's.
+// A click by the mouse messages is lost when the button's capture goes between its down and up
+// (a window of the program becoming active again as a dialog closes, under Wine).
+void PushButton(HWND button);
 // A key pressed and released on the window that has the focus in `anyWindowOfThread`'s thread.
 void PressKey(HWND anyWindowOfThread, UINT virtualKey);
 // The close box (or the system menu's Close).

@@ -174,7 +174,7 @@ private:
     m_session.Picture(form, L"Form1");
     const auto test = driver::FindItem(form, L"test");
     if (!test) return m_session.Broken(L"no \"test\" button on Form1");
-    driver::Click(test->window);
+    driver::PushButton(test->window);
     std::wstring prompt;
     std::wstring unexpected;
     for (;;) {
@@ -241,7 +241,7 @@ private:
     const std::vector<driver::Item> tests = TestButtons(form);
     int opened = 0;
     for (const driver::Item& item : tests) {
-      driver::Click(item.window);
+      driver::PushButton(item.window);
       const Seen seen = m_session.WaitForIdle(form);
       if (seen.kind == Seen::Done) {
         m_session.Note(item.text + L": nothing opened");
