@@ -269,6 +269,13 @@ DependencyReport WalkDependencies(const std::wstring& file) {
   return report;
 }
 
+std::wstring LoaderPath(const std::wstring& name) {
+  const UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  const UniqueModule module(LoadLibraryExW(name.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES));
+  SetErrorMode(mode);
+  return module ? ModulePath(module.get()) : std::wstring();
+}
+
 std::wstring ProblemText(const DependencyProblem& problem) {
   std::wstring needs;
   for (std::size_t i = 0; i < problem.chain.size(); ++i) {

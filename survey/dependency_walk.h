@@ -41,6 +41,10 @@ struct DependencyReport {
 
 DependencyReport WalkDependencies(const std::wstring& file);
 
+// Where the loader finds a library by a bare name for this process (asked, nothing of it run);
+// empty when it finds none.
+std::wstring LoaderPath(const std::wstring& name);
+
 // One line for a problem: "LIBX.DLL 2.1.0.5 at C:\...\LIBX.DLL lacks `SomeFunction`, which X.ocx
 // imports", "MISSING.DLL is missing (X.ocx needs A.DLL, which needs it)", ...
 std::wstring ProblemText(const DependencyProblem& problem);

@@ -71,18 +71,6 @@ std::wstring Lower(std::wstring text) {
   return text;
 }
 
-// Where the loader finds a library by a bare name for a program of the kit: asked, not searched.
-std::wstring LoaderPath(const std::wstring& name) {
-  const UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  HMODULE module = LoadLibraryExW(name.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
-  SetErrorMode(mode);
-  if (!module) return {};
-  std::wstring path(MAX_PATH * 4, L'\0');
-  path.resize(GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size())));
-  FreeLibrary(module);
-  return path;
-}
-
 std::wstring SizeAndDate(const WIN32_FILE_ATTRIBUTE_DATA& data) {
   const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   SYSTEMTIME utc{}, local{};
