@@ -18,10 +18,12 @@ function(add_kit_program name)
   set(rc ${CMAKE_CURRENT_BINARY_DIR}/${name}_resources.rc)
   configure_file(${KIT_ROOT}/cmake/program_resources.rc.in ${rc} @ONLY)
   set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${KIT_MANIFEST_FILE})
-  add_executable(${name} WIN32 ${P_SOURCES} ${rc} $<TARGET_OBJECTS:kit_xp_runtime>)
+  add_executable(${name} WIN32 ${P_SOURCES} ${rc} $<TARGET_OBJECTS:kit_program_runtime>)
   target_compile_definitions(${name} PRIVATE KIT_PROGRAM_NAME=${name})
   target_link_libraries(${name} PRIVATE ${P_LIBS})
-  target_link_options(${name} PRIVATE -municode $<$<CONFIG:Release>:-s>)
+  # Optimised as a whole unless the program's KIT_PLAIN_LINK property says otherwise.
+  target_link_options(${name} PRIVATE -municode $<$<CONFIG:Release>:-s>
+                      $<$<AND:$<CONFIG:Release>,$<NOT:$<BOOL:$<TARGET_PROPERTY:KIT_PLAIN_LINK>>>>:-flto>)
   if(" ${traits} " MATCHES " outside-code ")
     # Data execution prevention stays as the system applies it to the applications whose controls
     # the program loads; the base address is still randomised.

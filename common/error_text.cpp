@@ -1,6 +1,8 @@
 // Portable half of error descriptions: number formatting, fallbacks and the report text.
 #include "common/error_text.h"
 
+#include "common/number_text.h"
+
 #include <array>
 #include <cwchar>
 #include <utility>
@@ -33,13 +35,7 @@ bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L
 }  // namespace
 
 std::wstring FormatErrorNumber(std::uint32_t code) {
-  wchar_t buffer[16];
-  if (code >= 0x10000u) {
-    std::swprintf(buffer, std::size(buffer), L"0x%08X", static_cast<unsigned>(code));
-  } else {
-    std::swprintf(buffer, std::size(buffer), L"%u", static_cast<unsigned>(code));
-  }
-  return buffer;
+  return code >= 0x10000u ? L"0x" + Hex(code, 8) : Decimal(code);
 }
 
 std::wstring DescribeFailure(std::uint32_t code, std::wstring_view systemText) {

@@ -2,6 +2,7 @@
 #include "driver/driver.h"
 
 #include "common/ansi_text.h"
+#include "common/number_text.h"
 
 #include <algorithm>
 
@@ -98,7 +99,7 @@ Program Program::Start(const std::wstring& exe, const std::wstring& arguments, c
   }
   if (!created) {
     program.m_errorCode = GetLastError();
-    program.m_error = L"CreateProcess(" + exe + L") failed with " + std::to_wstring(program.m_errorCode);
+    program.m_error = L"CreateProcess(" + exe + L") failed with " + kit::Decimal(program.m_errorCode);
     return program;
   }
   // A survey that itself runs in a job the system does not let nest (before Windows 8) runs the
@@ -336,10 +337,10 @@ std::wstring FromUnixPath(std::wstring_view path) {
 std::wstring Describe(const std::vector<Item>& items) {
   std::wstring text;
   for (const Item& item : items) {
-    text += item.className + L" \"" + item.text + L"\" at " + std::to_wstring(item.rect.left) + L"," +
-            std::to_wstring(item.rect.top) + L" " + std::to_wstring(item.rect.right - item.rect.left) + L"x" +
-            std::to_wstring(item.rect.bottom - item.rect.top) + (item.focused ? L" focused" : L"") +
-            (item.check >= 0 ? L" check=" + std::to_wstring(item.check) : L"") + L"\n";
+    text += item.className + L" \"" + item.text + L"\" at " + kit::Decimal(item.rect.left) + L"," +
+            kit::Decimal(item.rect.top) + L" " + kit::Decimal(item.rect.right - item.rect.left) + L"x" +
+            kit::Decimal(item.rect.bottom - item.rect.top) + (item.focused ? L" focused" : L"") +
+            (item.check >= 0 ? L" check=" + kit::Decimal(item.check) : L"") + L"\n";
   }
   return text;
 }

@@ -6,6 +6,7 @@
 #include "survey/control_places.h"
 
 #include "common/kit_window.h"
+#include "common/number_text.h"
 #include "probes/hosts/catalogue.h"
 #include "probes/shell/form_layout.h"
 
@@ -18,7 +19,7 @@ using shell::ItemRecord;
 
 std::wstring InstanceName(const ItemRecord& item) {
   std::wstring name(item.name);
-  if (item.index) name += L"(" + std::to_wstring(*item.index) + L")";
+  if (item.index) name += L"(" + kit::Decimal(*item.index) + L")";
   return name;
 }
 

@@ -4,12 +4,12 @@
 // came from. A library that was already loaded is only counted up and down again.
 #include "survey/dependency_walk.h"
 
+#include "common/number_text.h"
 #include "common/owners.h"
 #include "survey/pe_image.h"
 
 #include <algorithm>
 #include <cwctype>
-#include <fstream>
 #include <iterator>
 #include <set>
 
@@ -57,8 +57,8 @@ std::vector<std::uint8_t> ReadBytes(const std::wstring& path) {
 
 std::wstring VersionText(const PeImage& image) {
   if (!image.hasVersion) return {};
-  return std::to_wstring(image.version[0]) + L"." + std::to_wstring(image.version[1]) + L"." +
-         std::to_wstring(image.version[2]) + L"." + std::to_wstring(image.version[3]);
+  return kit::Decimal(image.version[0]) + L"." + kit::Decimal(image.version[1]) + L"." +
+         kit::Decimal(image.version[2]) + L"." + kit::Decimal(image.version[3]);
 }
 
 std::wstring ModulePath(HMODULE module) {
@@ -223,7 +223,7 @@ private:
     for (const ImportedFunction& function : library.functions) {
       const bool there = function.name.empty() ? ordinals.count(function.ordinal) > 0 : names.count(function.name) > 0;
       if (there) continue;
-      problem.function = function.name.empty() ? L"#" + std::to_wstring(function.ordinal) : Widen(function.name);
+      problem.function = function.name.empty() ? L"#" + kit::Decimal(function.ordinal) : Widen(function.name);
       m_report.problems.push_back(problem);
     }
     if (!m_seen.insert(key).second) return;

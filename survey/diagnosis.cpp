@@ -2,6 +2,7 @@
 // kit_survey, so they see the same) and, for a class missing there, in the other view.
 #include "survey/diagnosis.h"
 
+#include "common/number_text.h"
 #include "common/owners.h"
 #include "probes/cmdlg/cmdlg_probe.h"
 #include "probes/hosts/catalogue.h"
@@ -76,10 +77,8 @@ std::wstring SizeAndDate(const WIN32_FILE_ATTRIBUTE_DATA& data) {
   SYSTEMTIME utc{}, local{};
   FileTimeToSystemTime(&data.ftLastWriteTime, &utc);
   if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) local = utc;
-  wchar_t date[32];
-  swprintf(date, ARRAYSIZE(date), L"%04u-%02u-%02u %02u:%02u", local.wYear, local.wMonth, local.wDay, local.wHour,
-           local.wMinute);
-  return std::to_wstring(size) + L" bytes, " + date;
+  return kit::Decimal(size) + L" bytes, " + kit::Decimal(local.wYear, 4) + L"-" + kit::Decimal(local.wMonth, 2) + L"-" +
+         kit::Decimal(local.wDay, 2) + L" " + kit::Decimal(local.wHour, 2) + L":" + kit::Decimal(local.wMinute, 2);
 }
 
 class Diagnostician {

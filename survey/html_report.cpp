@@ -1,11 +1,11 @@
 // Portable. Writing the report page; every text from a program is escaped.
 #include "survey/html_report.h"
 
+#include "common/number_text.h"
 #include "survey/csv_rows.h"
 #include "survey/png_writer.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace kit::survey {
 namespace {
@@ -43,11 +43,7 @@ std::string ClassOf(Verdict verdict) {
   return word;
 }
 
-std::string Seconds(double seconds) {
-  char text[32];
-  std::snprintf(text, sizeof(text), "%.2f s", seconds);
-  return text;
-}
+std::string Seconds(double seconds) { return kit::Ascii(kit::Hundredths(seconds)) + " s"; }
 
 }  // namespace
 
@@ -57,7 +53,7 @@ std::string RenderHtml(const ReportHeading& heading, const std::vector<ProgramRe
   std::string html = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Kit survey of " +
                      Escape(heading.machine) + "</title><style>" + kStyle + "</style></head><body>\n";
   html += "<h1>Kit survey of " + Escape(heading.machine) + ", " + Escape(heading.date) + "</h1>\n";
-  html += "<p id=\"outcome\">" + std::to_string(results.size()) + " programs, " + std::to_string(broken) +
+  html += "<p id=\"outcome\">" + kit::Ascii(kit::Decimal(results.size())) + " programs, " + kit::Ascii(kit::Decimal(broken)) +
           (broken == 1 ? " component" : " components") + " found broken.</p>\n";
 
   if (!heading.comparedWith.empty()) {

@@ -4,6 +4,7 @@
 #include "survey/program_runs.h"
 
 #include "common/ansi_text.h"
+#include "common/number_text.h"
 #include "survey/control_places.h"
 #include "survey/exit_status.h"
 #include "survey/survey_files.h"
@@ -143,7 +144,7 @@ private:
       m_result.logFile = std::wstring(m_entry.logFile);
     }
     const LocatedCount count = CountLocated(parsed);
-    m_session.Works(std::to_wstring(count.located) + L" of " + std::to_wstring(count.rows) + L" located, MDAC " +
+    m_session.Works(kit::Decimal(count.located) + L" of " + kit::Decimal(count.rows) + L" located, MDAC " +
                     parsed.mdac + messages);
   }
 
@@ -153,9 +154,9 @@ private:
     const ControlPlaces places = CheckControlPlaces(m_result.program, form);
     m_session.Picture(form, L"Form1");
     if (places.expected < 0) return m_session.Broken(L"the survey knows no form table for this host");
-    std::wstring counted = L"Form1 with " + std::to_wstring(places.placed) + L" of " + std::to_wstring(places.expected) +
+    std::wstring counted = L"Form1 with " + kit::Decimal(places.placed) + L" of " + kit::Decimal(places.expected) +
                            (places.expected == 1 ? L" control" : L" controls") + L" placed";
-    if (places.invisible > 0) counted += L" (" + std::to_wstring(places.invisible) + L" invisible at run time)";
+    if (places.invisible > 0) counted += L" (" + kit::Decimal(places.invisible) + L" invisible at run time)";
     if (places.missing.empty()) return m_session.Works(counted);
     counted += L"; nothing shown at the place of ";
     for (std::size_t i = 0; i < places.missing.size(); ++i) counted += (i ? L", " : L"") + places.missing[i];
@@ -259,7 +260,7 @@ private:
       m_session.Cancel(seen.dialog, item.text + L": " + seen.dialog.title);
     }
     const std::wstring counted =
-        std::to_wstring(opened) + L" of " + std::to_wstring(tests.size()) + L" test buttons opened a dialog";
+        kit::Decimal(opened) + L" of " + kit::Decimal(tests.size()) + L" test buttons opened a dialog";
     if (opened == 0) return m_session.Broken(counted);
     m_session.Works(counted);
   }

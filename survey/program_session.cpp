@@ -4,6 +4,7 @@
 // survey little and a slow one costs no CPU it needs.
 #include "survey/program_session.h"
 
+#include "common/number_text.h"
 #include "common/system_error.h"
 #include "survey/exit_status.h"
 #include "survey/window_picture.h"
@@ -19,7 +20,7 @@ constexpr DWORD kLongestPollMs = 50;
 // How long an answered dialog gets to go away before the survey goes on without it.
 constexpr DWORD kDialogGoneMs = 5000;
 
-std::wstring Seconds(DWORD ms) { return std::to_wstring((ms + 500) / 1000) + L" s"; }
+std::wstring Seconds(DWORD ms) { return kit::Decimal((ms + 500) / 1000) + L" s"; }
 
 }  // namespace
 
@@ -40,7 +41,7 @@ bool ProgramSession::Start(const std::wstring& exe, const std::wstring& folder, 
   if (m_program->Started()) return true;
   m_result.verdict = Verdict::CannotStart;
   m_result.message = OneLine(DescribeError(m_program->ErrorCode()) + L" (" +
-                             std::to_wstring(m_program->ErrorCode()) + L")");
+                             kit::Decimal(m_program->ErrorCode()) + L")");
   Note(m_program->Error());
   return false;
 }

@@ -3,9 +3,9 @@
 #include "survey/progress_window.h"
 
 #include "common/kit_window.h"
+#include "common/number_text.h"
 #include "common/owners.h"
 
-#include <thread>
 
 namespace kit::survey {
 namespace {
@@ -25,6 +25,26 @@ struct State {
   CRITICAL_SECTION lock;
   std::wstring running;
 };
+
+struct Worker {
+  State& state;
+  HWND window;
+  const std::function<void(const ProgressReport&)>& work;
+};
+
+DWORD WINAPI RunWorker(void* parameter) {
+  Worker& worker = *static_cast<Worker*>(parameter);
+  worker.work([&](int done, int total, const std::wstring& program) {
+    EnterCriticalSection(&worker.state.lock);
+    worker.state.running = done < total ? L"Running " + program + L" (" + Decimal(done + 1) + L" of " +
+                                              Decimal(total) + L")"
+                                        : L"Writing the report";
+    LeaveCriticalSection(&worker.state.lock);
+    PostMessageW(worker.window, kProgressMessage, static_cast<WPARAM>(done), static_cast<LPARAM>(total));
+  });
+  PostMessageW(worker.window, kFinishedMessage, 0, 0);
+  return 0;
+}
 
 RECT BarRect(HWND window) {
   RECT client{};
@@ -106,17 +126,10 @@ void RunWithProgressWindow(HINSTANCE instance, std::atomic<bool>& cancel,
   ShowWindow(window, SW_SHOWNOACTIVATE);
   UpdateWindow(window);
 
-  std::thread worker([&] {
-    work([&](int done, int total, const std::wstring& program) {
-      EnterCriticalSection(&state.lock);
-      state.running = done < total ? L"Running " + program + L" (" + std::to_wstring(done + 1) + L" of " +
-                                         std::to_wstring(total) + L")"
-                                   : L"Writing the report";
-      LeaveCriticalSection(&state.lock);
-      PostMessageW(window, kProgressMessage, static_cast<WPARAM>(done), static_cast<LPARAM>(total));
-    });
-    PostMessageW(window, kFinishedMessage, 0, 0);
-  });
+  Worker job{state, window, work};
+  // A plain system thread: the C++ runtime's threads would bring a thread library of their own.
+  UniqueHandleObject worker(CreateThread(nullptr, 0, &RunWorker, &job, 0, nullptr));
+  if (!worker) RunWorker(&job);  // no thread to be had: the survey runs here, the window shows its end
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (!IsDialogMessageW(window, &message)) {
@@ -124,7 +137,7 @@ void RunWithProgressWindow(HINSTANCE instance, std::atomic<bool>& cancel,
       DispatchMessageW(&message);
     }
   }
-  worker.join();
+  if (worker) WaitForSingleObject(worker.get(), INFINITE);
   DeleteCriticalSection(&state.lock);
 }
 

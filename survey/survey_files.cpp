@@ -3,11 +3,11 @@
 // there is no moment in which another user could place a file in it.
 #include "survey/survey_files.h"
 
+#include "common/number_text.h"
 #include "common/owners.h"
 
 #include <sddl.h>
 
-#include <cstdio>
 
 namespace kit::survey {
 namespace {
@@ -34,8 +34,8 @@ bool RandomBytes(void* buffer, ULONG size) {
 std::wstring RandomName() {
   unsigned char bytes[8] = {};
   if (!RandomBytes(bytes, sizeof(bytes))) return {};
-  wchar_t text[2 * sizeof(bytes) + 1] = {};
-  for (std::size_t i = 0; i < sizeof(bytes); ++i) std::swprintf(text + 2 * i, 3, L"%02x", bytes[i]);
+  std::wstring text;
+  for (unsigned char byte : bytes) text += Hex(byte, 2, false);
   return text;
 }
 

@@ -2,6 +2,7 @@
 // one report folder (HTML page, CSV, the verifiers' logs) as it goes. The exit code is the number
 // of programs found broken, hung or not starting, or one of the codes of survey_result.h.
 #include "common/ansi_text.h"
+#include "common/number_text.h"
 #include "common/owners.h"
 #include "common/system_error.h"
 #include "common/win32.h"
@@ -45,10 +46,12 @@ std::wstring MachineName() {
   return GetComputerNameW(name, &size) ? std::wstring(name, size) : L"unknown";
 }
 
-std::wstring Stamp(const SYSTEMTIME& time, const wchar_t* format) {
-  wchar_t text[64];
-  swprintf(text, std::size(text), format, time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond);
-  return text;
+// The time as the page shows it ("2026-12-08 09:30:05"), or as a folder name ends ("_2026-12-08_093005").
+std::wstring Stamp(const SYSTEMTIME& time, bool forFolderName) {
+  const wchar_t* clock = forFolderName ? L"" : L":";
+  return (forFolderName ? L"_" : L"") + kit::Decimal(time.wYear, 4) + L"-" + kit::Decimal(time.wMonth, 2) + L"-" +
+         kit::Decimal(time.wDay, 2) + (forFolderName ? L"_" : L" ") + kit::Decimal(time.wHour, 2) + clock +
+         kit::Decimal(time.wMinute, 2) + clock + kit::Decimal(time.wSecond, 2);
 }
 
 // Pictures at the display's real size: without this, Windows scales the survey's view of other
@@ -182,7 +185,7 @@ int Explain(const SurveyOptions& options) {
   SYSTEMTIME now;
   GetLocalTime(&now);
   const std::wstring folder =
-      MakeReportFolder(options, L"kit_survey_explain" + Stamp(now, L"_%04u-%02u-%02u_%02u%02u%02u"), note);
+      MakeReportFolder(options, L"kit_survey_explain" + Stamp(now, true), note);
   ProgramResult result;
   result.program = file.substr(file.find_last_of(L"\\/") + 1);
   result.component = file;
@@ -195,7 +198,7 @@ int Explain(const SurveyOptions& options) {
   const bool written =
       !folder.empty() && WriteWholeFile(folder + L"\\explain.txt", ToUtf8(text)) &&
       WriteWholeFile(folder + L"\\explain.html",
-                     RenderHtml(ReportHeading{MachineName(), Stamp(now, L"%04u-%02u-%02u %02u:%02u:%02u"), {}},
+                     RenderHtml(ReportHeading{MachineName(), Stamp(now, false), {}},
                                 {result}, {}));
   if (!written) {
     Tell(options, L"Cannot write the explanation of " + file + L" into a report folder.", MB_ICONEXCLAMATION);
@@ -239,14 +242,14 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
   if (scratchRoot.empty()) {
     const DWORD error = GetLastError();
     Tell(options, L"Cannot make a scratch folder in the temporary folder " + std::wstring(temp) + L": " +
-                      kit::DescribeError(error) + L" (" + std::to_wstring(error) + L"). Nothing was surveyed.",
+                      kit::DescribeError(error) + L" (" + kit::Decimal(error) + L"). Nothing was surveyed.",
          MB_ICONEXCLAMATION);
     return kExitNoScratchFolder;
   }
 
   std::wstring note;
   const std::wstring reportFolder =
-      MakeReportFolder(options, L"kit_survey_" + machine + Stamp(now, L"_%04u-%02u-%02u_%02u%02u%02u"), note);
+      MakeReportFolder(options, L"kit_survey_" + machine + Stamp(now, true), note);
   if (reportFolder.empty()) {
     RemoveTree(scratchRoot);
     Tell(options, L"Cannot create a report folder (tried the kit's folder, your documents and the temporary folder).",
@@ -255,7 +258,7 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
   }
   if (!note.empty()) Print(L"kit_survey: " + note);
 
-  Report report(reportFolder, ReportHeading{machine, Stamp(now, L"%04u-%02u-%02u %02u:%02u:%02u"), compareWith});
+  Report report(reportFolder, ReportHeading{machine, Stamp(now, false), compareWith});
   if (!note.empty()) report.Heading().date += L" (" + note + L")";
   const kit::UniqueHandleObject job = ProgramJob();
 
@@ -291,8 +294,8 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
   RemoveTree(scratchRoot);
 
   if (cancel.load()) {
-    report.Heading().date += L" (cancelled after " + std::to_wstring(results.size()) + L" of " +
-                             std::to_wstring(programs.size()) + L" programs)";
+    report.Heading().date += L" (cancelled after " + kit::Decimal(results.size()) + L" of " +
+                             kit::Decimal(programs.size()) + L" programs)";
   }
   if (!report.Write(results, differences)) {
     const DWORD error = GetLastError();
@@ -301,8 +304,8 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
     return kExitReportNotWritten;
   }
   const int broken = BrokenCount(results);
-  const std::wstring summary = std::to_wstring(results.size()) + L" of " + std::to_wstring(programs.size()) +
-                               L" programs surveyed, " + std::to_wstring(broken) + L" found broken. The report is in " +
+  const std::wstring summary = kit::Decimal(results.size()) + L" of " + kit::Decimal(programs.size()) +
+                               L" programs surveyed, " + kit::Decimal(broken) + L" found broken. The report is in " +
                                reportFolder;
   if (cancel.load()) {
     Print(L"kit_survey: cancelled; " + summary);

@@ -1,6 +1,7 @@
 // LoadFileInfo's steps: locate, classify, then version, size and date of the located file.
 #include "verifier/dll_version.h"
 
+#include "common/number_text.h"
 #include "verifier/locator.h"
 #include "verifier/registry_lookup.h"
 #include "verifier/texts.h"
@@ -26,7 +27,7 @@ std::wstring OsVersionName(const OsVersionInfo& info) {
   if (info.platformId == kPlatformNt) {
     if (info.major == 3 && info.minor == 51) return L"Windows NT 3.51";
     if (info.major == 4 && info.minor == 0) return L"Windows NT 4.0";
-    if (info.major == 5 && info.minor == 0) return L"Windows 2000 (Build " + std::to_wstring(info.build) + L")";
+    if (info.major == 5 && info.minor == 0) return L"Windows 2000 (Build " + kit::Decimal(info.build) + L")";
   }
   return L"Unknown";
 }

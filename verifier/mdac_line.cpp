@@ -1,6 +1,7 @@
 // Reading the data-access version.
 #include "verifier/mdac_line.h"
 
+#include "common/number_text.h"
 #include "verifier/registry_lookup.h"
 
 namespace kit::verifier {
@@ -25,7 +26,7 @@ bool GetKeyValue(VerifierOs& os, std::int32_t KeyRoot, const std::wstring& KeyNa
     return false;
   }
   if (type == kRegDword) {
-    KeyVal = std::to_wstring(DwordFromBytes(data));
+    KeyVal = kit::Decimal(DwordFromBytes(data));
     return true;
   }
   // A value stored with its terminating NUL loses it; one stored without keeps its last character.

@@ -1,7 +1,9 @@
 // The registry walks behind the registration lookup.
 #include "verifier/registry_lookup.h"
 
-#include <cstdlib>
+#include "common/number_text.h"
+
+#include <cstdint>
 
 namespace kit::verifier {
 namespace {
@@ -18,7 +20,9 @@ std::optional<std::int64_t> ParseInteger(const std::wstring& text) {
   for (std::size_t j = i; j < text.size(); ++j) {
     if (text[j] < L'0' || text[j] > L'9') return std::nullopt;
   }
-  return std::wcstoll(text.c_str(), nullptr, 10);
+  std::int64_t value = 0;
+  for (std::size_t j = i; j < text.size(); ++j) value = value * 10 + (text[j] - L'0');
+  return text[0] == L'-' ? -value : value;
 }
 
 const wchar_t kTypeLibKey[] = L"TypeLib\\";
@@ -48,7 +52,31 @@ std::optional<float> ParseVersionNumber(const std::wstring& text) {
     }
   }
   if (!digits) return std::nullopt;
-  return std::wcstof(text.c_str(), nullptr);
+  // The digits as one whole number scaled by one power of ten: both exact in a double for the
+  // short numbers a registry holds ("2.8", "10.0"), so the quotient is the correctly rounded
+  // double, then rounded to float. Digits past the 18th cannot change a float.
+  std::uint64_t whole = 0;
+  int significant = 0, scale = 0;
+  bool afterDot = false;
+  for (std::size_t j = i; j < text.size(); ++j) {
+    if (text[j] == L'.') {
+      afterDot = true;
+      continue;
+    }
+    if (significant == 18) {
+      if (!afterDot) --scale;  // a whole digit dropped: ten times larger
+      continue;
+    }
+    if (whole != 0 || text[j] != L'0') ++significant;
+    whole = whole * 10 + static_cast<std::uint64_t>(text[j] - L'0');
+    if (afterDot) ++scale;
+  }
+  double value = static_cast<double>(whole);
+  for (; scale < 0; ++scale) value *= 10;
+  double divisor = 1;
+  for (int k = 0; k < scale; ++k) divisor *= 10;
+  value /= divisor;
+  return static_cast<float>(text[0] == L'-' ? -value : value);
 }
 
 std::wstring ReadRegValue(VerifierOs& os, std::int32_t root, const std::wstring& key, const std::wstring& name) {
@@ -59,7 +87,7 @@ std::wstring ReadRegValue(VerifierOs& os, std::int32_t root, const std::wstring&
   std::string data(kRegBufferSize, ' ');
   std::uint32_t type = 0;
   if (os.QueryValue(opened.get(), name, type, data) != kRegSuccess) return {};
-  if (type == kRegDword) return std::to_wstring(DwordFromBytes(data));
+  if (type == kRegDword) return kit::Decimal(DwordFromBytes(data));
   // The byte count includes the terminating zero of a text value; an empty value has none.
   if (data.empty()) return {};
   data.resize(data.size() - 1);
@@ -100,7 +128,7 @@ std::wstring FindSubKey(VerifierOs& os, std::wstring root, std::wstring key, std
 
 Registration LookUpRegistration(VerifierOs& os, const std::wstring& typeLibId, std::wstring& expectedVersion) {
   Registration result;
-  const std::wstring root = std::to_wstring(kClassesRoot);
+  const std::wstring root = kit::Decimal(kClassesRoot);
   const std::wstring libraryKey = kTypeLibKey + typeLibId;
   const std::wstring registered = FindSubKey(os, root, libraryKey, expectedVersion);
   if (registered.empty()) {

@@ -1,6 +1,7 @@
 // The run's order of steps, the column arithmetic and the log format.
 #include "verifier/report_run.h"
 
+#include "common/number_text.h"
 #include "verifier/dll_version.h"
 #include "verifier/mdac_line.h"
 
@@ -57,7 +58,7 @@ std::wstring ReportTitle(std::wstring_view shortDate, std::wstring_view osName) 
   return L"File version verification " + std::wstring(shortDate) + L" on " + std::wstring(osName);
 }
 
-std::wstring SizeText(std::int32_t size) { return std::to_wstring(size) + L" bytes"; }
+std::wstring SizeText(std::int32_t size) { return kit::Decimal(size) + L" bytes"; }
 
 std::wstring LogLine(const ComponentCells& cells) {
   return cells.path + L"," + cells.registration + L"," + (cells.date.empty() ? L"na" : cells.date) + L"," +

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 #include <string>
 
 namespace kit::verifier {
@@ -152,13 +151,8 @@ LRESULT CALLBACK VerifierWindow::WindowProc(HWND window, UINT message, WPARAM wP
   }
   if (!self) self = s_creating;
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
-  try {
-    return self->Handle(window, message, wParam, lParam);
-  } catch (const std::bad_alloc&) {
-    self->Fail(ERROR_NOT_ENOUGH_MEMORY, DescribeError(ERROR_NOT_ENOUGH_MEMORY));
-  } catch (...) {
-    self->Fail(ERROR_INTERNAL_ERROR, DescribeError(ERROR_INTERNAL_ERROR));
-  }
+  // Exhausted memory and the runtime's own failures end in the same report (common/lean_runtime.cpp).
+  return self->Handle(window, message, wParam, lParam);
 }
 
 LRESULT VerifierWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,6 +1,8 @@
 // Trimming and error texts.
 #include "verifier/texts.h"
 
+#include "common/number_text.h"
+
 namespace kit::verifier {
 
 std::wstring TrimSpaces(std::wstring_view text) {
@@ -19,7 +21,7 @@ std::wstring GetErrorText(VerifierOs& os, std::uint32_t code) {
   } else if (text.size() < 2) {
     text.clear();
   }
-  if (text.empty()) return L"Error " + std::to_wstring(code);
+  if (text.empty()) return L"Error " + kit::Decimal(code);
   return text;
 }
 

@@ -3,6 +3,7 @@
 #include "probes/shell/control_failure.h"
 
 #include "common/error_text.h"
+#include "common/number_text.h"
 
 namespace kit::shell {
 namespace {
@@ -57,7 +58,7 @@ std::wstring ControlFailureText(const ItemRecord& item, CreationStage stage, std
                                 std::wstring_view description, const ClassRegistration& registration) {
   std::wstring text = std::wstring(item.control.componentFile) + L"\r\n\r\nThe control " +
                       std::wstring(item.control.progId) + L" (" + std::wstring(item.name);
-  if (item.index) text += L"(" + std::to_wstring(*item.index) + L")";
+  if (item.index) text += L"(" + kit::Decimal(*item.index) + L")";
   text += L") could not be created: " + WhatFailed(item, stage, code, registration) + L".\r\n" +
           std::wstring(description);
   const std::wstring number = FormatErrorNumber(code);

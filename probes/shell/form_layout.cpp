@@ -1,12 +1,12 @@
 // Plain logic over form descriptions, shared by the Win32 builder and the native unit tests.
 #include "probes/shell/form_layout.h"
 
+#include "common/number_text.h"
 #include "common/twips.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <set>
 #include <utility>
 
 namespace kit::shell {
@@ -14,8 +14,19 @@ namespace {
 
 std::wstring Describe(const ItemRecord& item) {
   std::wstring text = L"item '" + std::wstring(item.name) + L"'";
-  if (item.index) text += L"(" + std::to_wstring(*item.index) + L")";
+  if (item.index) text += L"(" + kit::Decimal(*item.index) + L")";
   return text;
+}
+
+// Index of an earlier record than `item` with the same name and index (or the same tab index when
+// `byTabIndex`), or `item` itself. Forms hold a few dozen records: a plain scan.
+std::size_t EarlierTwin(FormDescription form, std::size_t item, bool byTabIndex) {
+  for (std::size_t j = 0; j < item; ++j) {
+    const bool same = byTabIndex ? form[j].tabIndex && *form[j].tabIndex == *form[item].tabIndex
+                                 : form[j].name == form[item].name && form[j].index == form[item].index;
+    if (same) return j;
+  }
+  return item;
 }
 
 bool FitsItemField(std::int32_t value) {
@@ -27,12 +38,10 @@ bool FitsItemField(std::int32_t value) {
 std::optional<std::wstring> CheckForm(FormDescription form) {
   if (form.empty() || form[0].kind != ItemKind::Window) return L"the first record must describe the window";
   if (form[0].width <= 0 || form[0].height <= 0) return L"the window needs a client size";
-  std::set<std::pair<std::wstring_view, int>> names;
-  std::set<int> tabIndexes;
   for (std::size_t i = 0; i < form.size(); ++i) {
     const ItemRecord& item = form[i];
-    if (item.name.empty()) return L"record " + std::to_wstring(i) + L" has no name";
-    if (!names.insert({item.name, item.index ? *item.index : -1}).second) return Describe(item) + L" is named twice";
+    if (item.name.empty()) return L"record " + kit::Decimal(i) + L" has no name";
+    if (EarlierTwin(form, i, false) != i) return Describe(item) + L" is named twice";
     if (i == 0) continue;
     if (item.kind == ItemKind::Window) return Describe(item) + L": only the first record is a window";
     for (std::int32_t v : {item.left, item.top, item.width, item.height}) {
@@ -42,8 +51,8 @@ std::optional<std::wstring> CheckForm(FormDescription form) {
     if (item.kind == ItemKind::ActiveX && (item.control.classId.empty() || item.control.componentFile.empty())) {
       return Describe(item) + L": an ActiveX record needs its class identifier and component file";
     }
-    if (item.tabIndex && !tabIndexes.insert(*item.tabIndex).second) {
-      return Describe(item) + L": tab index " + std::to_wstring(*item.tabIndex) + L" is used twice";
+    if (item.tabIndex && EarlierTwin(form, i, true) != i) {
+      return Describe(item) + L": tab index " + kit::Decimal(*item.tabIndex) + L" is used twice";
     }
     if (!item.container.empty()) {
       bool found = false;
@@ -90,12 +99,14 @@ PixelRect AlignedPixels(const ItemRecord& item, PixelRect current, int clientWid
 }
 
 std::vector<std::size_t> TabOrder(FormDescription form) {
+  // Insertion in order as the records come: records of equal tab index keep their order.
   std::vector<std::size_t> order;
   for (std::size_t i = 1; i < form.size(); ++i) {
-    if (form[i].tabIndex) order.push_back(i);
+    if (!form[i].tabIndex) continue;
+    auto place = order.end();
+    while (place != order.begin() && *form[*(place - 1)].tabIndex > *form[i].tabIndex) --place;
+    order.insert(place, i);
   }
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return *form[a].tabIndex < *form[b].tabIndex; });
   return order;
 }
 

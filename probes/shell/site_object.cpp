@@ -5,6 +5,7 @@
 
 #include "common/com_values.h"
 #include "common/kit_window.h"
+#include "common/number_text.h"
 #include "common/twips.h"
 #include "probes/shell/extender.h"
 #include "probes/shell/form_dispatch.h"
@@ -29,7 +30,7 @@ constexpr OLE_COLOR kAmbientForeColour = kSystemColour | COLOR_BTNTEXT;
 
 std::wstring DisplayNameOf(const ItemRecord& item) {
   std::wstring name(item.name);
-  if (item.index) name += L"(" + std::to_wstring(*item.index) + L")";
+  if (item.index) name += L"(" + kit::Decimal(*item.index) + L")";
   return name;
 }
 

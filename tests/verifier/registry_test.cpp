@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 namespace kit::verifier::testing {
 namespace {
 
@@ -130,6 +132,14 @@ TEST_F(RegistryTest, NonNumericVersionsCompareAsText) {
   EXPECT_EQ(ParseVersionNumber(L"&h10"), std::nullopt);
   EXPECT_EQ(ParseVersionNumber(L"2.1"), 2.1f);
   EXPECT_EQ(ParseVersionNumber(L"-3"), -3.0f);
+}
+
+// Numbers read as the C library reads them, to the last bit of the float.
+TEST(VersionNumberTest, ReadsAsTheCLibraryRoundsThem) {
+  for (const wchar_t* text : {L"2.8", L"10.0", L"0.1", L"2.6", L"-3.75", L"007.50", L"+1.5", L"0.000001", L"16777217",
+                              L"123456789.123456789", L"99999999999999999999"}) {
+    EXPECT_EQ(ParseVersionNumber(text), std::wcstof(text, nullptr)) << text;
+  }
 }
 
 class KeyValueTest : public ::testing::Test {

@@ -2,6 +2,7 @@
 #include "probes/services/common/service_texts.h"
 
 #include "common/error_text.h"
+#include "common/number_text.h"
 
 namespace kit::services {
 namespace {
@@ -34,11 +35,11 @@ std::wstring FailedWithDescription(std::wstring_view description) {
 }
 
 std::wstring StepFailed(std::int32_t step, std::wstring_view description) {
-  return L"Test " + std::to_wstring(step) + L" failed: " + std::wstring(description);
+  return L"Test " + kit::Decimal(step) + L" failed: " + std::wstring(description);
 }
 
 std::wstring LoadLibFailure(std::wstring_view libraryName, std::int64_t result) {
-  const std::wstring number = result < 0 ? std::to_wstring(result) : L" " + std::to_wstring(result);
+  const std::wstring number = result < 0 ? kit::Decimal(result) : L" " + kit::Decimal(result);
   return L" Loadlib error return for " + std::wstring(libraryName) + L" : " + number;
 }
 
