@@ -22,7 +22,7 @@ loader=()
 mode=""
 control_fail=""
 treat_as=()
-program=""
+instead=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$(cd "$2" && pwd); shift 2 ;;
@@ -32,7 +32,7 @@ while [ $# -gt 0 ]; do
     --mode) mode=$2; shift 2 ;;
     --control-fail) control_fail=$2; shift 2 ;;
     --treat-as) treat_as+=("$2"); shift 2 ;;
-    --program) program=$2; shift 2 ;;
+    --program) instead=$2; shift 2 ;;
     --) shift; break ;;
     *) echo "survey_kit: unknown option $1" >&2; exit 2 ;;
   esac
@@ -51,9 +51,9 @@ done < "$build/kit_programs.txt"
 cp "$bin/VELutil32.dll" "$kit/"
 [ $bare -eq 1 ] || cp "$bin/standin_vel_intel.dll" "$kit/VEL_Intel_Win32.dll"
 run="$kit/kit_survey.exe"
-if [ -n "$program" ]; then
-  cp "$program" "$kit/"
-  run="$kit/$(basename "$program")"
+if [ -n "$instead" ]; then
+  cp "$instead" "$kit/"
+  run="$kit/$(basename "$instead")"
 fi
 
 inner=$(cat <<'INNER'

@@ -138,6 +138,16 @@ int wmain() {
     if (seconds < 0) ++failed;
     else sum += seconds;
   }
+  // Nothing left behind in the prefix's temporary folder: what the programs wrote, then the folder.
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
   std::wprintf(L"floor: %.3f s over %zu programs\n", sum, survey::KitPrograms().size());
   return failed == 0 ? 0 : 1;
 }
