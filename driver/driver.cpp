@@ -125,7 +125,7 @@ void Program::Kill() {
   WaitForSingleObject(m_process.get(), 5000);
 }
 
-HWND Program::WaitForWindow(std::wstring_view title, DWORD timeoutMs) const {
+HWND Program::WaitForWindow(std::wstring_view title, DWORD timeoutMs, DWORD pollMs) const {
   const Deadline deadline(timeoutMs);
   do {
     for (HWND window : TopLevelWindows(m_id)) {
@@ -134,7 +134,7 @@ HWND Program::WaitForWindow(std::wstring_view title, DWORD timeoutMs) const {
       }
     }
     if (!Running()) return nullptr;
-    Sleep(kPollMs);
+    Sleep(pollMs);
   } while (!deadline.Passed());
   return nullptr;
 }

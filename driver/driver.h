@@ -39,8 +39,8 @@ public:
   HANDLE Handle() const { return m_process.get(); }
 
   // The program's visible top-level window with this title, once it exists and answers messages;
-  // null when none appears within the bound.
-  HWND WaitForWindow(std::wstring_view title = L"Form1", DWORD timeoutMs = DefaultWaitMs()) const;
+  // null when none appears within the bound. Looked for every `pollMs` (a benchmark asks for 1).
+  HWND WaitForWindow(std::wstring_view title = L"Form1", DWORD timeoutMs = DefaultWaitMs(), DWORD pollMs = 20) const;
   // True when the process ended within the bound; its exit code goes to `exitCode`.
   bool WaitForExit(DWORD timeoutMs = DefaultWaitMs(), DWORD* exitCode = nullptr) const;
   bool Running() const;

@@ -11,25 +11,13 @@
 
 namespace {
 
-// Form1 of the program once it answers messages, looked for every millisecond (the driver's own
-// wait polls more coarsely, which would round every start up to its step).
-HWND ShownForm(const kit::driver::Program& program) {
-  const kit::driver::Deadline bound(30000);
-  while (!bound.Passed() && program.Running()) {
-    for (HWND window : kit::driver::TopLevelWindows(program.Id())) {
-      if (kit::driver::WindowText(window) == L"Form1" && kit::driver::WaitIdle(window, 30000)) return window;
-    }
-    Sleep(1);
-  }
-  return nullptr;
-}
-
 double StartToIdleMs(const wchar_t* exe) {
   LARGE_INTEGER frequency, begin, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&begin);
   auto program = kit::driver::Program::Start(kit::driver::BesideMe(exe));
-  HWND form = program.Started() ? ShownForm(program) : nullptr;
+  // Looked for every millisecond: the driver's usual step would round every start up to it.
+  HWND form = program.Started() ? program.WaitForWindow(L"Form1", 30000, 1) : nullptr;
   QueryPerformanceCounter(&end);
   if (!form) {
     std::fwprintf(stderr, L"%ls: no window (%ls)\n", exe, program.Error().c_str());
