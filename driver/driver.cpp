@@ -10,7 +10,6 @@ namespace kit::driver {
 namespace {
 
 constexpr DWORD kPollMs = 20;
-constexpr DWORD kTextWaitMs = 10000;
 
 struct FindContext {
   DWORD processId;
@@ -64,16 +63,17 @@ LPARAM PointParam(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static
 
 }  // namespace
 
-DWORD DefaultWaitMs() {
-  static const DWORD wait = [] {
+DWORD Scaled(DWORD ms) {
+  static const DWORD scale = [] {
     wchar_t value[8] = {};
     const DWORD length = GetEnvironmentVariableW(L"KIT_WAIT_SCALE", value, ARRAYSIZE(value));
-    const int scale = length == 1 && value[0] >= L'1' && value[0] <= L'9' ? value[0] - L'0'
-                      : length == 2 && value[0] == L'1' && value[1] == L'0' ? 10 : 1;
-    return static_cast<DWORD>(15000 * scale);
+    return length == 1 && value[0] >= L'1' && value[0] <= L'9' ? DWORD(value[0] - L'0')
+           : length == 2 && value[0] == L'1' && value[1] == L'0' ? DWORD{10} : DWORD{1};
   }();
-  return wait;
+  return ms * scale;
 }
+
+DWORD DefaultWaitMs() { return Scaled(15000); }
 
 Program Program::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
                        HANDLE job) {
@@ -159,7 +159,7 @@ std::wstring WindowText(HWND window) {
   wchar_t buffer[1024] = {};
   DWORD_PTR copied = 0;
   if (!SendMessageTimeoutW(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                           kTextWaitMs, &copied)) {
+                           Scaled(10000), &copied)) {
     return {};
   }
   return std::wstring(buffer, std::min<std::size_t>(copied, std::size(buffer) - 1));

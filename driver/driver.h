@@ -14,8 +14,10 @@
 
 namespace kit::driver {
 
-// The bound of a wait that names none: 15 s, times KIT_WAIT_SCALE (1 to 10) where the tests run on
-// an emulated CPU (the 32-bit layer's machine sets it), read once.
+// A bound of `ms` as this machine needs it: times KIT_WAIT_SCALE (1 to 10) where the tests run on an
+// emulated CPU (the 32-bit layer's machine sets it), read once.
+DWORD Scaled(DWORD ms);
+// The bound of a wait that names none: 15 s, scaled.
 DWORD DefaultWaitMs();
 
 // A started program. The destructor ends it if it still runs, so a failed test leaves nothing

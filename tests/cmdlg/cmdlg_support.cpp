@@ -29,16 +29,17 @@ std::vector<HWND> DialogWindows(DWORD processId) {
 }
 
 HWND WaitForDialog(DWORD processId, DWORD timeoutMs) {
+  // Found once it answers messages: its start is over. A start longer than the system's five
+  // seconds (an emulated CPU's) has the dialog counted hung, and a look is refused at once until
+  // it answers again: looked for again, within the bound.
   HWND found = nullptr;
   driver::WaitUntil(
       [&] {
         const std::vector<HWND> dialogs = DialogWindows(processId);
         found = dialogs.empty() ? nullptr : dialogs.front();
-        return found != nullptr;
+        return found != nullptr && driver::WaitIdle(found);
       },
       timeoutMs);
-  // Answering messages: the dialog has finished its start.
-  if (found) driver::WaitIdle(found);
   return found;
 }
 

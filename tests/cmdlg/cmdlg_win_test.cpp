@@ -64,7 +64,7 @@ class User {
 public:
   explicit User(std::function<void(HWND)> act)
       : m_thread([act = std::move(act)] {
-          HWND dialog = cmdlg_test::WaitForDialog(GetCurrentProcessId(), 10000);
+          HWND dialog = cmdlg_test::WaitForDialog(GetCurrentProcessId(), driver::Scaled(10000));
           if (dialog) act(dialog);
         }) {}
   ~User() { m_thread.join(); }

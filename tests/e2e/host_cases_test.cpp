@@ -7,7 +7,7 @@ namespace {
 using namespace kit;
 using namespace kit::e2e;
 
-constexpr DWORD kEndMs = 10000;
+const DWORD kEndMs = driver::Scaled(10000);
 
 const driver::Item* Control(const std::vector<driver::Item>& items, std::wstring_view progId) {
   return StandinWindow(items, progId);

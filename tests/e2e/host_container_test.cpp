@@ -14,8 +14,8 @@ using namespace kit;
 using namespace kit::e2e;
 using kit::shell::FormDescription;
 
-constexpr DWORD kEndMs = 10000;
-constexpr DWORD kStepMs = 3000;
+const DWORD kEndMs = driver::Scaled(10000);
+const DWORD kStepMs = driver::Scaled(3000);
 
 TEST(LicensedControl, WithoutAKeyTheReportSaysItRefusesToBeCreatedWithoutALicence) {
   ASSERT_EQ(RegisterStandin(L"GRAPH32.OCX"), S_OK);

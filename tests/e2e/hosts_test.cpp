@@ -14,7 +14,7 @@ using kit::hosts::HostProgram;
 using kit::shell::ItemKind;
 using kit::shell::ItemRecord;
 
-constexpr DWORD kEndMs = 10000;
+const DWORD kEndMs = driver::Scaled(10000);
 constexpr wchar_t kStandinClass[] = L"KitStandinControl";
 constexpr wchar_t kCloseWithoutSaving[] = L"close 1";  // OLECLOSE_NOSAVE
 

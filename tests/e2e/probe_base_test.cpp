@@ -6,7 +6,7 @@ namespace {
 using namespace kit;
 using namespace kit::e2e;
 
-constexpr DWORD kEndMs = 10000;
+const DWORD kEndMs = driver::Scaled(10000);
 
 std::vector<driver::Item> Buttons(HWND form) { return driver::ListItems(form); }
 

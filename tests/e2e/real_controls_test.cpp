@@ -13,8 +13,8 @@ using namespace kit;
 using namespace kit::e2e;
 using kit::shell::FormDescription;
 
-constexpr DWORD kEndMs = 15000;
-constexpr DWORD kStepMs = 5000;
+const DWORD kEndMs = driver::Scaled(15000);
+const DWORD kStepMs = driver::Scaled(5000);
 
 constexpr wchar_t kWebBrowser[] = L"{8856F961-340A-11D0-A96B-00C04FD705A2}";
 constexpr wchar_t kMediaPlayer[] = L"{6BF52A52-394A-11D3-B153-00C04F79FAA6}";

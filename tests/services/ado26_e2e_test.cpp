@@ -50,7 +50,7 @@ TEST(Ado, ExactCallsTwiceTheFirstConnectionReleasedFirstAndTheLastOnClose) {
   // The close box ends the program in the orderly way: the open connection is released.
   driver::CloseWithCloseBox(started.form);
   DWORD exitCode = 1234;
-  EXPECT_TRUE(started.program.WaitForExit(10000, &exitCode));
+  EXPECT_TRUE(started.program.WaitForExit(driver::Scaled(10000), &exitCode));
   EXPECT_EQ(exitCode, 0u);
   std::vector<std::wstring> closed = Twice();
   closed.push_back(L"release Connection");
@@ -65,7 +65,7 @@ TEST(Ado, DoneEndsAtOnceWithoutReleasingTheConnection) {
   ExpectMessageAndAnswer(ClickForMessage(started, L"test"), L"Test ok", kProgram);
   driver::Click(driver::FindItem(started.form, L"done")->window);
   DWORD exitCode = 1234;
-  EXPECT_TRUE(started.program.WaitForExit(10000, &exitCode));
+  EXPECT_TRUE(started.program.WaitForExit(driver::Scaled(10000), &exitCode));
   EXPECT_EQ(exitCode, 0u);
   EXPECT_EQ(ReadUtf8Journal(journal), kOneTest) << Lines(ReadUtf8Journal(journal));
 }

@@ -15,7 +15,7 @@ using namespace kit::services_test;
 constexpr wchar_t kKey[] = L"kit-test-licence";
 constexpr char kGraphClass[] = "{0842D100-1E19-101B-9AAF-1A1626551E7C}";
 constexpr char kEngineClass[] = "{00000100-0000-0010-8000-00AA006D2EA4}";
-constexpr DWORD kEndMs = 30000;
+const DWORD kEndMs = driver::Scaled(30000);
 
 // The environment of one test: the graph stand-in and the DAO engine as licensed classes, with
 // the test's key; KIT_DESIGN_LICENCE as given.

@@ -18,7 +18,7 @@ TEST(Scrrun, WindowAndDoneEndsAtOnce) {
   ExpectNoMessageBox(started.program);
   driver::Click(driver::FindItem(started.form, L"done")->window);
   DWORD exitCode = 1234;
-  EXPECT_TRUE(started.program.WaitForExit(10000, &exitCode));
+  EXPECT_TRUE(started.program.WaitForExit(driver::Scaled(10000), &exitCode));
   EXPECT_EQ(exitCode, 0u);
 }
 

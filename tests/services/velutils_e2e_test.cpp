@@ -41,7 +41,7 @@ TEST(Velutils, LoadableLibraryTicksTheBoxWithoutAMessage) {
   driver::PressKey(form, VK_SPACE);  // the focus went to the box with the click
   EXPECT_TRUE(driver::WaitUntil([&] { return driver::FindItem(form, L"VEL_Intel_Win32")->check == BST_CHECKED; }));
   driver::Click(driver::FindItem(form, L"done")->window);
-  EXPECT_TRUE(program.WaitForExit(10000));
+  EXPECT_TRUE(program.WaitForExit(driver::Scaled(10000)));
 }
 
 TEST(Velutils, MissingOrBrokenLibraryShowsTheMessageBeforeTheWindowThenUnticked) {

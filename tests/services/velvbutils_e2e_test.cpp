@@ -22,7 +22,7 @@ TEST(Vbutils, WindowAndDoneEndsWithoutReleasingTheObject) {
   ExpectMessageAndAnswer(ClickForMessage(started, L"test"), L"Test OK", kProgram);
   driver::Click(driver::FindItem(started.form, L"done")->window);
   DWORD exitCode = 1234;
-  EXPECT_TRUE(started.program.WaitForExit(10000, &exitCode));
+  EXPECT_TRUE(started.program.WaitForExit(driver::Scaled(10000), &exitCode));
   EXPECT_EQ(exitCode, 0u);
   // "done" ends the process at once: the window never lets go of the object.
   EXPECT_FALSE(Contains(ReadUtf8Journal(journal), L"release VELvbutils")) << Lines(ReadUtf8Journal(journal));
@@ -40,7 +40,7 @@ TEST(Vbutils, TwoTestsUseOneObjectAndClosingReleasesIt) {
   }
   driver::CloseWithCloseBox(started.form);
   DWORD exitCode = 1234;
-  EXPECT_TRUE(started.program.WaitForExit(10000, &exitCode));
+  EXPECT_TRUE(started.program.WaitForExit(driver::Scaled(10000), &exitCode));
   EXPECT_EQ(exitCode, 0u);
   EXPECT_EQ(ReadUtf8Journal(journal),
             (std::vector<std::wstring>{L"create VELvbutils", L"trimn \"test trimn\" -> \"test trimn\"",

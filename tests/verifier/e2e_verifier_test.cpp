@@ -20,7 +20,7 @@ namespace {
 
 using driver::Program;
 
-constexpr DWORD kRunMs = 30000;
+const DWORD kRunMs = driver::Scaled(30000);
 
 struct Variant {
   const wchar_t* exe;
@@ -78,7 +78,7 @@ std::vector<std::string> WaitForLog(const std::wstring& path) {
 void CloseAndExpectEnd(Started& run) {
   driver::CloseWithCloseBox(run.form);
   DWORD exitCode = 1234;
-  EXPECT_TRUE(run.program.WaitForExit(10000, &exitCode));
+  EXPECT_TRUE(run.program.WaitForExit(driver::Scaled(10000), &exitCode));
   EXPECT_EQ(exitCode, 0u);
 }
 
@@ -334,7 +334,7 @@ TEST(VerifierPrograms, LockedLogEndsTheProgramWithAnErrorBeforeAnythingIsInspect
   EXPECT_TRUE(ReadAll(journal).empty()) << "a row was inspected before the log was open";
   ASSERT_TRUE(driver::PressOk(*box));
   DWORD exitCode = 0;
-  EXPECT_TRUE(program.WaitForExit(10000, &exitCode));
+  EXPECT_TRUE(program.WaitForExit(driver::Scaled(10000), &exitCode));
   EXPECT_NE(exitCode, 0u);
   CloseHandle(lock);
   EXPECT_EQ(ReadAll(logPath), "") << "the locked file was not touched";
