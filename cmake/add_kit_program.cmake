@@ -24,6 +24,11 @@ function(add_kit_program name)
   # Optimised as a whole unless the program's KIT_PLAIN_LINK property says otherwise.
   target_link_options(${name} PRIVATE -municode $<$<CONFIG:Release>:-s>
                       $<$<AND:$<CONFIG:Release>,$<NOT:$<BOOL:$<TARGET_PROPERTY:KIT_PLAIN_LINK>>>>:-flto>)
+  if(KIT_PROGRAM_SECTIONS)
+    # The small sections folded into their neighbours (cmake/program_sections.cmake).
+    target_link_options(${name} PRIVATE -Wl,-T,${KIT_PROGRAM_SECTIONS})
+    set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${KIT_PROGRAM_SECTIONS})
+  endif()
   if(" ${traits} " MATCHES " outside-code ")
     # Data execution prevention stays as the system applies it to the applications whose controls
     # the program loads; the base address is still randomised.

@@ -15,9 +15,6 @@ while IFS='|' read -r name _ _ _; do
   exe="$build/bin/$name.exe"
   case "$name" in
     kit_survey) budget=$((256 * 1024)) ;;
-    # The dialog probe carries the file dialogs' own path besides the control's: 66 KB today, the
-    # one program still over 64 KB.
-    probe_cmdlg) budget=$((68 * 1024)) ;;
     *) budget=$((64 * 1024)) ;;
   esac
   checked=$((checked + 1))
