@@ -153,6 +153,9 @@ private:
     if (!SettledWithoutDialog(form)) return;
     const ControlPlaces places = CheckControlPlaces(m_result.program, form);
     m_session.Picture(form, L"Form1");
+    // Once more: a box that a control posts for itself as the form is shown can come after the
+    // form first answered (a thread answers messages sent to it whenever it waits on another).
+    if (!SettledWithoutDialog(form)) return;
     if (places.expected < 0) return m_session.Broken(L"the survey knows no form table for this host");
     std::wstring counted = L"Form1 with " + kit::Decimal(places.placed) + L" of " + kit::Decimal(places.expected) +
                            (places.expected == 1 ? L" control" : L" controls") + L" placed";

@@ -176,7 +176,17 @@ void ProgramSession::Unanswered(const Seen& seen, const std::wstring& step) {
   if (seen.kind == Seen::TimedOut) return HungAt(step, m_lastBoundMs);
 }
 
+void ProgramSession::MessageWhileClosing(const driver::MessageBoxInfo& dialog) {
+  const std::wstring said = L"a message while closing: " + OneLine(Answer(dialog, L"a message while closing"));
+  Broken(m_result.verdict == Verdict::Broken ? m_result.message + L"; " + said : said);
+}
+
 void ProgramSession::Close(HWND form) {
+  // A dialog on its way is answered first: a close under it would end the program, the dialog unseen.
+  if (Running() && form && IsWindow(form)) {
+    const Seen before = WaitForIdle(form);
+    if (before.kind == Seen::Dialog) MessageWhileClosing(before.dialog);
+  }
   if (Running()) {
     if (form && IsWindow(form)) {
       driver::CloseWithCloseBox(form);
@@ -189,9 +199,7 @@ void ProgramSession::Close(HWND form) {
   for (;;) {
     const Seen seen = Wait(m_bounds.closeMs, [] { return false; });
     if (seen.kind == Seen::Dialog) {
-      const std::wstring text = Answer(seen.dialog, L"a message while closing");
-      const std::wstring said = L"a message while closing: " + OneLine(text);
-      Broken(m_result.verdict == Verdict::Broken ? m_result.message + L"; " + said : said);
+      MessageWhileClosing(seen.dialog);
       continue;
     }
     if (seen.kind == Seen::TimedOut) return HungAt(L"while closing", m_bounds.closeMs);

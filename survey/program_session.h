@@ -52,8 +52,9 @@ public:
   // close box), noted and pictured first.
   void Cancel(const driver::MessageBoxInfo& dialog, const std::wstring& caption);
 
-  // Closes Form1 by its close box and waits for the end within the close bound; dialogs shown
-  // meanwhile are answered and count against the program. Then decides what is still open: a
+  // Closes Form1 by its close box once it is idle and waits for the end within the close bound;
+  // dialogs on their way before the close or shown meanwhile are answered and count against the
+  // program. Then decides what is still open: a
   // program that ended badly or did not end is not "works", and the step is named.
   void Close(HWND form);
 
@@ -74,6 +75,7 @@ private:
   Seen Wait(DWORD boundMs, const std::function<bool()>& done);
   bool IdleWithoutDialog(HWND form);
   std::optional<driver::MessageBoxInfo> NewDialog(DWORD boundMs);
+  void MessageWhileClosing(const driver::MessageBoxInfo& dialog);
   void EndedAt(const std::wstring& step);
   void HungAt(const std::wstring& step, DWORD boundMs);
 

@@ -106,8 +106,10 @@ std::optional<Picture> TakePicture(HWND window, std::wstring caption) {
     UniqueGdiObject fill(CreateSolidBrush(kUntouched));
     const RECT all{0, 0, width, height};
     FillRect(memory.dc, &all, static_cast<HBRUSH>(fill.get()));
-    Repaint(window);
-    PrintWindow(window, memory.dc, 0);
+    // The window draws itself afresh into the bitmap: nothing to repaint first (a repaint would
+    // cost a whole run of the verifiers, which inspect everything again in every paint). Asked only
+    // of a window that answers: the call waits for the window's thread without a bound.
+    if (driver::WaitIdle(window, kRepaintWaitMs)) PrintWindow(window, memory.dc, 0);
   }
   std::vector<std::uint8_t> bgrx = Pixels(memory.dc, handle, width, height);
   if (bgrx.empty() || Untouched(bgrx)) {

@@ -12,20 +12,28 @@ runs=${1:-3}
 build="$root/build/win64"
 report="$build/survey/bench"
 times=$(mktemp)
-trap 'rm -f "$times"' EXIT
+floor_out=$(mktemp)
+trap 'rm -f "$times" "$floor_out"' EXIT
 results=()
 for run in $(seq 1 "$runs"); do
   rm -rf "$report"
   KIT_SURVEY_TIME_FILE="$times" "$root/tools/survey_kit.sh" --build "$build" -- --no-window \
     --report "Z:${report//\//\\}" >/dev/null 2>&1 || true
   survey=$(awk '{ printf "%.3f", $2 - $1 }' "$times")
-  floor=$("$root/tools/survey_kit.sh" --build "$build" --program "$build/bin/kit_survey_floor.exe" -- 2>/dev/null |
-    tr -d '\r' | awk '/^floor:/ { print $2 }')
+  "$root/tools/survey_kit.sh" --build "$build" --program "$build/bin/kit_survey_floor.exe" -- 2>/dev/null |
+    tr -d '\r' >"$floor_out" || true
+  floor=$(awk '/^floor:/ { print $2 }' "$floor_out")
   [ -n "$floor" ] || { echo "bench_survey: the floor run printed no sum" >&2; exit 1; }
   ratio=$(awk -v s="$survey" -v f="$floor" 'BEGIN { printf "%.3f", s / f }')
   echo "run $run: survey ${survey} s, floor ${floor} s, ratio ${ratio}"
   results+=("$survey $floor $ratio")
 done
+# Where the last run's time went: each program's time in the survey (its report) beside its floor.
+echo "last run, seconds per program (survey, floor):"
+grep -o '<section id="[^"]*"><h2>[^<]*</h2>' "$report/report.html" | sed 's/<section id="\([^"]*\)".*/\1/' >"$times.names"
+grep -o ', ran [0-9.]* s' "$report/report.html" | awk '{ print $3 }' | paste "$times.names" - |
+  awk 'NR == FNR { floor[$1] = $2; next } { printf "  %-28s %6.2f %6.2f\n", $1, $2, floor[$1] }' "$floor_out" -
+rm -f "$times.names"
 printf '%s\n' "${results[@]}" | python3 -c '
 import statistics, sys
 rows = [list(map(float, l.split())) for l in sys.stdin if l.strip()]
