@@ -1,6 +1,6 @@
 // Win32-only. The survey's waits. Under Wine WaitForInputIdle says nothing after the start, so
 // "idle" is a window's thread answering a WM_NULL; a dialog is read once its own thread answers
-// (it has finished starting); polling backs off from 2 ms to 10 ms, so a quick program costs the
+// (it has finished starting); polling backs off from 5 ms to 50 ms, so a quick program costs the
 // survey little and a slow one costs no CPU it needs.
 #include "survey/program_session.h"
 
@@ -15,8 +15,8 @@ namespace kit::survey {
 namespace {
 
 constexpr wchar_t kFormTitle[] = L"Form1";
-constexpr DWORD kFirstPollMs = 2;
-constexpr DWORD kLongestPollMs = 10;
+constexpr DWORD kFirstPollMs = 5;
+constexpr DWORD kLongestPollMs = 50;
 // How long an answered dialog gets to go away before the survey goes on without it.
 constexpr DWORD kDialogGoneMs = 5000;
 
