@@ -54,8 +54,8 @@ public:
 
   // Closes Form1 by its close box once it is idle and waits for the end within the close bound;
   // dialogs on their way before the close or shown meanwhile are answered and count against the
-  // program. Then decides what is still open: a
-  // program that ended badly or did not end is not "works", and the step is named.
+  // program. Then decides what is still open: a program that ended badly or did not end is not
+  // "works", and the step is named.
   void Close(HWND form);
 
   // The verdict for a wait that ended without what the step waited for: the program ended (how)
