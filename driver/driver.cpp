@@ -228,6 +228,17 @@ void PushButton(HWND button) {
   PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
+void PostMarker(HWND button) { PostMessageW(button, BM_SETSTATE, TRUE, 0); }
+
+bool MarkerTaken(HWND button, DWORD timeoutMs) {
+  if (!IsWindow(button)) return true;
+  DWORD_PTR state = 0;
+  if (!SendMessageTimeoutW(button, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &state)) return false;
+  if (!(state & BST_PUSHED)) return false;
+  SendMessageTimeoutW(button, BM_SETSTATE, FALSE, 0, SMTO_ABORTIFHUNG, timeoutMs, &state);
+  return true;
+}
+
 void PressKey(HWND anyWindowOfThread, UINT virtualKey) {
   HWND target = FocusedWindow(anyWindowOfThread);
   if (!target) target = anyWindowOfThread;

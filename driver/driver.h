@@ -121,6 +121,15 @@ void Click(HWND item);
 // A click by the mouse messages is lost when the button's capture goes between its down and up
 // (a window of the program becoming active again as a dialog closes, under Wine).
 void PushButton(HWND button);
+// A marker behind whatever was posted to the button's thread so far (a push): the thread takes it
+// once it has returned from the handlers before it, or runs a message loop of its own (a dialog's,
+// which exists by then). Until then the thread may still answer sent messages (a round trip) from
+// inside a handler that waits on something, before a dialog on its way exists. The button shows
+// pressed while the marker stands; MarkerTaken puts it back.
+void PostMarker(HWND button);
+// True once the marker has been taken (or the button is gone); false while it is still queued or
+// the thread does not answer within the bound.
+bool MarkerTaken(HWND button, DWORD timeoutMs);
 // A key pressed and released on the window that has the focus in `anyWindowOfThread`'s thread.
 void PressKey(HWND anyWindowOfThread, UINT virtualKey);
 // The close box (or the system menu's Close).

@@ -245,8 +245,7 @@ private:
     const std::vector<driver::Item> tests = TestButtons(form);
     int opened = 0;
     for (const driver::Item& item : tests) {
-      driver::PushButton(item.window);
-      const Seen seen = m_session.WaitForIdle(form);
+      const Seen seen = m_session.Push(form, item.window);
       if (seen.kind == Seen::Done) {
         m_session.Note(item.text + L": nothing opened");
         continue;

@@ -1,6 +1,6 @@
 // Win32-only. The survey's waits. Under Wine WaitForInputIdle says nothing after the start, so
 // "idle" is a window's thread answering a WM_NULL; a dialog is read once its own thread answers
-// (it has finished starting); polling backs off from 5 ms to 50 ms, so a quick program costs the
+// (it has finished starting); polling backs off from 2 ms to 10 ms, so a quick program costs the
 // survey little and a slow one costs no CPU it needs.
 #include "survey/program_session.h"
 
@@ -111,11 +111,17 @@ Seen ProgramSession::WaitAfterAction(const std::function<bool()>& done, DWORD bo
   return Wait(boundMs ? boundMs : m_bounds.actionMs, done);
 }
 
+bool ProgramSession::MarkerTaken() {
+  if (m_marked && driver::MarkerTaken(m_marked, m_bounds.actionMs)) m_marked = nullptr;
+  return !m_marked;
+}
+
 bool ProgramSession::IdleWithoutDialog(HWND form) {
-  // The form's thread answers once it has taken what was posted to it (a round trip lets posted
-  // input through) and has either returned from its handler or entered a dialog's loop. A dialog on
-  // its way exists by then, though it may not be shown yet: only when there is none is it idle.
-  if (!driver::WaitIdle(form, m_bounds.actionMs)) return false;
+  // After a push the form's thread has returned from its handler or entered a dialog's loop once it
+  // has taken the marker behind the push; a round trip alone can be answered from inside the
+  // handler. A dialog on its way exists by then, though it may not be shown yet: only when there is
+  // none is it idle.
+  if (!MarkerTaken() || !driver::WaitIdle(form, m_bounds.actionMs)) return false;
   for (HWND window : driver::TopLevelWindows(Pid(), false)) {
     if (window != form && driver::ClassName(window) == driver::kDialogClass) return false;
   }
@@ -124,6 +130,16 @@ bool ProgramSession::IdleWithoutDialog(HWND form) {
 
 Seen ProgramSession::WaitForIdle(HWND form) {
   return Wait(m_bounds.actionMs, [&] { return IdleWithoutDialog(form); });
+}
+
+Seen ProgramSession::Push(HWND form, HWND button) {
+  // The marker of an earlier push still queued would read as this one's: it goes first (the dialog
+  // it was behind has been answered by now).
+  driver::WaitUntil([&] { return MarkerTaken(); }, m_bounds.actionMs);
+  driver::PushButton(button);
+  driver::PostMarker(button);
+  m_marked = button;
+  return WaitForIdle(form);
 }
 
 std::wstring ProgramSession::Answer(const driver::MessageBoxInfo& dialog, const std::wstring& caption) {

@@ -40,10 +40,11 @@ public:
   // After an action: waits until `done` holds, a dialog appears or the program ends, within the
   // action bound. `done` is asked again after every poll.
   Seen WaitAfterAction(const std::function<bool()>& done, DWORD boundMs = 0);
-  // After a click on a button of `form` (or once it is shown): until a dialog appears (the click's
-  // answer) or the form's thread has handled the click and is idle again with no dialog on its way
-  // (Done).
+  // Once `form` is shown, or after a push: until a dialog appears or the form's thread has handled
+  // what was posted to it (the push too) and is idle again with no dialog on its way (Done).
   Seen WaitForIdle(HWND form);
+  // Pushes a button of `form` and waits as WaitForIdle: a dialog (the push's answer) or Done.
+  Seen Push(HWND form, HWND button);
 
   // A dialog seen: its title and text noted, pictured as `caption`, answered by control id (OK on a
   // plain message, Cancel on anything else). Returns the text.
@@ -74,6 +75,7 @@ public:
 private:
   Seen Wait(DWORD boundMs, const std::function<bool()>& done);
   bool IdleWithoutDialog(HWND form);
+  bool MarkerTaken();
   std::optional<driver::MessageBoxInfo> NewDialog(DWORD boundMs);
   void MessageWhileClosing(const driver::MessageBoxInfo& dialog);
   void EndedAt(const std::wstring& step);
@@ -83,6 +85,7 @@ private:
   StepBounds m_bounds;
   std::optional<driver::Program> m_program;
   DWORD m_lastBoundMs = 0;
+  HWND m_marked = nullptr;  // the pushed button whose marker the program has not taken yet
 };
 
 // One line of a message box's text for the summary: each run of line breaks becomes one space.

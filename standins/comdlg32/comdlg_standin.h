@@ -38,6 +38,10 @@ void Journal(std::wstring_view instance, std::wstring_view event);
 // Whether KIT_COMDLG_FAIL (member names separated by ';', or "*" for every Show method) asks
 // `member` to raise an error instead of doing its work.
 bool FailureRequested(std::wstring_view member);
+// What KIT_COMDLG_SLOW asks: each dialog comes this many milliseconds late, the control waiting
+// meanwhile as on another thread (answering what is sent to it), as the platform's dialogs do
+// while they load the shell. 0 when unset.
+DWORD DialogDelayMs();
 
 // How a dialog ended.
 struct DialogOutcome {

@@ -1,4 +1,4 @@
-// Win32-only. The stand-in's journal and the failures tests ask of it, both through the
+// Win32-only. The stand-in's journal and the failures and delays tests ask of it, all through the
 // environment. Appending with FILE_APPEND_DATA puts every line at the file's current end.
 #include "common/owners.h"
 #include "standins/comdlg32/comdlg_standin.h"
@@ -62,6 +62,11 @@ bool FailureRequested(std::wstring_view member) {
     rest = end == std::wstring_view::npos ? std::wstring_view() : rest.substr(end + 1);
   }
   return false;
+}
+
+DWORD DialogDelayMs() {
+  const std::wstring setting = Environment(L"KIT_COMDLG_SLOW");
+  return setting.empty() ? 0 : static_cast<DWORD>(_wtoi(setting.c_str()));
 }
 
 }  // namespace kit::comdlg

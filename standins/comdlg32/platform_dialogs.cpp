@@ -43,9 +43,20 @@ DialogOutcome ShowPrinterDialog(HWND owner) {
   return outcome;
 }
 
+// A wait on other threads: the thread answers what they send it, and takes nothing posted.
+void WaitAnsweringSentMessages(DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (DWORD passed = 0; passed < ms; passed = GetTickCount() - start) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - passed, QS_SENDMESSAGE);
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
 }  // namespace
 
 DialogOutcome ShowPlatformDialog(DISPID member, HWND owner) {
+  WaitAnsweringSentMessages(DialogDelayMs());
   switch (member) {
     case kDispidShowOpen: return ShowFileDialog(owner, false);
     case kDispidShowSave: return ShowFileDialog(owner, true);

@@ -103,9 +103,14 @@ double Drive(const survey::SurveyedProgram& entry, const std::wstring& folder) {
         for (const driver::Item& item : driver::ListItems(form)) {
           if (_wcsicmp(item.className.c_str(), L"Button") != 0 || !item.text.starts_with(L"test")) continue;
           driver::PushButton(item.window);
+          driver::PostMarker(item.window);
+          bool taken = false;
+          const auto markerTaken = [&] { return taken = taken || driver::MarkerTaken(item.window, kBoundMs); };
           HWND dialog = nullptr;
-          Until(program, [&] { return (dialog = Dialog(pid)) || IdleWithoutDialog(pid, form); });
+          Until(program, [&] { return (dialog = Dialog(pid)) || (markerTaken() && IdleWithoutDialog(pid, form)); });
           if (dialog) Answer(program, dialog);
+          // The marker behind the push is taken once the dialog has gone: before the next push.
+          Until(program, markerTaken);
         }
         break;
       default:

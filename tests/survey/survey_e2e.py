@@ -201,6 +201,12 @@ check(code == 0 and summary_rows(prompt)[1:] == [
     'probe_ado26,ADO 2.6,works,"ADO works up to the data provider\'s prompt ""stand-in data source"" (cancelled)"'],
       f"the data provider's prompt counts as ADO working and is cancelled (exit code {code}, rows {summary_rows(prompt)[1:]})")
 
+# Dialogs that come late, their control waiting on other threads first (answering what is sent to
+# it meanwhile): each is still the answer to its own button.
+code, slow = survey("slowdialogs", "--only", "probe_cmdlg", env={"KIT_COMDLG_SLOW": "400"})
+check(code == 0 and summary_rows(slow)[1:] == ["probe_cmdlg,COMDLG32.OCX,works,6 of 7 test buttons opened a dialog"],
+      f"late dialogs are credited to their buttons (exit code {code}, rows {summary_rows(slow)[1:]})")
+
 # Option buttons created and activated without fault that show nothing where the form puts them:
 # the host is broken, and the message names them.
 code, unseen = survey("unseen", "--only", "probe_threed32", setup=("--control-fail", "Threed.SSOption:showsnothing"))
