@@ -15,8 +15,8 @@ namespace kit::survey {
 namespace {
 
 constexpr wchar_t kFormTitle[] = L"Form1";
-constexpr DWORD kFirstPollMs = 5;
-constexpr DWORD kLongestPollMs = 50;
+constexpr DWORD kFirstPollMs = 2;
+constexpr DWORD kLongestPollMs = 10;
 // How long an answered dialog gets to go away before the survey goes on without it.
 constexpr DWORD kDialogGoneMs = 5000;
 

@@ -1,7 +1,9 @@
 // Win32-only. Pictures of another process's window, taken from the window itself: PrintWindow has
 // it draw into a bitmap of ours, so whatever lies above it on the screen stays out of the report.
 // Where the window cannot be printed (under Wine, a device context of ours means nothing in the
-// other process, and the bitmap comes back untouched), it is copied from the screen instead.
+// other process, and the bitmap comes back untouched), it is copied from the screen instead: as it
+// stands when nothing covers it (once two copies a moment apart agree), else raised above every
+// other window and repainted first.
 #include "survey/window_picture.h"
 
 #include "common/owners.h"
@@ -16,6 +18,10 @@ namespace {
 
 constexpr DWORD kRepaintWaitMs = 3000;
 constexpr DWORD kSettleMs = 60;  // the display server's copy of a repainted window
+// A window copied as it stands: looked at again after this long until two looks agree, at most
+// kMostLooks times (a window that keeps changing, an animation, is taken as the last look shows it).
+constexpr DWORD kLookMs = 15;
+constexpr int kMostLooks = 8;
 
 struct ScreenDc {
   HDC dc = GetDC(nullptr);
@@ -28,10 +34,69 @@ struct MemoryDc {
   ~MemoryDc() { DeleteDC(dc); }
 };
 
+// A colour no window draws everywhere: a bitmap still all of it was not printed.
+constexpr COLORREF kUntouched = RGB(1, 254, 3);
+
+bool Untouched(const std::vector<std::uint8_t>& bgrx) {
+  for (std::size_t i = 0; i < bgrx.size(); i += 4) {
+    if (RGB(bgrx[i + 2], bgrx[i + 1], bgrx[i]) != kUntouched) return false;
+  }
+  return true;
+}
+
+// The bitmap's pixels, top row first, 4 bytes each (blue, green, red, unused).
+std::vector<std::uint8_t> Pixels(HDC dc, HBITMAP bitmap, int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+  if (!GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), bgrx.data(), &info, DIB_RGB_COLORS)) return {};
+  return bgrx;
+}
+
 void Repaint(HWND window) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   driver::WaitIdle(window, kRepaintWaitMs);
   Sleep(kSettleMs);
+}
+
+// True when the whole window lies on the screen and no visible window above it overlaps it.
+bool Uncovered(HWND window, const RECT& frame) {
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  RECT inside{};
+  if (IsIconic(window) || !IntersectRect(&inside, &frame, &screen) || !EqualRect(&inside, &frame)) return false;
+  for (HWND above = GetWindow(window, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+    RECT other{};
+    RECT overlap{};
+    if (IsWindowVisible(above) && GetWindowRect(above, &other) && IntersectRect(&overlap, &other, &frame)) return false;
+  }
+  return true;
+}
+
+// The window's place on the screen as it stands, once the display server has the program's last
+// painting: two looks a moment apart that agree.
+std::vector<std::uint8_t> SteadyCopy(const RECT& frame, HDC screen, HDC memory, HBITMAP bitmap) {
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const auto look = [&] {
+    {
+      SelectedObject selected(memory, bitmap);
+      BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+    }
+    return Pixels(memory, bitmap, width, height);
+  };
+  std::vector<std::uint8_t> last = look();
+  for (int i = 1; i < kMostLooks; ++i) {
+    Sleep(kLookMs);
+    std::vector<std::uint8_t> now = look();
+    if (now == last) break;
+    last = std::move(now);
+  }
+  return last;
 }
 
 // Copies the window, raised above every other, from the screen into `target`. A window that does
@@ -62,30 +127,6 @@ void CopyFromScreen(HWND window, const RECT& frame, HDC screen, HDC target) {
   SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, kKeepPlace);
 }
 
-// A colour no window draws everywhere: a bitmap still all of it was not printed.
-constexpr COLORREF kUntouched = RGB(1, 254, 3);
-
-bool Untouched(const std::vector<std::uint8_t>& bgrx) {
-  for (std::size_t i = 0; i < bgrx.size(); i += 4) {
-    if (RGB(bgrx[i + 2], bgrx[i + 1], bgrx[i]) != kUntouched) return false;
-  }
-  return true;
-}
-
-// The bitmap's pixels, top row first, 4 bytes each (blue, green, red, unused).
-std::vector<std::uint8_t> Pixels(HDC dc, HBITMAP bitmap, int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-  if (!GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), bgrx.data(), &info, DIB_RGB_COLORS)) return {};
-  return bgrx;
-}
-
 }  // namespace
 
 std::optional<Picture> TakePicture(HWND window, std::wstring caption) {
@@ -113,11 +154,15 @@ std::optional<Picture> TakePicture(HWND window, std::wstring caption) {
   }
   std::vector<std::uint8_t> bgrx = Pixels(memory.dc, handle, width, height);
   if (bgrx.empty() || Untouched(bgrx)) {
-    {
-      SelectedObject selected(memory.dc, bitmap.get());
-      CopyFromScreen(window, frame, screen.dc, memory.dc);
+    if (Uncovered(window, frame)) {
+      bgrx = SteadyCopy(frame, screen.dc, memory.dc, handle);
+    } else {
+      {
+        SelectedObject selected(memory.dc, bitmap.get());
+        CopyFromScreen(window, frame, screen.dc, memory.dc);
+      }
+      bgrx = Pixels(memory.dc, handle, width, height);
     }
-    bgrx = Pixels(memory.dc, handle, width, height);
   }
   if (bgrx.empty()) return std::nullopt;
   std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
