@@ -64,17 +64,22 @@ void Repaint(HWND window) {
   Sleep(kSettleMs);
 }
 
-// True when the whole window lies on the screen and no visible window above it overlaps it.
+// True when no visible window above `window` overlaps `part` (screen coordinates).
+bool NothingAbove(HWND window, const RECT& part) {
+  for (HWND above = GetWindow(window, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+    RECT other{};
+    RECT overlap{};
+    if (IsWindowVisible(above) && GetWindowRect(above, &other) && IntersectRect(&overlap, &other, &part)) return false;
+  }
+  return true;
+}
+
+// True when the whole window lies on the screen and nothing covers it.
 bool Uncovered(HWND window, const RECT& frame) {
   const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   RECT inside{};
   if (IsIconic(window) || !IntersectRect(&inside, &frame, &screen) || !EqualRect(&inside, &frame)) return false;
-  for (HWND above = GetWindow(window, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
-    RECT other{};
-    RECT overlap{};
-    if (IsWindowVisible(above) && GetWindowRect(above, &other) && IntersectRect(&overlap, &other, &frame)) return false;
-  }
-  return true;
+  return NothingAbove(window, frame);
 }
 
 // The window's place on the screen as it stands, once the display server has the program's last
@@ -100,7 +105,10 @@ std::vector<std::uint8_t> SteadyCopy(const RECT& frame, HDC screen, HDC memory, 
 }
 
 // Copies the window, raised above every other, from the screen into `target`. A window that does
-// not fit on the screen is moved so that each screen-sized tile of it shows in turn, then put back.
+// not fit on the screen is moved so that each part of it shows in turn, repainted, then put back.
+// The parts start where the window stands when its top-left corner is on the screen: if nothing
+// covers that first part, it is copied as the program painted it, with no move and no repaint (a
+// repaint of a verifier's window is a whole run of it).
 void CopyFromScreen(HWND window, const RECT& frame, HDC screen, HDC target) {
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
@@ -108,18 +116,32 @@ void CopyFromScreen(HWND window, const RECT& frame, HDC screen, HDC target) {
   const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
   constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
   constexpr UINT kMoveOnly = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
-  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kKeepPlace);
   const bool fits = frame.left >= 0 && frame.top >= 0 && frame.right <= screenWidth && frame.bottom <= screenHeight;
+  const int originX = frame.left >= 0 && frame.left < screenWidth ? frame.left : 0;
+  const int originY = frame.top >= 0 && frame.top < screenHeight ? frame.top : 0;
+  const RECT firstPart{originX, originY, std::min(screenWidth, originX + width), std::min(screenHeight, originY + height)};
+  const bool firstAsItStands =
+      !fits && originX == frame.left && originY == frame.top && !IsIconic(window) && NothingAbove(window, firstPart);
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kKeepPlace);
   if (fits) {
     Repaint(window);
     BitBlt(target, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
   } else {
-    for (int top = 0; top < height; top += screenHeight) {
-      for (int left = 0; left < width; left += screenWidth) {
-        SetWindowPos(window, nullptr, -left, -top, 0, 0, kMoveOnly);
-        Repaint(window);
-        BitBlt(target, left, top, std::min(screenWidth, width - left), std::min(screenHeight, height - top), screen,
-               0, 0, SRCCOPY);
+    for (int top = 0; top < height; top = top ? top + screenHeight : screenHeight - originY) {
+      for (int left = 0; left < width; left = left ? left + screenWidth : screenWidth - originX) {
+        // The window's column `left` and row `top` at the screen's edge, the first part at its own place.
+        const int x = left ? -left : originX;
+        const int y = top ? -top : originY;
+        if (firstAsItStands && left == 0 && top == 0) {
+          Sleep(kSettleMs);
+        } else {
+          SetWindowPos(window, nullptr, x, y, 0, 0, kMoveOnly);
+          Repaint(window);
+        }
+        const int fromX = std::max(x, 0);
+        const int fromY = std::max(y, 0);
+        BitBlt(target, left, top, std::min(screenWidth - fromX, width - left),
+               std::min(screenHeight - fromY, height - top), screen, fromX, fromY, SRCCOPY);
       }
     }
     SetWindowPos(window, nullptr, frame.left, frame.top, 0, 0, kMoveOnly);
