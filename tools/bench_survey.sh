@@ -5,6 +5,10 @@
 # kit_survey_floor with no waits: the verifiers until their log is complete, "test" answered, the
 # dialog probe's dialogs opened and cancelled, each step taken as soon as the program is ready. The
 # ratio is what the survey's waits, pictures and report cost on top of the programs themselves.
+# Under Wine a window cannot print itself into another process: pictures are screen copies, and a
+# window larger than the screen (Dravon_DLLVer's on the tests' 1024x768) is copied in parts, each a
+# repaint, which for a verifier is a whole run of it. KIT_SCREEN=1280x1024x24 gives a screen that
+# holds every window of the kit, as the engineer's does.
 #   tools/bench_survey.sh [runs]     (build win64 first; prints one line per run and the medians)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -25,7 +29,7 @@ for run in $(seq 1 "$runs"); do
   floor=$(awk '/^floor:/ { print $2 }' "$floor_out")
   [ -n "$floor" ] || { echo "bench_survey: the floor run printed no sum" >&2; exit 1; }
   ratio=$(awk -v s="$survey" -v f="$floor" 'BEGIN { printf "%.3f", s / f }')
-  echo "run $run: survey ${survey} s, floor ${floor} s, ratio ${ratio}"
+  echo "run $run (screen ${KIT_SCREEN:-1024x768x24}): survey ${survey} s, floor ${floor} s, ratio ${ratio}"
   results+=("$survey $floor $ratio")
 done
 # Where the last run's time went: each program's time in the survey (its report) beside its floor.

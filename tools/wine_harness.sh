@@ -10,6 +10,7 @@
 # --wine32 runs 32-bit programs with the 32-bit loader in a 32-bit prefix: only where 32-bit code
 # can execute, i.e. inside the test machine of tools/vm (the win32 build's tests ask for it).
 # KIT_WINEPREFIX, when set, names a prefix to use instead (the test machine has one ready).
+# KIT_SCREEN, when set, is the display's size and depth instead of 1024x768x24 (e.g. 1280x1024x24).
 # Otherwise it exits with the command's code; its own: 2 usage, 3 a tool missing, 5 wineboot
 # failed, 120 no display answered (worth another try; apart from the small codes a program's
 # result may use, such as kit_survey's count of broken components).
@@ -55,7 +56,7 @@ for n in $(seq 90 140); do
   if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
 done
 [ -n "$display" ] || { echo "wine_harness: no free X display between :90 and :140" >&2; exit 120; }
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 "${KIT_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY="$display"
 for _ in $(seq 1 100); do
