@@ -69,22 +69,34 @@ std::optional<driver::MessageBoxInfo> ProgramSession::NewDialog(DWORD boundMs) {
   return std::nullopt;
 }
 
-Seen ProgramSession::Wait(DWORD boundMs, const std::function<bool()>& done) {
-  m_lastBoundMs = boundMs;
+bool ProgramSession::Until(const std::function<bool()>& condition, DWORD boundMs) {
   const driver::Deadline bound(boundMs);
   DWORD pollMs = kFirstPollMs;
-  for (;;) {
-    if (auto dialog = NewDialog(bound.Left())) return {Seen::Dialog, std::move(*dialog)};
-    if (done && done()) return {Seen::Done, {}};
-    if (!Running()) {
-      // A last look: what the program showed just before it ended.
-      if (done && done()) return {Seen::Done, {}};
-      return {Seen::Ended, {}};
-    }
-    if (bound.Passed()) return {Seen::TimedOut, {}};
+  while (!condition()) {
+    // A last look once the program has ended or the bound has passed: what it showed just before.
+    if (bound.Passed() || !Running()) return condition();
     m_program->WaitForExit(std::min(pollMs, bound.Left()));
     pollMs = std::min(pollMs * 2, kLongestPollMs);
   }
+  return true;
+}
+
+Seen ProgramSession::Wait(DWORD boundMs, const std::function<bool()>& done) {
+  m_lastBoundMs = boundMs;
+  const driver::Deadline bound(boundMs);
+  Seen seen;
+  const bool met = Until(
+      [&] {
+        if (auto dialog = NewDialog(bound.Left())) {
+          seen = {Seen::Dialog, std::move(*dialog)};
+          return true;
+        }
+        seen.kind = Seen::Done;
+        return done && done();
+      },
+      boundMs);
+  if (met) return seen;
+  return {Running() ? Seen::TimedOut : Seen::Ended, {}};
 }
 
 Seen ProgramSession::WaitAtStart(HWND& form) {
@@ -135,7 +147,7 @@ Seen ProgramSession::WaitForIdle(HWND form) {
 Seen ProgramSession::Push(HWND form, HWND button) {
   // The marker of an earlier push still queued would read as this one's: it goes first (the dialog
   // it was behind has been answered by now).
-  driver::WaitUntil([&] { return MarkerTaken(); }, m_bounds.actionMs);
+  Until([&] { return MarkerTaken(); }, m_bounds.actionMs);
   driver::PushButton(button);
   driver::PostMarker(button);
   m_marked = button;
@@ -146,7 +158,7 @@ std::wstring ProgramSession::Answer(const driver::MessageBoxInfo& dialog, const 
   Note(L"message \"" + dialog.title + L"\": " + dialog.text);
   Picture(dialog.window, caption);
   driver::Dismiss(dialog);
-  driver::WaitUntil([&] { return !IsWindow(dialog.window); }, kDialogGoneMs);
+  Until([&] { return !IsWindow(dialog.window); }, kDialogGoneMs);
   return dialog.text;
 }
 
@@ -154,9 +166,9 @@ void ProgramSession::Cancel(const driver::MessageBoxInfo& dialog, const std::wst
   Note(L"\"" + dialog.title + L"\" opened; cancelled");
   Picture(dialog.window, caption);
   driver::Dismiss(dialog);
-  if (!driver::WaitUntil([&] { return !IsWindow(dialog.window); }, kDialogGoneMs)) {
+  if (!Until([&] { return !IsWindow(dialog.window); }, kDialogGoneMs)) {
     PostMessageW(dialog.window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    driver::WaitUntil([&] { return !IsWindow(dialog.window); }, kDialogGoneMs);
+    Until([&] { return !IsWindow(dialog.window); }, kDialogGoneMs);
   }
 }
 

@@ -74,6 +74,9 @@ public:
 
 private:
   Seen Wait(DWORD boundMs, const std::function<bool()>& done);
+  // Polls `condition` with the back-off until it holds; false when the program ended or the bound
+  // passed first.
+  bool Until(const std::function<bool()>& condition, DWORD boundMs);
   bool IdleWithoutDialog(HWND form);
   bool MarkerTaken();
   std::optional<driver::MessageBoxInfo> NewDialog(DWORD boundMs);

@@ -20,7 +20,7 @@ constexpr DWORD kRepaintWaitMs = 3000;
 constexpr DWORD kSettleMs = 60;  // the display server's copy of a repainted window
 // A window copied as it stands: looked at again after this long until two looks agree, at most
 // kMostLooks times (a window that keeps changing, an animation, is taken as the last look shows it).
-constexpr DWORD kLookMs = 15;
+constexpr DWORD kLookMs = 5;
 constexpr int kMostLooks = 8;
 
 struct ScreenDc {
