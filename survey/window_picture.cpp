@@ -120,8 +120,7 @@ void CopyFromScreen(HWND window, const RECT& frame, HDC screen, HDC target) {
   const int originX = frame.left >= 0 && frame.left < screenWidth ? frame.left : 0;
   const int originY = frame.top >= 0 && frame.top < screenHeight ? frame.top : 0;
   const RECT firstPart{originX, originY, std::min(screenWidth, originX + width), std::min(screenHeight, originY + height)};
-  const bool firstAsItStands =
-      !fits && originX == frame.left && originY == frame.top && !IsIconic(window) && NothingAbove(window, firstPart);
+  const bool firstAsItStands = !fits && originX == frame.left && originY == frame.top && NothingAbove(window, firstPart);
   SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kKeepPlace);
   if (fits) {
     Repaint(window);
@@ -133,7 +132,7 @@ void CopyFromScreen(HWND window, const RECT& frame, HDC screen, HDC target) {
         const int x = left ? -left : originX;
         const int y = top ? -top : originY;
         if (firstAsItStands && left == 0 && top == 0) {
-          Sleep(kSettleMs);
+          Sleep(kSettleMs);  // the display server's copy of the program's last painting, as after a repaint
         } else {
           SetWindowPos(window, nullptr, x, y, 0, 0, kMoveOnly);
           Repaint(window);
