@@ -97,9 +97,22 @@ def check_page(report, programs):
     probe = os.path.join(report, "decoded.html")
     with open(page, encoding="utf-8") as f:
         html = f.read()
+    # A window larger than the screen is pictured in screen-sized parts, each shown and painted in
+    # turn: every part must show the window (its background as the main colour), none a blank or the
+    # desktop. The script writes, per part, the share of the picture's main colour.
+    width, height = (int(n) for n in os.environ.get("KIT_SCREEN", "1024x768x24").split("x")[:2])
     script = ("<script>window.addEventListener('load',()=>{const p=document.createElement('p');p.id='decoded';"
               "p.textContent=[...document.images].map(i=>i.complete?i.naturalWidth:0).join(' ');"
-              "document.body.appendChild(p);});</script>")
+              "document.body.appendChild(p);const q=document.createElement('p');q.id='parts';"
+              f"const W={width},H={height};q.textContent=[...document.images].filter(i=>i.naturalWidth>W||i.naturalHeight>H)"
+              ".flatMap(i=>{const c=document.createElement('canvas');c.width=i.naturalWidth;c.height=i.naturalHeight;"
+              "const g=c.getContext('2d');g.drawImage(i,0,0);const d=g.getImageData(0,0,c.width,c.height).data;"
+              "const at=(x,y)=>{const o=4*(y*c.width+x);return d[o]<<16|d[o+1]<<8|d[o+2];};const n=new Map();"
+              "for(let y=0;y<c.height;y++)for(let x=0;x<c.width;x++){const k=at(x,y);n.set(k,(n.get(k)||0)+1);}"
+              "const main=[...n].sort((a,b)=>b[1]-a[1])[0][0];const shares=[];"
+              "for(let y0=0;y0<c.height;y0+=H)for(let x0=0;x0<c.width;x0+=W){let m=0,t=0;"
+              "for(let y=y0;y<Math.min(y0+H,c.height);y++)for(let x=x0;x<Math.min(x0+W,c.width);x++){t++;m+=at(x,y)==main;}"
+              "shares.push((m/t).toFixed(2));}return shares;}).join(' ');document.body.appendChild(q);});</script>")
     with open(probe, "w", encoding="utf-8") as f:
         f.write(html.replace("</body>", script + "</body>"))
     dom = chromium("--virtual-time-budget=5000", "--dump-dom", "file://" + probe).stdout
@@ -111,6 +124,10 @@ def check_page(report, programs):
     pictures = html.count("data:image/png;base64,")
     check(pictures > programs and len(widths) == pictures and all(int(w) > 0 for w in widths),
           f"every picture decodes in the browser ({len(widths)} of {pictures}: {' '.join(widths[:40])})")
+    parts = re.search(r'<p id="parts">([^<]*)</p>', dom)
+    parts = parts.group(1).split() if parts else []
+    check(all(float(share) >= 0.8 for share in parts),
+          f"each screen-sized part of a window larger than the screen shows the window: {' '.join(parts)}")
     shot = os.path.join(BUILD, "survey", "report_page.png")
     chromium("--window-size=1100,1400", "--hide-scrollbars", f"--screenshot={shot}", "file://" + page)
     check(os.path.getsize(shot) > 10000 if os.path.exists(shot) else False, f"a screenshot of the page: {shot}")
