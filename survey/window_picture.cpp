@@ -58,19 +58,18 @@ std::vector<std::uint8_t> Pixels(HDC dc, HBITMAP bitmap, int width, int height) 
   return bgrx;
 }
 
+BOOL CALLBACK StopAtUnpainted(HWND child, LPARAM unpainted) {
+  if (!GetUpdateRect(child, nullptr, FALSE)) return TRUE;
+  *reinterpret_cast<bool*>(unpainted) = true;
+  return FALSE;
+}
+
 // True when neither the window nor any window inside it waits to be painted.
 bool NothingToPaint(HWND window) {
   if (GetUpdateRect(window, nullptr, FALSE)) return false;
-  bool nothing = true;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM context) -> BOOL {
-        if (!GetUpdateRect(child, nullptr, FALSE)) return TRUE;
-        *reinterpret_cast<bool*>(context) = false;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&nothing));
-  return nothing;
+  bool unpainted = false;
+  EnumChildWindows(window, StopAtUnpainted, reinterpret_cast<LPARAM>(&unpainted));
+  return !unpainted;
 }
 
 // Invalidated, then painted by the window's own thread from its loop. Not asked to paint at once

@@ -3,12 +3,15 @@
 // opened and cancelled, every message answered), but each step taken as soon as the program is
 // ready for it (a poll every millisecond, no back-off), with no pictures and no report. Prints each
 // program's time from its start to its exit and the sum, which tools/bench_survey.sh sets against
-// the survey's own run.
-//   kit_survey_floor.exe      (from the kit folder beside the programs, stand-ins registered)
+// the survey's own run. Each program is driven `repeats` times and its quickest drive counts: a
+// floor is what the program can do, and a single drive here strays by half again on a busy moment.
+//   kit_survey_floor.exe [repeats]     (default 3; from the kit folder beside the programs,
+//                                       stand-ins registered)
 #include "driver/driver.h"
 #include "survey/survey_catalogue.h"
 #include "survey/verifier_log.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -129,7 +132,8 @@ double Drive(const survey::SurveyedProgram& entry, const std::wstring& folder) {
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+  const int repeats = argc > 1 ? std::max(1, _wtoi(argv[1])) : 3;
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring folder = std::wstring(temp) + L"kit_survey_floor";
@@ -137,7 +141,15 @@ int wmain() {
   double sum = 0;
   int failed = 0;
   for (const survey::SurveyedProgram& entry : survey::KitPrograms()) {
-    const double seconds = Drive(entry, folder);
+    double seconds = -1;
+    for (int i = 0; i < repeats; ++i) {
+      const double drive = Drive(entry, folder);
+      if (drive < 0) {
+        seconds = -1;
+        break;
+      }
+      if (seconds < 0 || drive < seconds) seconds = drive;
+    }
     std::wprintf(L"%-28ls %7.3f s%ls\n", std::wstring(entry.name).c_str(), seconds < 0 ? 0 : seconds,
                  seconds < 0 ? L" (did not go through)" : L"");
     if (seconds < 0) ++failed;
