@@ -72,18 +72,23 @@ bool NothingToPaint(HWND window) {
   return !unpainted;
 }
 
-// Invalidated, then painted by the window's own thread from its loop. Not asked to paint at once
-// (RDW_UPDATENOW): to a window of another thread that sends a WM_PAINT of its own, which comes after
-// the loop's paint with nothing left to paint, and a verifier runs its whole check on every WM_PAINT.
-// Painted once nothing in the window waits to be painted and its thread answers again (a thread
-// answers between messages, not in the middle of a paint).
-void Repaint(HWND window) {
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+// Waits, within a bound, until the window's thread has painted what it had to: nothing in the
+// window waits to be painted and the thread answers again (a thread answers between messages, not
+// in the middle of a paint).
+void AwaitPainted(HWND window) {
   const driver::Deadline bound(kRepaintWaitMs);
   while (!(NothingToPaint(window) && driver::WaitIdle(window, bound.Left()) && NothingToPaint(window)) &&
          !bound.Passed()) {
     Sleep(kLookMs);
   }
+}
+
+// Invalidated, then painted by the window's own thread from its loop. Not asked to paint at once
+// (RDW_UPDATENOW): to a window of another thread that sends a WM_PAINT of its own, which comes after
+// the loop's paint with nothing left to paint, and a verifier runs its whole check on every WM_PAINT.
+void Repaint(HWND window) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  AwaitPainted(window);
   Sleep(kSettleMs);
 }
 
@@ -200,6 +205,9 @@ std::optional<Picture> TakePicture(HWND window, std::wstring caption) {
   std::vector<std::uint8_t> bgrx = Pixels(memory.dc, handle, width, height);
   if (bgrx.empty() || Untouched(bgrx)) {
     if (Uncovered(window, frame)) {
+      // A window just shown (a dialog) may still be painting its controls: two looks at a part not
+      // yet painted would agree.
+      AwaitPainted(window);
       bgrx = SteadyCopy(frame, screen.dc, memory.dc, handle);
     } else {
       {
