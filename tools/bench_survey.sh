@@ -5,7 +5,8 @@
 # kit_survey_floor with no waits: the verifiers until their log is complete, "test" answered, the
 # dialog probe's dialogs opened and cancelled, each step taken as soon as the program is ready; each
 # program driven three times, its quickest drive counted (one drive strays by half again when the
-# machine is busy a moment). The ratio is what the survey's waits, pictures and report cost on top of the programs themselves.
+# machine is busy a moment). The ratio is what the survey's waits, pictures and report cost on top
+# of the programs themselves.
 # Under Wine a window cannot print itself into another process: pictures are screen copies, and a
 # window larger than the screen (Dravon_DLLVer's on the tests' 1024x768) is copied in parts, each a
 # repaint, which for a verifier is a whole run of it. KIT_SCREEN=1280x1024x24 gives a screen that
