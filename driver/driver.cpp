@@ -197,6 +197,11 @@ std::optional<Item> FindItem(HWND form, std::wstring_view text) {
   return std::nullopt;
 }
 
+bool Answers(HWND window, DWORD timeoutMs) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
+
 bool WaitIdle(HWND window, DWORD timeoutMs) {
   // A thread handles sent messages before it takes the next posted one, so each answered WM_NULL
   // lets at least one message posted before it (a key, a click) through. Enough round trips
@@ -204,11 +209,7 @@ bool WaitIdle(HWND window, DWORD timeoutMs) {
   constexpr int kRoundTrips = 12;
   const Deadline deadline(timeoutMs);
   for (int i = 0; i < kRoundTrips; ++i) {
-    if (deadline.Passed()) return false;
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, deadline.Left(), &result)) {
-      return false;
-    }
+    if (deadline.Passed() || !Answers(window, deadline.Left())) return false;
   }
   return true;
 }

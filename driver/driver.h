@@ -87,6 +87,10 @@ HWND FocusedWindow(HWND window);
 // reports idle once and stays so, a WM_NULL answered with a bound tells the truth.
 bool WaitIdle(HWND window, DWORD timeoutMs = DefaultWaitMs());
 
+// One WM_NULL answered within the bound: the window's thread is between messages, done with the
+// one it was handling (a paint, say). Messages posted to it may still wait.
+bool Answers(HWND window, DWORD timeoutMs);
+
 // A bound on a wait. GetTickCount wraps after 49 days; the unsigned difference from the start
 // stays right across the wrap, which GetTickCount64 (not on XP) would otherwise be needed for.
 class Deadline {

@@ -17,7 +17,6 @@ namespace kit::survey {
 namespace {
 
 constexpr DWORD kRepaintWaitMs = 3000;
-constexpr DWORD kSettleMs = 60;  // the display server's copy of a repainted window
 // A window copied as it stands: looked at again after this long until two looks agree, at most
 // kMostLooks times (a window that keeps changing, an animation, is taken as the last look shows it).
 constexpr DWORD kLookMs = 5;
@@ -74,11 +73,13 @@ bool NothingToPaint(HWND window) {
 
 // Waits, within a bound, until the window's thread has painted what it had to: nothing in the
 // window waits to be painted and the thread answers again (a thread answers between messages, not
-// in the middle of a paint).
-void AwaitPainted(HWND window) {
+// in the middle of a paint). True when the thread answers.
+bool AwaitPainted(HWND window) {
   const driver::Deadline bound(kRepaintWaitMs);
-  while (!(NothingToPaint(window) && driver::WaitIdle(window, bound.Left()) && NothingToPaint(window)) &&
-         !bound.Passed()) {
+  for (;;) {
+    const bool painted = NothingToPaint(window);
+    const bool answers = driver::Answers(window, bound.Left());
+    if (!answers || bound.Passed() || (painted && NothingToPaint(window))) return answers;
     Sleep(kLookMs);
   }
 }
@@ -89,7 +90,6 @@ void AwaitPainted(HWND window) {
 void Repaint(HWND window) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   AwaitPainted(window);
-  Sleep(kSettleMs);
 }
 
 // True when no visible window above `window` overlaps `part` (screen coordinates).
@@ -110,17 +110,25 @@ bool Uncovered(HWND window, const RECT& frame) {
   return NothingAbove(window, frame);
 }
 
-// The window's place on the screen as it stands, once the display server has the program's last
-// painting: two looks a moment apart that agree.
-std::vector<std::uint8_t> SteadyCopy(const RECT& frame, HDC screen, HDC memory, HBITMAP bitmap) {
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
+// The bitmap a picture is put together in, of the window's size, and the screen it is copied from.
+struct Canvas {
+  HDC screen;
+  HDC memory;
+  HBITMAP bitmap;
+  int width;
+  int height;
+};
+
+// Copies `part` of the screen to `to` in the canvas once the display server has the program's last
+// painting: two looks a moment apart that agree. Gives the canvas's pixels as the last look left them.
+std::vector<std::uint8_t> SteadyCopy(const Canvas& canvas, const RECT& part, POINT to) {
   const auto look = [&] {
     {
-      SelectedObject selected(memory, bitmap);
-      BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+      SelectedObject selected(canvas.memory, canvas.bitmap);
+      BitBlt(canvas.memory, to.x, to.y, part.right - part.left, part.bottom - part.top, canvas.screen, part.left,
+             part.top, SRCCOPY);
     }
-    return Pixels(memory, bitmap, width, height);
+    return Pixels(canvas.memory, canvas.bitmap, canvas.width, canvas.height);
   };
   std::vector<std::uint8_t> last = look();
   for (int i = 1; i < kMostLooks; ++i) {
@@ -132,14 +140,14 @@ std::vector<std::uint8_t> SteadyCopy(const RECT& frame, HDC screen, HDC memory, 
   return last;
 }
 
-// Copies the window, raised above every other, from the screen into `target`. A window that does
-// not fit on the screen is moved so that each part of it shows in turn, repainted, then put back.
-// The parts start where the window stands when its top-left corner is on the screen: if nothing
-// covers that first part, it is copied as the program painted it, with no move and no repaint (a
-// repaint of a verifier's window is a whole run of it).
-void CopyFromScreen(HWND window, const RECT& frame, HDC screen, HDC target) {
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
+// Copies the window, raised above every other, from the screen. A window that does not fit on the
+// screen is moved so that each part of it shows in turn, repainted, then put back. The parts start
+// where the window stands when its top-left corner is on the screen: if nothing covers that first
+// part, it is copied as the program painted it, with no move and no repaint (a repaint of a
+// verifier's window is a whole run of it).
+std::vector<std::uint8_t> CopyFromScreen(HWND window, const RECT& frame, const Canvas& canvas) {
+  const int width = canvas.width;
+  const int height = canvas.height;
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
   const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
   constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
@@ -150,9 +158,10 @@ void CopyFromScreen(HWND window, const RECT& frame, HDC screen, HDC target) {
   const RECT firstPart{originX, originY, std::min(screenWidth, originX + width), std::min(screenHeight, originY + height)};
   const bool firstAsItStands = !fits && originX == frame.left && originY == frame.top && NothingAbove(window, firstPart);
   SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kKeepPlace);
+  std::vector<std::uint8_t> pixels;
   if (fits) {
     Repaint(window);
-    BitBlt(target, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+    pixels = SteadyCopy(canvas, frame, {0, 0});
   } else {
     for (int top = 0; top < height; top = top ? top + screenHeight : screenHeight - originY) {
       for (int left = 0; left < width; left = left ? left + screenWidth : screenWidth - originX) {
@@ -160,7 +169,7 @@ void CopyFromScreen(HWND window, const RECT& frame, HDC screen, HDC target) {
         const int x = left ? -left : originX;
         const int y = top ? -top : originY;
         if (firstAsItStands && left == 0 && top == 0) {
-          Sleep(kSettleMs);  // the display server's copy of the program's last painting, as after a repaint
+          AwaitPainted(window);
         } else {
           // Not redrawn by the move: a paint begun then would be followed by the repaint's own.
           SetWindowPos(window, nullptr, x, y, 0, 0, kMoveOnly | SWP_NOREDRAW);
@@ -168,13 +177,18 @@ void CopyFromScreen(HWND window, const RECT& frame, HDC screen, HDC target) {
         }
         const int fromX = std::max(x, 0);
         const int fromY = std::max(y, 0);
-        BitBlt(target, left, top, std::min(screenWidth - fromX, width - left),
-               std::min(screenHeight - fromY, height - top), screen, fromX, fromY, SRCCOPY);
+        const RECT part{fromX, fromY, fromX + std::min(screenWidth - fromX, width - left),
+                        fromY + std::min(screenHeight - fromY, height - top)};
+        pixels = SteadyCopy(canvas, part, {left, top});
       }
     }
-    SetWindowPos(window, nullptr, frame.left, frame.top, 0, 0, kMoveOnly);
+    // Put back without a repaint, which for a verifier would be one more whole run before it can
+    // close. Until the program paints again its place may show what the last part left there; the
+    // survey pictures a window once.
+    SetWindowPos(window, nullptr, frame.left, frame.top, 0, 0, kMoveOnly | SWP_NOREDRAW);
   }
   SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, kKeepPlace);
+  return pixels;
 }
 
 }  // namespace
@@ -199,23 +213,15 @@ std::optional<Picture> TakePicture(HWND window, std::wstring caption) {
     FillRect(memory.dc, &all, static_cast<HBRUSH>(fill.get()));
     // The window draws itself afresh into the bitmap: nothing to repaint first (a repaint would
     // cost a whole run of the verifiers, which inspect everything again in every paint). Asked only
-    // of a window that answers: the call waits for the window's thread without a bound.
-    if (driver::WaitIdle(window, kRepaintWaitMs)) PrintWindow(window, memory.dc, 0);
+    // of a window that answers: the call waits for the window's thread without a bound. A window
+    // just shown (a dialog) may still be painting its controls: what the screen shows of it is
+    // copied below once that is done, as two looks at a part not yet painted would agree.
+    if (AwaitPainted(window)) PrintWindow(window, memory.dc, 0);
   }
   std::vector<std::uint8_t> bgrx = Pixels(memory.dc, handle, width, height);
   if (bgrx.empty() || Untouched(bgrx)) {
-    if (Uncovered(window, frame)) {
-      // A window just shown (a dialog) may still be painting its controls: two looks at a part not
-      // yet painted would agree.
-      AwaitPainted(window);
-      bgrx = SteadyCopy(frame, screen.dc, memory.dc, handle);
-    } else {
-      {
-        SelectedObject selected(memory.dc, bitmap.get());
-        CopyFromScreen(window, frame, screen.dc, memory.dc);
-      }
-      bgrx = Pixels(memory.dc, handle, width, height);
-    }
+    const Canvas canvas{screen.dc, memory.dc, handle, width, height};
+    bgrx = Uncovered(window, frame) ? SteadyCopy(canvas, frame, {0, 0}) : CopyFromScreen(window, frame, canvas);
   }
   if (bgrx.empty()) return std::nullopt;
   std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
