@@ -44,6 +44,12 @@ std::vector<std::uint8_t> EncodePng(int width, int height, const std::vector<std
   return png;
 }
 
+void EncodePicture(Picture& picture) {
+  if (picture.rgb.empty()) return;
+  picture.png = EncodePng(picture.width, picture.height, picture.rgb);
+  picture.rgb = {};
+}
+
 std::string Base64(const std::vector<std::uint8_t>& bytes) {
   static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string text;

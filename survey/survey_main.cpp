@@ -1,17 +1,16 @@
 // Win32-only. kit_survey: runs every program of the kit found beside it, one at a time, and writes
 // one report folder (HTML page, CSV, the verifiers' logs) as it goes. The exit code is the number
 // of programs found broken, hung or not starting, or one of the codes of survey_result.h.
-#include "common/ansi_text.h"
 #include "common/number_text.h"
 #include "common/owners.h"
 #include "common/system_error.h"
 #include "common/win32.h"
-#include "survey/comparison.h"
 #include "survey/csv_rows.h"
 #include "survey/diagnosis.h"
 #include "survey/html_report.h"
 #include "survey/program_runs.h"
 #include "survey/progress_window.h"
+#include "survey/report_writer.h"
 #include "survey/survey_catalogue.h"
 #include "survey/survey_files.h"
 #include "survey/survey_options.h"
@@ -111,21 +110,6 @@ std::wstring MakeReportFolder(const SurveyOptions& options, const std::wstring& 
   return {};
 }
 
-std::vector<Difference> Differences(const CsvReport& earlier, const std::wstring& earlierFile,
-                                    const std::vector<ProgramResult>& results, const std::wstring& reportFolder) {
-  std::vector<Difference> differences = CompareRows(earlier.rows, ReadCsv(WriteCsv(results)));
-  const std::wstring earlierFolder = earlierFile.substr(0, earlierFile.find_last_of(L"\\/"));
-  for (const ProgramResult& result : results) {
-    if (result.logFile.empty()) continue;
-    const std::wstring before = earlierFolder + L"\\" + result.logFile;
-    if (GetFileAttributesW(before.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-    const auto more = CompareLogs(result.logFile, kit::FromAnsi(ReadWholeFile(before)),
-                                  kit::FromAnsi(ReadWholeFile(reportFolder + L"\\" + result.logFile)));
-    differences.insert(differences.end(), more.begin(), more.end());
-  }
-  return differences;
-}
-
 // The programs the survey will run: those asked for that lie beside it.
 std::vector<const SurveyedProgram*> ProgramsToRun(const SurveyOptions& options, int& found) {
   std::vector<const SurveyedProgram*> programs;
@@ -149,32 +133,6 @@ kit::UniqueHandleObject ProgramJob() {
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
   SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
   return job;
-}
-
-class Report {
-public:
-  Report(std::wstring folder, ReportHeading heading) : m_folder(std::move(folder)), m_heading(std::move(heading)) {}
-  // Both files again, after each program: a survey that is killed leaves what it had found.
-  bool Write(const std::vector<ProgramResult>& results, const std::vector<Difference>& differences) {
-    m_written = WriteWholeFile(m_folder + L"\\report.csv", WriteCsv(results)) &&
-                WriteWholeFile(m_folder + L"\\report.html", RenderHtml(m_heading, results, differences));
-    return m_written;
-  }
-  ReportHeading& Heading() { return m_heading; }
-  bool Written() const { return m_written; }
-
-private:
-  std::wstring m_folder;
-  ReportHeading m_heading;
-  bool m_written = false;
-};
-
-// Why a broken or hung component is so: what its registration, files and dependencies tell.
-void Diagnose(ProgramResult& result) {
-  if (result.verdict != Verdict::Broken && result.verdict != Verdict::Hung) return;
-  Diagnosis diagnosis = DiagnoseProgram(result.program);
-  result.cause = std::move(diagnosis.cause);
-  result.diagnosis = std::move(diagnosis.lines);
 }
 
 // kit_survey --explain FILE: the diagnosis of that file alone, as a page and as text.
@@ -258,13 +216,11 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
   }
   if (!note.empty()) Print(L"kit_survey: " + note);
 
-  Report report(reportFolder, ReportHeading{machine, Stamp(now, false), compareWith});
+  ReportWriter report(reportFolder, ReportHeading{machine, Stamp(now, false), compareWith}, earlier, compareWith);
   if (!note.empty()) report.Heading().date += L" (" + note + L")";
   const kit::UniqueHandleObject job = ProgramJob();
 
   std::atomic<bool> cancel = false;
-  std::vector<ProgramResult> results;
-  std::vector<Difference> differences;
   const auto work = [&](const ProgressReport& progress) {
     const int total = static_cast<int>(programs.size());
     for (int i = 0; i < total && !cancel.load(); ++i) {
@@ -278,11 +234,9 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
       settings.bounds.actionMs = settings.bounds.startMs / 2;
       settings.bounds.closeMs = settings.bounds.startMs / 3;
       settings.job = job.get();
-      results.push_back(RunProgram(*programs[i], settings));
-      Diagnose(results.back());
+      ProgramResult result = RunProgram(*programs[i], settings);
       if (!settings.scratchFolder.empty()) RemoveTree(settings.scratchFolder);
-      if (!compareWith.empty()) differences = Differences(earlier, compareWith, results, reportFolder);
-      report.Write(results, differences);
+      report.Add(std::move(result));
     }
     progress(total, total, L"");
   };
@@ -293,11 +247,12 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
   }
   RemoveTree(scratchRoot);
 
+  const std::vector<ProgramResult>& results = report.Finish();
   if (cancel.load()) {
     report.Heading().date += L" (cancelled after " + kit::Decimal(results.size()) + L" of " +
                              kit::Decimal(programs.size()) + L" programs)";
   }
-  if (!report.Write(results, differences)) {
+  if (!report.Write()) {
     const DWORD error = GetLastError();
     Tell(options, L"Cannot write the report into " + reportFolder + L": " + kit::DescribeError(error),
          MB_ICONEXCLAMATION);

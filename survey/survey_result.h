@@ -19,6 +19,11 @@ std::wstring_view VerdictWord(Verdict verdict);
 struct Picture {
   std::wstring caption;
   std::vector<std::uint8_t> png;
+  // As taken, until it is encoded into `png`: width*height pixels, three bytes each (red, green,
+  // blue), rows top to bottom.
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;
 };
 
 struct ProgramResult {

@@ -8,7 +8,6 @@
 
 #include "common/owners.h"
 #include "driver/driver.h"
-#include "survey/png_writer.h"
 
 #include <algorithm>
 #include <vector>
@@ -230,7 +229,7 @@ std::optional<Picture> TakePicture(HWND window, std::wstring caption) {
     rgb[o + 1] = bgrx[i + 1];
     rgb[o + 2] = bgrx[i];
   }
-  return Picture{std::move(caption), EncodePng(width, height, rgb)};
+  return Picture{std::move(caption), {}, width, height, std::move(rgb)};
 }
 
 }  // namespace kit::survey

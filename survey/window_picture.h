@@ -1,5 +1,5 @@
-// Win32-only. A picture of another program's top-level window, frame included, as PNG. The whole
-// window is taken even where it is larger than the screen.
+// Win32-only. A picture of another program's top-level window, frame included, as pixels (not yet
+// encoded). The whole window is taken even where it is larger than the screen.
 #pragma once
 
 #include "common/win32.h"

@@ -1,0 +1,48 @@
+// Win32-only. The survey's report folder (report.html, report.csv), written again after each
+// program so that a survey that is killed leaves what it had found. What follows a program (its
+// pictures encoded, a broken component diagnosed, the differences from an earlier report, both
+// files written) is done on a thread of its own while the next program runs: the survey's own
+// work is off the engineer's wait, and one program's turn waits for the previous one's.
+#pragma once
+
+#include "common/win32.h"
+#include "survey/comparison.h"
+#include "survey/csv_rows.h"
+#include "survey/html_report.h"
+#include "survey/survey_result.h"
+
+#include <string>
+#include <vector>
+
+namespace kit::survey {
+
+class ReportWriter {
+public:
+  // `earlierFile` is the CSV of an earlier report to compare with ("" for none), `earlier` its rows.
+  ReportWriter(std::wstring folder, ReportHeading heading, CsvReport earlier, std::wstring earlierFile);
+  ReportWriter(const ReportWriter&) = delete;
+  ReportWriter& operator=(const ReportWriter&) = delete;
+  ~ReportWriter();
+
+  // Takes a program's result, its pictures not yet encoded, and writes the report again with it.
+  void Add(ProgramResult result);
+  // Waits until everything taken is written: the results as they stand, pictures encoded.
+  const std::vector<ProgramResult>& Finish();
+  // Once finished: the heading, for a last word, and the report written again with it.
+  ReportHeading& Heading() { return m_heading; }
+  bool Write();
+
+private:
+  static DWORD WINAPI Turn(void* self);
+  void Update();
+
+  std::wstring m_folder;
+  ReportHeading m_heading;
+  CsvReport m_earlier;
+  std::wstring m_earlierFile;
+  std::vector<ProgramResult> m_results;
+  std::vector<Difference> m_differences;
+  HANDLE m_turn = nullptr;  // the thread of the program taken last, until it is done
+};
+
+}  // namespace kit::survey
