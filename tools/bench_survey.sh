@@ -4,9 +4,10 @@
 # floor is the sum of the programs' own times, each from its start to its exit, driven directly by
 # kit_survey_floor with no waits: the verifiers until their log is complete, "test" answered, the
 # dialog probe's dialogs opened and cancelled, each step taken as soon as the program is ready; each
-# program driven three times, its quickest drive counted (one drive strays by half again when the
-# machine is busy a moment). The ratio is what the survey's waits, pictures and report cost on top
-# of the programs themselves. Besides the medians, the quickest survey against the quickest floor: the
+# program driven three times, its middle drive counted (the survey drives each program once: the
+# best of three would set a typical drive against a lucky one, and one drive strays by half again
+# when the machine is busy a moment). The ratio is what the survey's waits, pictures and report cost
+# on top of the programs themselves. Besides the medians, the quickest survey against the quickest floor: the
 # machine's own hiccups only ever add time, and here they move a single run by half again, so the
 # quickest runs compare the survey's cost with the programs' most steadily.
 # Under Wine a window cannot print itself into another process: pictures are screen copies, and a
