@@ -2,10 +2,10 @@
 #include "survey/comparison.h"
 
 #include "survey/date_pattern.h"
+#include "survey/letter_case.h"
 #include "survey/verifier_log.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <map>
 
 namespace kit::survey {
@@ -14,12 +14,6 @@ namespace {
 constexpr wchar_t kNotListed[] = L"(not listed)";
 
 std::wstring Describe(const CsvRow& row) { return row.verdict + (row.message.empty() ? L"" : L": " + row.message); }
-
-std::wstring Lower(std::wstring_view text) {
-  std::wstring lower(text);
-  for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
-  return lower;
-}
 
 // Where a file was found, for comparing two machines: System32 seen by a 64-bit program and
 // SysWOW64, where 32-bit programs on 64-bit Windows find the same system files, are one place, and

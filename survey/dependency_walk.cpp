@@ -6,20 +6,15 @@
 
 #include "common/number_text.h"
 #include "common/owners.h"
+#include "survey/letter_case.h"
 #include "survey/pe_image.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <iterator>
 #include <set>
 
 namespace kit::survey {
 namespace {
-
-std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-  return text;
-}
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 

@@ -11,10 +11,10 @@
 #include "probes/services/scrrun/scrrun_probe.h"
 #include "probes/services/velvbutils/velvbutils_probe.h"
 #include "survey/dependency_walk.h"
+#include "survey/letter_case.h"
 #include "survey/pe_image.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <set>
 
 namespace kit::survey {
@@ -65,11 +65,6 @@ std::wstring Unquoted(std::wstring value) {
     value = value.substr(0, value.find(L'"'));
   }
   return value;
-}
-
-std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-  return text;
 }
 
 std::wstring SizeAndDate(const WIN32_FILE_ATTRIBUTE_DATA& data) {

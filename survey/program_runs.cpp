@@ -7,22 +7,14 @@
 #include "common/number_text.h"
 #include "survey/control_places.h"
 #include "survey/exit_status.h"
+#include "survey/letter_case.h"
 #include "survey/survey_files.h"
 #include "survey/verifier_log.h"
 
 #include <algorithm>
-#include <cwctype>
 
 namespace kit::survey {
 namespace {
-
-bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (std::towlower(text[i]) != std::towlower(prefix[i])) return false;
-  }
-  return true;
-}
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 

@@ -1,8 +1,9 @@
 // Portable. The survey's table of the kit's programs.
 #include "survey/survey_catalogue.h"
 
+#include "survey/letter_case.h"
+
 #include <array>
-#include <cwctype>
 
 namespace kit::survey {
 namespace {
@@ -47,13 +48,7 @@ std::span<const SurveyedProgram> KitPrograms() { return kPrograms; }
 
 const SurveyedProgram* FindProgram(std::wstring_view name) {
   for (const SurveyedProgram& program : kPrograms) {
-    if (program.name.size() == name.size()) {
-      bool same = true;
-      for (std::size_t i = 0; i < name.size() && same; ++i) {
-        same = std::towlower(program.name[i]) == std::towlower(name[i]);
-      }
-      if (same) return &program;
-    }
+    if (SameNoCase(program.name, name)) return &program;
   }
   return nullptr;
 }
