@@ -26,7 +26,7 @@ trap 'rm -f "$times" "$floor_out"' EXIT
 # after every survey; a survey is set against the mean of the two floors around it, so the machine's
 # drift from minute to minute weighs on both sides alike.
 floor_run() {
-  "$root/tools/survey_kit.sh" --build "$build" --program "$build/bin/kit_survey_floor.exe" -- 1 2>/dev/null |
+  "$root/tools/survey_kit.sh" --build "$build" --program "$build/bin/kit_survey_floor.exe" -- 2>/dev/null |
     tr -d '\r' >"$floor_out" || true
   floor=$(awk '/^floor:/ { print $2 }' "$floor_out")
   [ -n "$floor" ] || { echo "bench_survey: the floor run printed no sum" >&2; exit 1; }
@@ -43,7 +43,7 @@ for run in $(seq 1 "$runs"); do
   around=$(awk -v a="$before" -v b="$floor" 'BEGIN { printf "%.3f", (a + b) / 2 }')
   ratio=$(awk -v s="$survey" -v f="$around" 'BEGIN { printf "%.3f", s / f }')
   echo "run $run (screen ${KIT_SCREEN:-1024x768x24}): survey ${survey} s, floor ${around} s (${before} s before, ${floor} s after), ratio ${ratio}"
-  results+=("$survey $around $ratio $floor")
+  results+=("$survey $around $ratio")
   before=$floor
 done
 # Where the last run's time went: each program's time in the survey (its report) beside its floor.
@@ -57,5 +57,5 @@ import statistics, sys
 rows = [list(map(float, l.split())) for l in sys.stdin if l.strip()]
 m = [statistics.median(c) for c in zip(*rows)]
 print(f"median of {len(rows)}: survey {m[0]:.2f} s, floor {m[1]:.2f} s, ratio {m[2]:.3f}")
-q = [min(c) for c in zip(*rows)][:2]
+q = [min(c) for c in zip(*rows)]
 print(f"quickest of {len(rows)}: survey {q[0]:.2f} s, floor {q[1]:.2f} s, ratio {q[0] / q[1]:.3f}")'

@@ -3,23 +3,19 @@
 // opened and cancelled, every message answered), but each step taken as soon as the program is
 // ready for it (a poll every millisecond, no back-off), with no pictures and no report. Prints each
 // program's time from its start to its exit and the sum, which tools/bench_survey.sh sets against
-// the survey's own run. Each program is driven `repeats` times and its middle drive counts: the
-// survey drives each program once, so its floor is what one drive typically takes. The quickest
-// drive would set one run of the survey against the best of three (about 0.05 s less per program
-// here), and a single drive strays by half again on a busy moment. The sum of the quickest drives
-// is printed as well.
-//   kit_survey_floor.exe [repeats]     (default 3; from the kit folder beside the programs,
-//                                       stand-ins registered)
+// the survey's own run. Each program is driven once, as the survey drives it: the best of several
+// drives would set a typical run of the survey against a lucky one (about 0.05 s less per program
+// here). The benchmark evens out the machine's drift by running the floor before and after each
+// survey.
+//   kit_survey_floor.exe     (from the kit folder beside the programs, stand-ins registered)
 #include "driver/driver.h"
 #include "survey/survey_catalogue.h"
 #include "survey/verifier_log.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -136,33 +132,19 @@ double Drive(const survey::SurveyedProgram& entry, const std::wstring& folder) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-  const int repeats = argc > 1 ? std::max(1, _wtoi(argv[1])) : 3;
+int wmain() {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring folder = std::wstring(temp) + L"kit_survey_floor";
   CreateDirectoryW(folder.c_str(), nullptr);
   double sum = 0;
-  double quickestSum = 0;
   int failed = 0;
   for (const survey::SurveyedProgram& entry : survey::KitPrograms()) {
-    std::vector<double> drives;
-    for (int i = 0; i < repeats; ++i) {
-      const double seconds = Drive(entry, folder);
-      if (seconds < 0) break;
-      drives.push_back(seconds);
-    }
-    const bool through = static_cast<int>(drives.size()) == repeats;
-    std::sort(drives.begin(), drives.end());
-    const double typical = through ? drives[drives.size() / 2] : 0;
-    std::wprintf(L"%-28ls %7.3f s%ls\n", std::wstring(entry.name).c_str(), typical,
-                 through ? L"" : L" (did not go through)");
-    if (!through) {
-      ++failed;
-    } else {
-      sum += typical;
-      quickestSum += drives.front();
-    }
+    const double seconds = Drive(entry, folder);
+    std::wprintf(L"%-28ls %7.3f s%ls\n", std::wstring(entry.name).c_str(), seconds < 0 ? 0 : seconds,
+                 seconds < 0 ? L" (did not go through)" : L"");
+    if (seconds < 0) ++failed;
+    else sum += seconds;
   }
   // Nothing left behind in the prefix's temporary folder: what the programs wrote, then the folder.
   WIN32_FIND_DATAW found;
@@ -175,6 +157,5 @@ int wmain(int argc, wchar_t** argv) {
   }
   RemoveDirectoryW(folder.c_str());
   std::wprintf(L"floor: %.3f s over %zu programs\n", sum, survey::KitPrograms().size());
-  std::wprintf(L"quickest drives: %.3f s\n", quickestSum);
   return failed == 0 ? 0 : 1;
 }
