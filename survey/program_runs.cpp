@@ -7,13 +7,14 @@
 #include "common/number_text.h"
 #include "survey/control_places.h"
 #include "survey/exit_status.h"
-#include "survey/letter_case.h"
+#include "common/letter_case.h"
 #include "survey/survey_files.h"
-#include "survey/verifier_log.h"
+#include "report/verifier_log.h"
 
 #include <algorithm>
 
 namespace kit::survey {
+using namespace kit::report;
 namespace {
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }

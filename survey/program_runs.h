@@ -6,11 +6,12 @@
 #include "common/win32.h"
 #include "survey/program_session.h"
 #include "survey/survey_catalogue.h"
-#include "survey/survey_result.h"
+#include "report/survey_result.h"
 
 #include <string>
 
 namespace kit::survey {
+using namespace kit::report;
 
 struct RunSettings {
   std::wstring programFolder;  // where the kit's programs are (beside kit_survey.exe)

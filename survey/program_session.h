@@ -6,13 +6,14 @@
 
 #include "common/win32.h"
 #include "driver/driver.h"
-#include "survey/survey_result.h"
+#include "report/survey_result.h"
 
 #include <functional>
 #include <optional>
 #include <string>
 
 namespace kit::survey {
+using namespace kit::report;
 
 struct StepBounds {
   DWORD startMs = 30000;   // to the first window (--timeout)

@@ -2,11 +2,13 @@
 #include "survey/report_writer.h"
 
 #include "common/ansi_text.h"
-#include "survey/diagnosis.h"
-#include "survey/png_writer.h"
+#include "diagnosis/diagnosis.h"
+#include "report/png_writer.h"
 #include "survey/survey_files.h"
 
 namespace kit::survey {
+using namespace kit::diagnosis;
+using namespace kit::report;
 namespace {
 
 // Why a broken or hung component is so: what its registration, files and dependencies tell.

@@ -6,15 +6,16 @@
 #pragma once
 
 #include "common/win32.h"
-#include "survey/comparison.h"
-#include "survey/csv_rows.h"
-#include "survey/html_report.h"
-#include "survey/survey_result.h"
+#include "report/comparison.h"
+#include "report/csv_rows.h"
+#include "report/html_report.h"
+#include "report/survey_result.h"
 
 #include <string>
 #include <vector>
 
 namespace kit::survey {
+using namespace kit::report;
 
 class ReportWriter {
 public:

@@ -1,7 +1,7 @@
 // Portable. The survey's table of the kit's programs.
 #include "survey/survey_catalogue.h"
 
-#include "survey/letter_case.h"
+#include "common/letter_case.h"
 
 #include <array>
 

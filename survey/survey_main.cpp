@@ -5,9 +5,9 @@
 #include "common/owners.h"
 #include "common/system_error.h"
 #include "common/win32.h"
-#include "survey/csv_rows.h"
-#include "survey/diagnosis.h"
-#include "survey/html_report.h"
+#include "report/csv_rows.h"
+#include "diagnosis/diagnosis.h"
+#include "report/html_report.h"
 #include "survey/program_runs.h"
 #include "survey/progress_window.h"
 #include "survey/report_writer.h"
@@ -22,6 +22,8 @@
 
 namespace {
 using namespace kit::survey;
+using namespace kit::report;
+using namespace kit::diagnosis;
 
 constexpr wchar_t kTitle[] = L"kit_survey";
 constexpr wchar_t kUsage[] =

@@ -3,12 +3,13 @@
 #pragma once
 
 #include "common/win32.h"
-#include "survey/survey_result.h"
+#include "report/survey_result.h"
 
 #include <optional>
 #include <string>
 
 namespace kit::survey {
+using namespace kit::report;
 
 std::optional<Picture> TakePicture(HWND window, std::wstring caption);
 

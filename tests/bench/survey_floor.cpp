@@ -10,7 +10,7 @@
 //   kit_survey_floor.exe     (from the kit folder beside the programs, stand-ins registered)
 #include "driver/driver.h"
 #include "survey/survey_catalogue.h"
-#include "survey/verifier_log.h"
+#include "report/verifier_log.h"
 
 #include <cstdio>
 #include <fstream>
@@ -92,7 +92,7 @@ double Drive(const survey::SurveyedProgram& entry, const std::wstring& folder) {
   if (form) {
     switch (entry.kind) {
       case ProgramKind::Verifier:
-        Until(program, [&] { return survey::ParseVerifierLog(ReadLog(log)).complete; });
+        Until(program, [&] { return report::ParseVerifierLog(ReadLog(log)).complete; });
         break;
       case ProgramKind::Service:
         if (const auto test = driver::FindItem(form, L"test")) {

@@ -2,8 +2,8 @@
 // problem named as the engineer reads it, and nothing the loader finds reported missing; and the
 // diagnosis of a class along its way: registration, server file, dependencies.
 #include "driver/driver.h"
-#include "survey/dependency_walk.h"
-#include "survey/diagnosis.h"
+#include "diagnosis/dependency_walk.h"
+#include "diagnosis/diagnosis.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include <optional>
 
 namespace {
-using namespace kit::survey;
+using namespace kit::diagnosis;
 
 std::wstring Fixture(const std::wstring& relative) {
   return kit::driver::BesideMe(L"dependency_fixtures\\" + relative);

@@ -1,7 +1,7 @@
 // The program-file reader against real files of the platform (Wine's own 64-bit libraries, which
 // the test machine installs with Wine), and against every cut of one: a damaged file gives a
 // reason or less, never a read outside its bytes (the native tests run under AddressSanitizer).
-#include "survey/pe_image.h"
+#include "diagnosis/pe_image.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <iterator>
 
 namespace {
-using kit::survey::PeImage;
-using kit::survey::PeMachine;
-using kit::survey::ReadPeImage;
+using kit::diagnosis::PeImage;
+using kit::diagnosis::PeMachine;
+using kit::diagnosis::ReadPeImage;
 
 constexpr char kWineLibraries[] = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/";
 
@@ -21,7 +21,7 @@ std::vector<std::uint8_t> ReadFile(const std::string& path) {
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-const kit::survey::ImportedLibrary* Import(const PeImage& image, const std::string& name) {
+const kit::diagnosis::ImportedLibrary* Import(const PeImage& image, const std::string& name) {
   for (const auto& library : image.imports) {
     if (std::equal(library.name.begin(), library.name.end(), name.begin(), name.end(),
                    [](char a, char b) { return std::tolower(a) == std::tolower(b); })) {

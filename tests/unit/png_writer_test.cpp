@@ -1,6 +1,6 @@
 // The survey's PNG pictures decode to the very pixels taken, and a window-like picture (flat
 // colours, repeated rows) comes out small enough to embed in the report page.
-#include "survey/png_writer.h"
+#include "report/png_writer.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
@@ -13,7 +13,7 @@
 #include <memory>
 
 namespace {
-using namespace kit::survey;
+using namespace kit::report;
 
 // A window: grey face, a dark caption band, a white edit box with a few coloured "letters". The
 // odd width leaves rows that are no multiple of four bytes.

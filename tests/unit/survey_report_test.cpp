@@ -1,13 +1,14 @@
 // The survey's report logic: CSV rows that survive quoting and spreadsheets, an earlier CSV told
 // apart from other files, the summary's order, and the comparison of two reports and of two
 // verifier logs.
-#include "survey/comparison.h"
-#include "survey/csv_rows.h"
+#include "report/comparison.h"
+#include "report/csv_rows.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 using namespace kit::survey;
+using namespace kit::report;
 
 ProgramResult Result(const wchar_t* program, Verdict verdict, const wchar_t* message) {
   ProgramResult result;

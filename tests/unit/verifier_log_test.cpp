@@ -1,11 +1,11 @@
 // A verifier's log read back as the survey reads it: the fields of every row, which rows name a
 // located file, and whether the verifier finished the log.
-#include "survey/verifier_log.h"
+#include "report/verifier_log.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-using namespace kit::survey;
+using namespace kit::report;
 
 constexpr wchar_t kHead[] =
     L"File version verification 25/12/2026 on Windows XP\r\n\r\nFile,Reg_Info,Date,Size,Version\r\n";

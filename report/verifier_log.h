@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kit::survey {
+namespace kit::report {
 
 struct VerifierLogRow {
   std::wstring file;          // the full path, or what the verifier wrote instead ("Unable to locate x.dll", ...)
@@ -42,4 +42,4 @@ LocatedCount CountLocated(const VerifierLog& log);
 // The row's text as the verifier wrote it.
 std::wstring RowText(const VerifierLogRow& row);
 
-}  // namespace kit::survey
+}  // namespace kit::report

@@ -2,18 +2,18 @@
 // as for a real load (API sets, known DLLs, the activation context) but maps the library without
 // calling its entry point or loading what it imports; the survey then reads the file the module
 // came from. A library that was already loaded is only counted up and down again.
-#include "survey/dependency_walk.h"
+#include "diagnosis/dependency_walk.h"
 
 #include "common/number_text.h"
 #include "common/owners.h"
-#include "survey/letter_case.h"
-#include "survey/pe_image.h"
+#include "common/letter_case.h"
+#include "diagnosis/pe_image.h"
 
 #include <algorithm>
 #include <iterator>
 #include <set>
 
-namespace kit::survey {
+namespace kit::diagnosis {
 namespace {
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
@@ -299,4 +299,4 @@ std::wstring ProblemText(const DependencyProblem& problem) {
   return text;
 }
 
-}  // namespace kit::survey
+}  // namespace kit::diagnosis

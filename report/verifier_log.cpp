@@ -1,11 +1,11 @@
 // Portable. Reading a verifier's log line by line into its rows; the texts a row holds in place of
 // a path are the ones verifier/dll_version.cpp writes.
-#include "survey/verifier_log.h"
+#include "report/verifier_log.h"
 
 #include <algorithm>
 #include <utility>
 
-namespace kit::survey {
+namespace kit::report {
 namespace {
 
 constexpr std::wstring_view kHeaderStart = L"File,";
@@ -90,4 +90,4 @@ std::wstring RowText(const VerifierLogRow& row) {
   return row.file + L"," + row.registration + L"," + row.date + L"," + row.size + L"," + row.version;
 }
 
-}  // namespace kit::survey
+}  // namespace kit::report

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace kit::survey {
+namespace kit::report {
 
 struct DatePattern {
   std::wstring separators;  // the dates' text with each run of digits as '#', e.g. "#/#/#"
@@ -22,4 +22,4 @@ DatePattern DetectDatePattern(const std::vector<std::wstring>& dates);
 
 bool SameDatePattern(const DatePattern& earlier, const DatePattern& now);
 
-}  // namespace kit::survey
+}  // namespace kit::report

@@ -1,9 +1,9 @@
 // Portable. Names compared without regard to letter case.
-#include "survey/letter_case.h"
+#include "common/letter_case.h"
 
 #include <cwctype>
 
-namespace kit::survey {
+namespace kit {
 
 std::wstring Lower(std::wstring_view text) {
   std::wstring lower(text);
@@ -21,4 +21,4 @@ bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
 
 bool SameNoCase(std::wstring_view a, std::wstring_view b) { return a.size() == b.size() && StartsWithNoCase(a, b); }
 
-}  // namespace kit::survey
+}  // namespace kit

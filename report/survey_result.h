@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kit::survey {
+namespace kit::report {
 
 // NeedsLicence: a licensed control that refuses to be created without a run-time key; the
 // component is installed and registered, and not broken. CannotStart: the program file itself
@@ -54,4 +54,4 @@ inline constexpr int kExitUsage = 104;           // the command line or the earl
 // group in the kit's order.
 std::vector<const ProgramResult*> SummaryOrder(const std::vector<ProgramResult>& results);
 
-}  // namespace kit::survey
+}  // namespace kit::report

@@ -3,12 +3,12 @@
 // whose location, size, date or version differ between the two verifier logs.
 #pragma once
 
-#include "survey/csv_rows.h"
+#include "report/csv_rows.h"
 
 #include <string>
 #include <vector>
 
-namespace kit::survey {
+namespace kit::report {
 
 struct Difference {
   std::wstring subject;  // a program, or "<log>: <file>"
@@ -25,4 +25,4 @@ std::vector<Difference> CompareRows(const std::vector<CsvRow>& earlier, const st
 // pattern fits both logs). `earlier` and `now` give the rows as the logs wrote them.
 std::vector<Difference> CompareLogs(std::wstring_view logName, std::wstring_view earlier, std::wstring_view now);
 
-}  // namespace kit::survey
+}  // namespace kit::report

@@ -3,13 +3,13 @@
 // with its texts and its pictures embedded as PNG data.
 #pragma once
 
-#include "survey/comparison.h"
-#include "survey/survey_result.h"
+#include "report/comparison.h"
+#include "report/survey_result.h"
 
 #include <string>
 #include <vector>
 
-namespace kit::survey {
+namespace kit::report {
 
 struct ReportHeading {
   std::wstring machine;
@@ -20,4 +20,4 @@ struct ReportHeading {
 std::string RenderHtml(const ReportHeading& heading, const std::vector<ProgramResult>& results,
                        const std::vector<Difference>& differences);
 
-}  // namespace kit::survey
+}  // namespace kit::report

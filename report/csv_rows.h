@@ -2,13 +2,13 @@
 // summary's order, UTF-8. Read back for the comparison with an earlier report.
 #pragma once
 
-#include "survey/survey_result.h"
+#include "report/survey_result.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace kit::survey {
+namespace kit::report {
 
 struct CsvRow {
   std::wstring program, component, verdict, message;
@@ -44,4 +44,4 @@ std::vector<CsvRow> ReadCsv(const std::string& utf8);
 std::string ToUtf8(std::wstring_view text);
 std::wstring FromUtf8(std::string_view text);
 
-}  // namespace kit::survey
+}  // namespace kit::report

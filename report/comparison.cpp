@@ -1,14 +1,14 @@
 // Portable. Comparing two reports row by row, and two verifier logs file by file.
-#include "survey/comparison.h"
+#include "report/comparison.h"
 
-#include "survey/date_pattern.h"
-#include "survey/letter_case.h"
-#include "survey/verifier_log.h"
+#include "report/date_pattern.h"
+#include "common/letter_case.h"
+#include "report/verifier_log.h"
 
 #include <algorithm>
 #include <map>
 
-namespace kit::survey {
+namespace kit::report {
 namespace {
 
 constexpr wchar_t kNotListed[] = L"(not listed)";
@@ -103,4 +103,4 @@ std::vector<Difference> CompareLogs(std::wstring_view logName, std::wstring_view
   return differences;
 }
 
-}  // namespace kit::survey
+}  // namespace kit::report

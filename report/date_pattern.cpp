@@ -1,11 +1,11 @@
 // Portable. A date pattern is narrowed date by date: every form a date does not fit is struck out.
-#include "survey/date_pattern.h"
+#include "report/date_pattern.h"
 
 #include <array>
 #include <string_view>
 #include <utility>
 
-namespace kit::survey {
+namespace kit::report {
 namespace {
 
 enum class Order { DayMonthYear, MonthDayYear, YearMonthDay };
@@ -91,4 +91,4 @@ bool SameDatePattern(const DatePattern& earlier, const DatePattern& now) {
   return earlier.separators == now.separators && (earlier.forms & now.forms) != 0;
 }
 
-}  // namespace kit::survey
+}  // namespace kit::report

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace kit::survey {
+namespace kit::diagnosis {
 
 struct FoundLibrary {
   std::wstring name;   // as the importing file names it
@@ -49,4 +49,4 @@ std::wstring LoaderPath(const std::wstring& name);
 // imports", "MISSING.DLL is missing (X.ocx needs A.DLL, which needs it)", ...
 std::wstring ProblemText(const DependencyProblem& problem);
 
-}  // namespace kit::survey
+}  // namespace kit::diagnosis

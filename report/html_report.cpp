@@ -1,13 +1,13 @@
 // Portable. Writing the report page; every text from a program is escaped.
-#include "survey/html_report.h"
+#include "report/html_report.h"
 
 #include "common/number_text.h"
-#include "survey/csv_rows.h"
-#include "survey/png_writer.h"
+#include "report/csv_rows.h"
+#include "report/png_writer.h"
 
 #include <algorithm>
 
-namespace kit::survey {
+namespace kit::report {
 namespace {
 
 constexpr char kStyle[] =
@@ -116,4 +116,4 @@ std::string RenderHtml(const ReportHeading& heading, const std::vector<ProgramRe
   return html;
 }
 
-}  // namespace kit::survey
+}  // namespace kit::report

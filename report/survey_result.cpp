@@ -1,7 +1,7 @@
 // Portable. Verdict words and the summary's order.
-#include "survey/survey_result.h"
+#include "report/survey_result.h"
 
-namespace kit::survey {
+namespace kit::report {
 
 std::wstring_view VerdictWord(Verdict verdict) {
   switch (verdict) {
@@ -38,4 +38,4 @@ std::vector<const ProgramResult*> SummaryOrder(const std::vector<ProgramResult>&
   return ordered;
 }
 
-}  // namespace kit::survey
+}  // namespace kit::report

@@ -2,13 +2,13 @@
 // writer (a single header compiled into the survey, so the programs import no compression library).
 #pragma once
 
-#include "survey/survey_result.h"
+#include "report/survey_result.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace kit::survey {
+namespace kit::report {
 
 // `rgb` holds width*height pixels, three bytes each (red, green, blue), rows top to bottom.
 // Empty when the picture cannot be encoded (no pixels, or memory ran out).
@@ -19,4 +19,4 @@ void EncodePicture(Picture& picture);
 
 std::string Base64(const std::vector<std::uint8_t>& bytes);
 
-}  // namespace kit::survey
+}  // namespace kit::report

@@ -2,13 +2,13 @@
 // with its data directories, section table; directory entries are relative virtual addresses,
 // mapped to file offsets through the sections. Lists are bounded so a looping or huge table in a
 // damaged file ends the walk.
-#include "survey/pe_image.h"
+#include "diagnosis/pe_image.h"
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
 
-namespace kit::survey {
+namespace kit::diagnosis {
 namespace {
 
 constexpr std::size_t kMostEntries = 65536;  // imports, functions, exports, resources: far beyond real files
@@ -299,4 +299,4 @@ std::wstring MachineText(const PeImage& image) {
   return L"for another machine (0x" + std::wstring(code) + L")";
 }
 
-}  // namespace kit::survey
+}  // namespace kit::diagnosis

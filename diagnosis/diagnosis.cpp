@@ -1,6 +1,6 @@
 // Win32-only. The registry is read in this process's own view (the kit's programs are built like
 // kit_survey, so they see the same) and, for a class missing there, in the other view.
-#include "survey/diagnosis.h"
+#include "diagnosis/diagnosis.h"
 
 #include "common/number_text.h"
 #include "common/owners.h"
@@ -10,14 +10,14 @@
 #include "probes/services/dao360/dao_interfaces.h"
 #include "probes/services/scrrun/scrrun_probe.h"
 #include "probes/services/velvbutils/velvbutils_probe.h"
-#include "survey/dependency_walk.h"
-#include "survey/letter_case.h"
-#include "survey/pe_image.h"
+#include "diagnosis/dependency_walk.h"
+#include "common/letter_case.h"
+#include "diagnosis/pe_image.h"
 
 #include <algorithm>
 #include <set>
 
-namespace kit::survey {
+namespace kit::diagnosis {
 namespace {
 
 constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
@@ -219,4 +219,4 @@ Diagnosis ExplainFile(const std::wstring& file) {
   return diagnosis;
 }
 
-}  // namespace kit::survey
+}  // namespace kit::diagnosis

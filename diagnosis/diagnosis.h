@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kit::survey {
+namespace kit::diagnosis {
 
 // A part of a component: a class (by identifier, with the ProgID the program creates it by, if it
 // does) or a library the program loads by its file name.
@@ -37,4 +37,4 @@ Diagnosis DiagnoseParts(const std::vector<ComponentPart>& parts);
 // The diagnosis of one file (kit_survey --explain): its facts and its dependencies.
 Diagnosis ExplainFile(const std::wstring& file);
 
-}  // namespace kit::survey
+}  // namespace kit::diagnosis

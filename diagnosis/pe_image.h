@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace kit::survey {
+namespace kit::diagnosis {
 
 enum class PeMachine { I386, Amd64, Other };
 
@@ -49,4 +49,4 @@ std::uint32_t MappedImageSize(std::span<const std::uint8_t> headerPage);
 // "32-bit", "64-bit" or "for another machine (0x...)".
 std::wstring MachineText(const PeImage& image);
 
-}  // namespace kit::survey
+}  // namespace kit::diagnosis

@@ -1,9 +1,9 @@
 // Portable. PNG encoding through the stb image writer, into memory; Base64 for the page's data URLs.
-#include "survey/png_writer.h"
+#include "report/png_writer.h"
 
 #include <stb_image_write.h>
 
-namespace kit::survey {
+namespace kit::report {
 namespace {
 
 constexpr int kRgbComponents = 3;
@@ -67,4 +67,4 @@ std::string Base64(const std::vector<std::uint8_t>& bytes) {
   return text;
 }
 
-}  // namespace kit::survey
+}  // namespace kit::report

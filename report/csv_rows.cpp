@@ -1,10 +1,10 @@
 // Portable. CSV quoting as spreadsheets read it: a field with a comma, quote or line break is
 // quoted, quotes doubled; a field a spreadsheet would run as a formula is guarded by an apostrophe.
-#include "survey/csv_rows.h"
+#include "report/csv_rows.h"
 
 #include <algorithm>
 
-namespace kit::survey {
+namespace kit::report {
 namespace {
 
 // The first characters that make a spreadsheet read a cell as a formula (tab and carriage return
@@ -157,4 +157,4 @@ std::wstring FromUtf8(std::string_view text) {
   return out;
 }
 
-}  // namespace kit::survey
+}  // namespace kit::report
