@@ -2,14 +2,9 @@
 // kit_survey, so they see the same) and, for a class missing there, in the other view.
 #include "diagnosis/diagnosis.h"
 
+#include "catalogue/programs.h"
 #include "common/number_text.h"
 #include "common/owners.h"
-#include "probes/cmdlg/cmdlg_probe.h"
-#include "probes/hosts/catalogue.h"
-#include "probes/services/ado26/ado_interfaces.h"
-#include "probes/services/dao360/dao_interfaces.h"
-#include "probes/services/scrrun/scrrun_probe.h"
-#include "probes/services/velvbutils/velvbutils_probe.h"
 #include "diagnosis/dependency_walk.h"
 #include "common/letter_case.h"
 #include "diagnosis/pe_image.h"
@@ -22,12 +17,6 @@ namespace {
 
 constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 constexpr const wchar_t* kOtherPrograms = sizeof(void*) == 8 ? L"32-bit" : L"64-bit";
-
-std::wstring GuidText(const GUID& guid) {
-  wchar_t text[40] = {};
-  StringFromGUID2(guid, text, ARRAYSIZE(text));
-  return text;
-}
 
 // The default (or named) string value of HKCR\<path>, expanded; `found` says whether it is there.
 std::wstring ClassesValue(const std::wstring& path, const wchar_t* name, bool& found, REGSAM view = 0) {
@@ -173,28 +162,22 @@ private:
 
 std::vector<ComponentPart> PartsOf(std::wstring_view program) {
   std::vector<ComponentPart> parts;
-  for (const hosts::HostProgram& host : hosts::kHostPrograms) {
-    if (host.name != program) continue;
-    for (const shell::ItemRecord& item : host.form) {
-      if (item.kind != shell::ItemKind::ActiveX) continue;
-      parts.push_back({std::wstring(item.control.progId), std::wstring(item.control.classId),
-                       std::wstring(item.control.componentFile)});
+  const catalogue::KitProgram* entry = catalogue::FindProgram(program);
+  if (!entry) return parts;
+  catalogue::ForEachUse(*entry, [&](const catalogue::Use& use) {
+    const shell::ControlClass& part = use.part;
+    switch (use.reach) {
+      case catalogue::Reach::ClassId:
+        parts.push_back({std::wstring(part.progId), std::wstring(part.classId), std::wstring(part.componentFile)});
+        break;
+      case catalogue::Reach::ProgId:
+        parts.push_back({std::wstring(part.progId), L"", std::wstring(part.componentFile), true});
+        break;
+      case catalogue::Reach::Library:
+        parts.push_back({L"", L"", std::wstring(part.componentFile)});
+        break;
     }
-  }
-  if (program == L"probe_cmdlg") {
-    parts.push_back({std::wstring(cmdlg::kCommonDialog.progId), std::wstring(cmdlg::kCommonDialog.classId),
-                     std::wstring(cmdlg::kCommonDialog.componentFile)});
-  } else if (program == L"probe_ado26") {
-    parts.push_back({L"ADODB.Connection", GuidText(ado::kConnectionClass), L"msado15.dll"});
-  } else if (program == L"probe_dao360") {
-    parts.push_back({L"DAO.DBEngine.36", GuidText(dao::kEngineClass), L"dao360.dll"});
-  } else if (program == L"probe_scrrun") {
-    parts.push_back({services::scrrun::kFileSystemObject, L"", L"scrrun.dll", true});
-  } else if (program == L"probe_VELvbutils") {
-    parts.push_back({L"", GuidText(services::velvbutils::kGlobalClass), services::velvbutils::kLibraryFile});
-  } else if (program == L"probe_VELUtils") {
-    parts.push_back({L"", L"", L"VEL_Intel_Win32.dll"});
-  }
+  });
   return parts;
 }
 

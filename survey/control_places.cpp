@@ -5,9 +5,9 @@
 // window found for its container.
 #include "survey/control_places.h"
 
+#include "catalogue/programs.h"
 #include "common/kit_window.h"
 #include "common/number_text.h"
-#include "probes/hosts/catalogue.h"
 #include "probes/shell/form_layout.h"
 
 namespace kit::survey {
@@ -37,15 +37,12 @@ HWND ChildAtPlace(HWND parent, const ItemRecord& item, shell::Dpi dpi) {
 
 ControlPlaces CheckControlPlaces(std::wstring_view program, HWND form) {
   ControlPlaces result;
-  const FormDescription* table = nullptr;
-  for (const hosts::HostProgram& host : hosts::kHostPrograms) {
-    if (host.name == program) table = &host.form;
-  }
-  if (!table) {
+  const catalogue::KitProgram* entry = catalogue::FindProgram(program);
+  if (!entry || entry->kind != catalogue::ProgramKind::ControlHost) {
     result.expected = -1;
     return result;
   }
-  const FormDescription items = *table;
+  const FormDescription items = entry->form;
   const shell::Dpi dpi{ScreenDpiX(), ScreenDpiY()};
   // The window found for each record: the form for the first, null for a control not found.
   std::vector<HWND> windows(items.size(), nullptr);

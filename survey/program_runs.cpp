@@ -15,13 +15,14 @@
 
 namespace kit::survey {
 using namespace kit::report;
+using catalogue::ProgramKind;
 namespace {
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 class Run {
 public:
-  Run(const SurveyedProgram& entry, const RunSettings& settings)
+  Run(const catalogue::KitProgram& entry, const RunSettings& settings)
       : m_entry(entry), m_settings(settings), m_session(m_result, settings.bounds), m_started(GetTickCount()) {
     m_result.program = std::wstring(entry.name);
     m_result.component = std::wstring(entry.component);
@@ -48,6 +49,7 @@ public:
       case ProgramKind::Service: Service(first, form); break;
       case ProgramKind::NativeLibrary: NativeLibrary(first, form); break;
       case ProgramKind::Dialogs: Dialogs(first, form); break;
+      case ProgramKind::Survey: break;  // the survey never runs itself
     }
     if (m_session.Running()) m_session.Close(form);
     return Finished();
@@ -260,7 +262,7 @@ private:
     m_session.Works(counted);
   }
 
-  const SurveyedProgram& m_entry;
+  const catalogue::KitProgram& m_entry;
   const RunSettings& m_settings;
   ProgramResult m_result;
   ProgramSession m_session;
@@ -269,7 +271,7 @@ private:
 
 }  // namespace
 
-ProgramResult RunProgram(const SurveyedProgram& program, const RunSettings& settings) {
+ProgramResult RunProgram(const catalogue::KitProgram& program, const RunSettings& settings) {
   return Run(program, settings).Go();
 }
 

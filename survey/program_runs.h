@@ -5,7 +5,7 @@
 
 #include "common/win32.h"
 #include "survey/program_session.h"
-#include "survey/survey_catalogue.h"
+#include "catalogue/programs.h"
 #include "report/survey_result.h"
 
 #include <string>
@@ -21,6 +21,6 @@ struct RunSettings {
   HANDLE job = nullptr;  // the program runs inside it (null: outside any)
 };
 
-ProgramResult RunProgram(const SurveyedProgram& program, const RunSettings& settings);
+ProgramResult RunProgram(const catalogue::KitProgram& program, const RunSettings& settings);
 
 }  // namespace kit::survey

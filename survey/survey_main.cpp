@@ -11,7 +11,7 @@
 #include "survey/program_runs.h"
 #include "survey/progress_window.h"
 #include "survey/report_writer.h"
-#include "survey/survey_catalogue.h"
+#include "catalogue/programs.h"
 #include "survey/survey_files.h"
 #include "survey/survey_options.h"
 
@@ -113,10 +113,10 @@ std::wstring MakeReportFolder(const SurveyOptions& options, const std::wstring& 
 }
 
 // The programs the survey will run: those asked for that lie beside it.
-std::vector<const SurveyedProgram*> ProgramsToRun(const SurveyOptions& options, int& found) {
-  std::vector<const SurveyedProgram*> programs;
+std::vector<const kit::catalogue::KitProgram*> ProgramsToRun(const SurveyOptions& options, int& found) {
+  std::vector<const kit::catalogue::KitProgram*> programs;
   found = 0;
-  for (const SurveyedProgram& program : KitPrograms()) {
+  for (const kit::catalogue::KitProgram& program : kit::catalogue::KitPrograms()) {
     bool wanted = options.only.empty();
     for (const std::wstring& name : options.only) wanted = wanted || name == program.name;
     if (!wanted) continue;
@@ -189,7 +189,7 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
   }
 
   int found = 0;
-  const std::vector<const SurveyedProgram*> programs = ProgramsToRun(options, found);
+  const std::vector<const kit::catalogue::KitProgram*> programs = ProgramsToRun(options, found);
   if (found == 0) {
     Tell(options, L"No program of the kit lies beside kit_survey in " + ProgramFolder() + L": nothing was surveyed.",
          MB_ICONEXCLAMATION);

@@ -1,7 +1,7 @@
 // Portable. Reading kit_survey's command line.
 #include "survey/survey_options.h"
 
-#include "survey/survey_catalogue.h"
+#include "catalogue/programs.h"
 
 namespace kit::survey {
 
@@ -37,8 +37,8 @@ SurveyOptions ParseOptions(const std::vector<std::wstring>& arguments) {
         std::size_t end = list.find(L',', start);
         if (end == std::wstring::npos) end = list.size();
         std::wstring name = list.substr(start, end - start);
-        if (name.size() > 4 && FindProgram(name.substr(0, name.size() - 4))) name.resize(name.size() - 4);
-        const SurveyedProgram* program = FindProgram(name);
+        if (name.size() > 4 && catalogue::FindProgram(name.substr(0, name.size() - 4))) name.resize(name.size() - 4);
+        const catalogue::KitProgram* program = catalogue::FindProgram(name);
         if (!program) {
           options.error = L"no program of the kit is called \"" + name + L"\"";
           break;

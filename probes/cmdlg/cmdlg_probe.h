@@ -3,13 +3,11 @@
 // that opens shows the component works; nothing of what the user picks is read.
 #pragma once
 
-#include "probes/shell/form_model.h"
+#include "catalogue/form_model.h"
 
 namespace kit::cmdlg {
 
-// The class of the control `CMD`, and the name and title the direct tests use.
-inline constexpr shell::ControlClass kCommonDialog{L"MSComDlg.CommonDialog", L"{F9043C85-F6F2-101A-A3C9-08002B2F49FB}",
-                                                   L"COMDLG32.OCX"};
+// The name and title the direct tests use.
 inline constexpr wchar_t kDirectTitle[] = L"test dll";
 inline constexpr wchar_t kDirectFilter[] = L"*.*";
 

@@ -3,7 +3,7 @@
 // system's code.
 #pragma once
 
-#include "probes/shell/form_model.h"
+#include "catalogue/form_model.h"
 
 #include <cstdint>
 #include <string>

@@ -8,7 +8,7 @@
 #include "common/win32.h"
 #include "probes/shell/control_failure.h"
 #include "probes/shell/form_layout.h"
-#include "probes/shell/form_model.h"
+#include "catalogue/form_model.h"
 #include "probes/shell/site_object.h"
 
 #include <unknwn.h>

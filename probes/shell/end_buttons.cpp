@@ -1,9 +1,11 @@
-// Win32-only. The two endings of a probe.
+// Win32-only. The shell's own handlers, the two endings of a probe, and the lookup of a handler
+// by the name a form's record gives.
+#include "catalogue/standard_items.h"
 #include "common/win32.h"
 #include "probes/shell/form_window.h"
-#include "probes/shell/standard_items.h"
 
 namespace kit::shell {
+namespace {
 
 void EndAtOnce(Form&, const ItemRecord&) {
   // The process ends here: no close or unload notification reaches the window or its controls.
@@ -11,5 +13,19 @@ void EndAtOnce(Form&, const ItemRecord&) {
 }
 
 void CloseForm(Form& form, const ItemRecord&) { form.RequestClose(); }
+
+constexpr NamedHandler kShellHandlers[] = {{kEndAtOnce, EndAtOnce}, {kCloseForm, CloseForm}};
+
+}  // namespace
+
+ClickHandler FindHandler(HandlerName name, std::span<const NamedHandler> programHandlers) {
+  for (const NamedHandler& handler : programHandlers) {
+    if (handler.name == name) return handler.run;
+  }
+  for (const NamedHandler& handler : kShellHandlers) {
+    if (handler.name == name) return handler.run;
+  }
+  return nullptr;
+}
 
 }  // namespace kit::shell

@@ -2,7 +2,7 @@
 // rectangle of each item, the tab order, and where aligned controls go when the size changes.
 #pragma once
 
-#include "probes/shell/form_model.h"
+#include "catalogue/form_model.h"
 
 #include <optional>
 #include <string>

@@ -50,6 +50,17 @@ void Form::CloseControls() {
 
 std::unique_ptr<Form> Form::Build(FormDescription description, const FormHooks& hooks, BuildFailure& failure) {
   std::unique_ptr<Form> form(new Form(description, hooks));
+  form->m_clicks.resize(description.size());
+  for (std::size_t i = 0; i < description.size(); ++i) {
+    const HandlerName name = description[i].onClick;
+    if (name.empty()) continue;
+    form->m_clicks[i] = FindHandler(name, hooks.handlers);
+    if (!form->m_clicks[i]) {
+      failure = {ERROR_INVALID_DATA, std::wstring(description[i].name) + L" names the handler " + std::wstring(name) +
+                                         L", which this program does not have"};
+      return nullptr;
+    }
+  }
   if (!form->CreateWindowFrame(failure)) return nullptr;
   for (std::size_t i = 1; i < description.size(); ++i) {
     if (!form->CreateItem(i, failure)) return nullptr;
@@ -368,9 +379,9 @@ LRESULT Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       } else if (HIWORD(wParam) == BN_CLICKED && id >= kFirstItemId) {
         record = static_cast<std::size_t>(id - kFirstItemId);
       }
-      if (record > 0 && record < m_description.size() && m_description[record].onClick &&
+      if (record > 0 && record < m_clicks.size() && m_clicks[record] &&
           m_description[record].kind != ItemKind::ActiveX) {
-        m_description[record].onClick(*this, m_description[record]);
+        m_clicks[record](*this, m_description[record]);
       }
       return 0;
     }

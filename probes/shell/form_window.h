@@ -7,17 +7,32 @@
 #include "probes/shell/control_container.h"
 #include "probes/shell/control_site.h"
 #include "probes/shell/form_layout.h"
-#include "probes/shell/form_model.h"
+#include "catalogue/form_model.h"
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace kit::shell {
 
+class Form;
+
+// What a button's click runs, and the name a form's record gives it by (form_model.h).
+using ClickHandler = void (*)(Form& form, const ItemRecord& item);
+struct NamedHandler {
+  HandlerName name;
+  ClickHandler run;
+};
+// The handler of that name: the program's own first, then the shell's (standard_items.h); null
+// when neither has it.
+ClickHandler FindHandler(HandlerName name, std::span<const NamedHandler> programHandlers);
+
 // What a program may hook into the shell. Probes that only look need none of it.
 struct FormHooks {
+  // The handlers the program's form names beside the shell's own.
+  std::span<const NamedHandler> handlers{};
   // Every close and destroy notification of `Form1` and its items, by item name and with
   // "close" or "destroy"; the probes' own test programs journal these.
   void (*notify)(std::wstring_view item, std::wstring_view what) = nullptr;
@@ -98,6 +113,7 @@ private:
 
   FormDescription m_description;
   FormHooks m_hooks;
+  std::vector<ClickHandler> m_clicks;  // per record, resolved from its handler's name
   Dpi m_dpi;
   HWND m_window = nullptr;
   HWND m_lastFocus = nullptr;

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/win32.h"
-#include "probes/shell/form_model.h"
+#include "catalogue/form_model.h"
 
 #include <ocidl.h>
 #include <wrl/client.h>

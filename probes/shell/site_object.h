@@ -6,7 +6,7 @@
 
 #include "common/win32.h"
 #include "probes/shell/control_container.h"
-#include "probes/shell/form_model.h"
+#include "catalogue/form_model.h"
 
 #include <ocidl.h>
 #include <oleidl.h>

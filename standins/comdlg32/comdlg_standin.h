@@ -3,6 +3,7 @@
 // interface. What the DLL's files share.
 #pragma once
 
+#include "catalogue/classes.h"
 #include "common/win32.h"
 #include "standins/com_server/com_server.h"
 
@@ -13,8 +14,9 @@
 
 namespace kit::comdlg {
 
-inline constexpr wchar_t kProgId[] = L"MSComDlg.CommonDialog";
-inline constexpr wchar_t kClassId[] = L"{F9043C85-F6F2-101A-A3C9-08002B2F49FB}";
+// The catalogue's texts are literals: their data ends in a NUL.
+inline constexpr const wchar_t* kProgId = catalogue::kCommonDialog.progId.data();
+inline constexpr const wchar_t* kClassId = catalogue::kCommonDialog.classId.data();
 inline constexpr DWORD kMiscStatus = OLEMISC_INVISIBLEATRUNTIME | OLEMISC_SETCLIENTSITEFIRST;
 
 // The members of the control's dispatch interface.

@@ -9,7 +9,7 @@
 // survey.
 //   kit_survey_floor.exe     (from the kit folder beside the programs, stand-ins registered)
 #include "driver/driver.h"
-#include "survey/survey_catalogue.h"
+#include "catalogue/programs.h"
 #include "report/verifier_log.h"
 
 #include <cstdio>
@@ -20,7 +20,7 @@
 namespace {
 
 using namespace kit;
-using survey::ProgramKind;
+using catalogue::ProgramKind;
 
 constexpr DWORD kBoundMs = 60000;
 
@@ -78,7 +78,7 @@ std::wstring ReadLog(const std::wstring& path) {
 }
 
 // One program from its start to its exit, in seconds; negative when it did not go through.
-double Drive(const survey::SurveyedProgram& entry, const std::wstring& folder) {
+double Drive(const catalogue::KitProgram& entry, const std::wstring& folder) {
   const std::wstring name(entry.name);
   const std::wstring log = folder + L"\\" + std::wstring(entry.logFile);
   if (!entry.logFile.empty()) DeleteFileW(log.c_str());
@@ -139,7 +139,7 @@ int wmain() {
   CreateDirectoryW(folder.c_str(), nullptr);
   double sum = 0;
   int failed = 0;
-  for (const survey::SurveyedProgram& entry : survey::KitPrograms()) {
+  for (const catalogue::KitProgram& entry : catalogue::KitPrograms()) {
     const double seconds = Drive(entry, folder);
     std::wprintf(L"%-28ls %7.3f s%ls\n", std::wstring(entry.name).c_str(), seconds < 0 ? 0 : seconds,
                  seconds < 0 ? L" (did not go through)" : L"");
@@ -156,6 +156,6 @@ int wmain() {
     FindClose(search);
   }
   RemoveDirectoryW(folder.c_str());
-  std::wprintf(L"floor: %.3f s over %zu programs\n", sum, survey::KitPrograms().size());
+  std::wprintf(L"floor: %.3f s over %zu programs\n", sum, catalogue::KitPrograms().size());
   return failed == 0 ? 0 : 1;
 }

@@ -40,8 +40,19 @@ std::wstring ValueText(const shell::PropertyValue& value) {
 
 }  // namespace
 
+const std::vector<catalogue::KitProgram>& ControlHostPrograms() {
+  static const std::vector<catalogue::KitProgram> hosts = [] {
+    std::vector<catalogue::KitProgram> found;
+    for (const catalogue::KitProgram& program : catalogue::KitPrograms()) {
+      if (program.kind == catalogue::ProgramKind::ControlHost) found.push_back(program);
+    }
+    return found;
+  }();
+  return hosts;
+}
+
 shell::FormDescription FormOf(std::wstring_view program) {
-  for (const auto& host : hosts::kHostPrograms) {
+  for (const auto& host : ControlHostPrograms()) {
     if (host.name == program) return host.form;
   }
   return {};

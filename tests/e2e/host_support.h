@@ -3,13 +3,16 @@
 // rectangle a form record should have on screen.
 #pragma once
 
-#include "probes/hosts/catalogue.h"
+#include "catalogue/programs.h"
 #include "tests/e2e/e2e_support.h"
 
 #include <string>
 #include <vector>
 
 namespace kit::e2e {
+
+// The catalogue's control hosts, in its order.
+const std::vector<catalogue::KitProgram>& ControlHostPrograms();
 
 // Calls the stand-in's own registration entry (DllRegisterServer / DllUnregisterServer).
 HRESULT RegisterStandin(const std::wstring& file);

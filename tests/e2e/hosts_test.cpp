@@ -10,7 +10,7 @@
 namespace {
 using namespace kit;
 using namespace kit::e2e;
-using kit::hosts::HostProgram;
+using HostProgram = kit::catalogue::KitProgram;
 using kit::shell::ItemKind;
 using kit::shell::ItemRecord;
 
@@ -69,7 +69,7 @@ bool ContainsInOrder(const std::vector<std::wstring>& lines, const std::vector<s
 
 class ControlHost : public testing::TestWithParam<std::size_t> {
 protected:
-  const HostProgram& Program() const { return hosts::kHostPrograms[GetParam()]; }
+  const HostProgram& Program() const { return ControlHostPrograms()[GetParam()]; }
   void SetUp() override { SetControlFailure(L""); }
   void RegisterAll() {
     for (const std::wstring& file : ComponentFiles(Program())) {
@@ -193,9 +193,9 @@ TEST_P(ControlHost, WithoutItsRegisteredFileOneReportNamesTheFile) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Catalogue, ControlHost, testing::Range<std::size_t>(0, hosts::kHostPrograms.size()),
+INSTANTIATE_TEST_SUITE_P(Catalogue, ControlHost, testing::Range<std::size_t>(0, ControlHostPrograms().size()),
                          [](const testing::TestParamInfo<std::size_t>& info) {
-                           return driver::Narrow(hosts::kHostPrograms[info.param].name);
+                           return driver::Narrow(ControlHostPrograms()[info.param].name);
                          });
 
 }  // namespace

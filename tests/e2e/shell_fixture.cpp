@@ -6,7 +6,7 @@
 #include "common/fatal_report.h"
 #include "common/win32.h"
 #include "probes/shell/probe_main.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/standard_items.h"
 
 #include <cstdio>
 #include <cwchar>
@@ -29,6 +29,7 @@ void NotifyJournal(std::wstring_view item, std::wstring_view what) {
 }
 
 void ShowClicked(Form& form, const ItemRecord&) { kit::ShowMessage(form.Window(), L"clicked"); }
+constexpr NamedHandler kHandlers[] = {{L"ShowClicked", ShowClicked}};
 
 void JournalFonts(Form& form) {
   for (std::size_t i = 1; i < form.Description().size(); ++i) {
@@ -49,7 +50,7 @@ constexpr FontSpec kSansBold{.face = L"MS Sans Serif", .points = 8, .weight = 70
 constexpr ItemRecord kShellForm[] = {
     FormWindow(3000, 2400),
     {.name = L"Command_test", .kind = ItemKind::CommandButton, .caption = L"test", .left = 120, .top = 1200,
-     .width = 1065, .height = 375, .tabIndex = 2, .onClick = ShowClicked},
+     .width = 1065, .height = 375, .tabIndex = 2, .onClick = L"ShowClicked"},
     {.name = L"Check_lib", .kind = ItemKind::CheckBox, .caption = L"lib", .left = 120, .top = 720, .width = 1500,
      .height = 300, .tabIndex = 1, .font = kSansBold},
     CommandOneDone(1500, 1800, 3),
@@ -67,7 +68,7 @@ constexpr ItemRecord kControlForm[] = {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
-  const FormHooks hooks{.notify = NotifyJournal, .onLoad = JournalFonts};
+  const FormHooks hooks{.handlers = kHandlers, .notify = NotifyJournal, .onLoad = JournalFonts};
   if (std::wstring_view(commandLine) == L"control") return RunProbe(kControlForm, hooks);
   return RunProbe(kShellForm, hooks);
 }

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using namespace kit::survey;
 using namespace kit::report;
 
 ProgramResult Result(const wchar_t* program, Verdict verdict, const wchar_t* message) {

@@ -1,15 +1,15 @@
 // Hosting a real (stand-in) control inside the test process: after the form is gone, every site
 // and property bag the shell made has reached its last release.
-#include "probes/hosts/probe_VELGraphControl.h"
-#include "probes/hosts/probe_mscomctl.h"
+#include "catalogue/forms/probe_VELGraphControl.h"
+#include "catalogue/forms/probe_mscomctl.h"
 #include "probes/shell/control_container.h"
 #include "probes/shell/form_window.h"
 #include "probes/shell/property_bag.h"
 #include "probes/shell/site_object.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/standard_items.h"
 #include "common/kit_window.h"
 #include "driver/driver.h"
-#include "probes/hosts/classes.h"
+#include "catalogue/classes.h"
 
 #include <gtest/gtest.h>
 
@@ -40,8 +40,8 @@ protected:
 TEST_F(HostedControls, SitesAndBagsAreAllReleasedWhenTheFormCloses) {
   ASSERT_EQ(RegisterBesideMe(L"MSCOMCTL.OCX"), S_OK);
   ASSERT_EQ(RegisterBesideMe(L"VELGraphControl.ocx"), S_OK);
-  for (FormDescription description : {FormDescription(kit::hosts::probe_mscomctl::kForm),
-                                      FormDescription(kit::hosts::probe_VELGraphControl::kForm)}) {
+  for (FormDescription description : {FormDescription(kit::catalogue::probe_mscomctl::kForm),
+                                      FormDescription(kit::catalogue::probe_VELGraphControl::kForm)}) {
     const int sitesBefore = ControlSite::Live();
     BuildFailure failure;
     auto form = Form::Build(description, {}, failure);
@@ -69,7 +69,7 @@ TEST_F(HostedControls, SitesAndBagsAreAllReleasedWhenTheFormCloses) {
 TEST_F(HostedControls, AKeyHandedBackToTheSiteIsTheFormsOnlyForTab) {
   ASSERT_EQ(RegisterBesideMe(L"MSCOMCTL.OCX"), S_OK);
   BuildFailure failure;
-  auto form = Form::Build(kit::hosts::probe_mscomctl::kForm, {}, failure);
+  auto form = Form::Build(kit::catalogue::probe_mscomctl::kForm, {}, failure);
   ASSERT_TRUE(form) << std::string(failure.message.begin(), failure.message.end());
   form->Show(SW_SHOWNOACTIVATE);
   HWND tree = form->ItemWindow(L"Tree_mscomctl");
@@ -136,8 +136,8 @@ TEST_F(HostedControls, ALicensedClassIsCreatedWithTheKeyTheProgramCarriesAndRefu
 // Two overlapping controls, the later one inside a wrapper window of its own (a reflector): the
 // form stacks the wrapper, so the later control lies above the earlier one as on any form.
 constexpr ItemRecord kOverlapForm[] = {FormWindow(4000, 2000),
-                                       Control(L"first", kit::hosts::kSlider, 120, 120, 2400, 900, 0, {}),
-                                       Control(L"second", kit::hosts::kProgressBar, 1200, 600, 2400, 900, 1, {})};
+                                       Control(L"first", kit::catalogue::kSlider, 120, 120, 2400, 900, 0, {}),
+                                       Control(L"second", kit::catalogue::kProgressBar, 1200, 600, 2400, 900, 1, {})};
 
 TEST_F(HostedControls, AControlInAWrapperOfItsOwnIsStackedByTheWrapper) {
   ASSERT_EQ(RegisterBesideMe(L"MSCOMCTL.OCX"), S_OK);
@@ -169,7 +169,7 @@ TEST_F(HostedControls, FlagsKeptInTheRegistryAreRead) {
   SetEnvironmentVariableW(L"KIT_CONTROL_JOURNAL", journal.c_str());
   SetEnvironmentVariableW(L"KIT_CONTROL_FAIL", L"VELControlResizer.ControlResizer:usereg");
   constexpr ItemRecord kForm[] = {FormWindow(3530, 2360),
-                                  Control(L"resizer", kit::hosts::kControlResizer, 90, 300, 160, 160, 1, {})};
+                                  Control(L"resizer", kit::catalogue::kControlResizer, 90, 300, 160, 160, 1, {})};
   BuildFailure failure;
   auto form = Form::Build(kForm, {}, failure);
   ASSERT_TRUE(form) << std::string(failure.message.begin(), failure.message.end());

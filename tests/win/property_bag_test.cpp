@@ -1,7 +1,7 @@
 // The property bag a control reads its saved values from: natural types, conversions the control
 // asks for, names that were never saved, font objects, and no bag left alive.
 #include "common/com_values.h"
-#include "probes/hosts/classes.h"
+#include "catalogue/classes.h"
 #include "probes/shell/property_bag.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@ constexpr SavedProperty kValues[] = {
     {L"_extentx", std::int32_t{5786}},
     {L"yaxismin", -99999.0f},
     {L"dozoom", false},
-    {L"titlefont", kit::hosts::kSansSerif8},
+    {L"titlefont", kit::catalogue::kSansSerif8},
     {L"Caption", std::wstring_view{L"threed32"}},
 };
 

@@ -3,7 +3,7 @@
 #include "common/ansi_text.h"
 #include "common/twips.h"
 #include "probes/shell/form_window.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/standard_items.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,13 @@
 // Win32-only. kit_licence_keys: the maker's tool, not shipped to customers. Run once on a
-// development machine that holds the design-time licences, it asks every licensed class the kit
-// creates (the control hosts' controls, the dialog probe's control, the DAO engine) for its
-// run-time key and writes the keys into the key file the build embeds. Keys already in the file
-// for classes this machine cannot answer for are kept.
+// development machine that holds the design-time licences, it asks every class the catalogue's
+// programs create by identifier (the controls, the service probes' classes) for its run-time key
+// and writes the keys into the key file the build embeds. Keys already in the file for classes
+// this machine cannot answer for are kept.
 //   kit_licence_keys [KEY_FILE]        (default: licence_keys.txt in the current folder)
+#include "catalogue/programs.h"
 #include "common/com_values.h"
 #include "common/error_text.h"
 #include "licence/licence_keys.h"
-#include "probes/cmdlg/cmdlg_probe.h"
-#include "probes/hosts/catalogue.h"
 
 #include <objbase.h>
 #include <ocidl.h>
@@ -32,25 +31,18 @@ struct LicensedClass {
   std::wstring classId;
 };
 
-// The DAO 3.60 engine, which the DAO probe creates from code.
-constexpr wchar_t kDaoEngineName[] = L"DAO.DBEngine.36";
-constexpr wchar_t kDaoEngineClass[] = L"{00000100-0000-0010-8000-00AA006D2EA4}";
-
+// Every class a program of the kit creates by its identifier, once.
 std::vector<LicensedClass> ClassesTheKitCreates() {
   std::vector<LicensedClass> classes;
-  auto add = [&](std::wstring_view name, std::wstring_view classId) {
-    for (const LicensedClass& known : classes) {
-      if (known.classId == classId) return;
-    }
-    classes.push_back({std::wstring(name), std::wstring(classId)});
-  };
-  for (const kit::hosts::HostProgram& host : kit::hosts::kHostPrograms) {
-    for (const kit::shell::ItemRecord& item : host.form) {
-      if (item.kind == kit::shell::ItemKind::ActiveX) add(item.control.progId, item.control.classId);
-    }
+  for (const kit::catalogue::KitProgram& program : kit::catalogue::AllPrograms()) {
+    kit::catalogue::ForEachUse(program, [&](const kit::catalogue::Use& use) {
+      if (use.reach != kit::catalogue::Reach::ClassId) return;
+      for (const LicensedClass& known : classes) {
+        if (known.classId == use.part.classId) return;
+      }
+      classes.push_back({std::wstring(use.part.progId), std::wstring(use.part.classId)});
+    });
   }
-  add(kit::cmdlg::kCommonDialog.progId, kit::cmdlg::kCommonDialog.classId);
-  add(kDaoEngineName, kDaoEngineClass);
   return classes;
 }
 

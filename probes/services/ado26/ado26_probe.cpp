@@ -4,6 +4,7 @@
 
 #include "common/fatal_report.h"
 #include "probes/services/ado26/ado_interfaces.h"
+#include "catalogue/forms/probe_ado26.h"
 #include "probes/services/common/com_calls.h"
 #include "probes/services/common/service_probe.h"
 #include "probes/services/common/service_texts.h"
@@ -81,7 +82,6 @@ void TestClick(Form& form, const ItemRecord&) {
   ShowMessage(form.Window(), OpenConnection() ? kTestFailed : kTestOk);
 }
 
-constexpr ItemRecord kForm[] = {FormWindow(1670, 1560), CommandDone(270, 870), CommandTest<TestClick>(240, 240)};
 
 }  // namespace
 
@@ -96,7 +96,7 @@ void ReleaseReferences() {
   g_connection.Reset();
 }
 
-shell::FormDescription ProbeForm() { return kForm; }
-int Run() { return RunServiceProbe(kForm, ReleaseReferences); }
+shell::FormDescription ProbeForm() { return catalogue::probe_ado26::kForm; }
+int Run() { return RunServiceProbe(catalogue::probe_ado26::kForm, ReleaseReferences, {.handlers = kTestHandler<TestClick>}); }
 
 }  // namespace kit::services::ado26

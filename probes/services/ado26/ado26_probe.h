@@ -2,7 +2,7 @@
 // for every connection detail, and says "Test ok" or "Test failed".
 #pragma once
 
-#include "probes/shell/form_model.h"
+#include "catalogue/form_model.h"
 
 #include <cstdint>
 #include <optional>

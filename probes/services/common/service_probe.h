@@ -4,7 +4,7 @@
 #pragma once
 
 #include "probes/shell/probe_main.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/forms/service_items.h"
 
 namespace kit::services {
 
@@ -22,16 +22,9 @@ void OneTestAtATime(shell::Form& form, const shell::ItemRecord& item) {
   kTest(form, item);
 }
 
+// The "test" button's handler, one test at a time, for the shell by the name the form gives it.
 template <shell::ClickHandler kTest>
-constexpr shell::ItemRecord CommandTest(std::int32_t left, std::int32_t top) {
-  return {.name = L"Command_test", .kind = shell::ItemKind::CommandButton, .caption = L"test", .left = left,
-          .top = top, .width = 1065, .height = 375, .tabIndex = 1, .onClick = OneTestAtATime<kTest>};
-}
-
-constexpr shell::ItemRecord WithFont(shell::ItemRecord item, shell::FontSpec font) {
-  item.font = font;
-  return item;
-}
+inline constexpr shell::NamedHandler kTestHandler[] = {{catalogue::kRunTest, OneTestAtATime<kTest>}};
 
 // Initialises OLE for the thread, as a form program's run-time library does before its first
 // form (a provider's prompt or a component's own window may need OLE, not only COM); then

@@ -3,6 +3,7 @@
 #include "probes/services/dao360/dao360_probe.h"
 
 #include "common/fatal_report.h"
+#include "catalogue/forms/probe_dao360.h"
 #include "probes/services/common/com_calls.h"
 #include "probes/services/common/service_probe.h"
 #include "probes/services/common/service_texts.h"
@@ -71,11 +72,10 @@ void ReleaseReferences() {
   g_engine.Reset();
 }
 
-constexpr ItemRecord kForm[] = {FormWindow(1670, 1560), CommandDone(270, 870), CommandTest<TestClick>(240, 240)};
 
 }  // namespace
 
-shell::FormDescription ProbeForm() { return kForm; }
-int Run() { return RunServiceProbe(kForm, ReleaseReferences); }
+shell::FormDescription ProbeForm() { return catalogue::probe_dao360::kForm; }
+int Run() { return RunServiceProbe(catalogue::probe_dao360::kForm, ReleaseReferences, {.handlers = kTestHandler<TestClick>}); }
 
 }  // namespace kit::services::dao360

@@ -2,7 +2,7 @@
 // folder with the DAO 3.60 engine and says "Test ok" or "Test failed: " with the reason.
 #pragma once
 
-#include "probes/shell/form_model.h"
+#include "catalogue/form_model.h"
 
 namespace kit::services::dao360 {
 

@@ -5,13 +5,15 @@
 // engine implements these same tables.
 #pragma once
 
+#include "catalogue/classes.h"
+#include "common/class_id.h"
 #include "common/win32.h"
 
 #include <oaidl.h>
 
 namespace kit::dao {
 
-inline constexpr CLSID kEngineClass = {0x00000100, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+inline constexpr CLSID kEngineClass = ClassIdFromText(catalogue::kDaoEngine.classId);
 inline constexpr IID kEngineInterface = {0x00000021, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
 inline constexpr IID kDatabaseInterface = {0x00000071, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
 

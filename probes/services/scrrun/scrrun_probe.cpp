@@ -3,6 +3,8 @@
 #include "probes/services/scrrun/scrrun_probe.h"
 
 #include "common/fatal_report.h"
+#include "catalogue/classes.h"
+#include "catalogue/forms/probe_scrrun.h"
 #include "probes/services/common/com_calls.h"
 #include "probes/services/common/service_probe.h"
 #include "probes/services/common/service_texts.h"
@@ -18,7 +20,7 @@ ComPtr<IUnknown> g_fileSystem;
 
 StepResult CreateFileSystem() {
   ComPtr<IUnknown> created;
-  if (auto failure = CreateObjectByName(kFileSystemObject, IID_IUnknown,
+  if (auto failure = CreateObjectByName(catalogue::kFileSystemObject.progId.data(), IID_IUnknown,
                                         reinterpret_cast<void**>(created.GetAddressOf()))) {
     return failure;
   }
@@ -37,11 +39,10 @@ void TestClick(Form& form, const ItemRecord&) {
 
 void ReleaseReferences() { g_fileSystem.Reset(); }
 
-constexpr ItemRecord kForm[] = {FormWindow(1670, 1560), CommandDone(270, 870), CommandTest<TestClick>(240, 240)};
 
 }  // namespace
 
-shell::FormDescription ProbeForm() { return kForm; }
-int Run() { return RunServiceProbe(kForm, ReleaseReferences); }
+shell::FormDescription ProbeForm() { return catalogue::probe_scrrun::kForm; }
+int Run() { return RunServiceProbe(catalogue::probe_scrrun::kForm, ReleaseReferences, {.handlers = kTestHandler<TestClick>}); }
 
 }  // namespace kit::services::scrrun

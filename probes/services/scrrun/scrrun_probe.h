@@ -2,12 +2,9 @@
 // says "Test ok" or "Test failed".
 #pragma once
 
-#include "probes/shell/form_model.h"
+#include "catalogue/form_model.h"
 
 namespace kit::services::scrrun {
-
-// The class the test creates, by its name as a script does.
-inline constexpr wchar_t kFileSystemObject[] = L"Scripting.FileSystemObject";
 
 shell::FormDescription ProbeForm();
 int Run();

@@ -1,6 +1,8 @@
 // Win32-only. probe_VELUtils's window and its load-time check (Module1's `load_lib`).
 #include "probes/services/velutils/velutils_probe.h"
 
+#include "catalogue/classes.h"
+#include "catalogue/forms/probe_VELUtils.h"
 #include "common/ansi_text.h"
 #include "common/fatal_report.h"
 #include "probes/services/common/service_probe.h"
@@ -12,8 +14,7 @@ namespace kit::services::velutils {
 namespace {
 using namespace kit::shell;
 
-constexpr wchar_t kLibrary[] = L"VEL_Intel_Win32.dll";
-constexpr FontSpec kSansBold{.face = L"MS Sans Serif", .points = 8, .weight = 700};
+constexpr std::wstring_view kLibrary = catalogue::kVelIntelLibrary;
 
 // The library by its bare name (the system's search order applies); a zero result has been
 // reported to the user before this returns.
@@ -31,16 +32,10 @@ void OnLoad(Form& form) {
   FreeLibrary(library);
 }
 
-constexpr ItemRecord kForm[] = {
-    FormWindow(2580, 2130),
-    WithFont(CommandDone(1230, 1560), kSansBold),
-    {.name = L"Check_lib", .index = 0, .kind = ItemKind::CheckBox, .caption = L"VEL_Intel_Win32", .left = 300,
-     .top = 150, .width = 1995, .height = 255, .tabIndex = 1, .font = kSansBold},
-};
 
 }  // namespace
 
-shell::FormDescription ProbeForm() { return kForm; }
-int Run() { return RunServiceProbe(kForm, nullptr, {.onLoad = OnLoad}); }
+shell::FormDescription ProbeForm() { return catalogue::probe_VELUtils::kForm; }
+int Run() { return RunServiceProbe(catalogue::probe_VELUtils::kForm, nullptr, {.onLoad = OnLoad}); }
 
 }  // namespace kit::services::velutils

@@ -2,7 +2,7 @@
 // and ticks "VEL_Intel_Win32" when that worked; otherwise it says so first.
 #pragma once
 
-#include "probes/shell/form_model.h"
+#include "catalogue/form_model.h"
 
 namespace kit::services::velutils {
 

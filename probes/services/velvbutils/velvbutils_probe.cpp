@@ -3,6 +3,7 @@
 #include "probes/services/velvbutils/velvbutils_probe.h"
 
 #include "common/fatal_report.h"
+#include "catalogue/forms/probe_VELvbutils.h"
 #include "probes/services/common/com_calls.h"
 #include "probes/services/common/service_probe.h"
 #include "probes/services/common/service_texts.h"
@@ -41,11 +42,10 @@ void TestClick(Form& form, const ItemRecord&) {
 
 void ReleaseReferences() { g_global.Reset(); }
 
-constexpr ItemRecord kForm[] = {FormWindow(1850, 1260), CommandDone(300, 750), CommandTest<TestClick>(300, 120)};
 
 }  // namespace
 
-shell::FormDescription ProbeForm() { return kForm; }
-int Run() { return RunServiceProbe(kForm, ReleaseReferences); }
+shell::FormDescription ProbeForm() { return catalogue::probe_VELvbutils::kForm; }
+int Run() { return RunServiceProbe(catalogue::probe_VELvbutils::kForm, ReleaseReferences, {.handlers = kTestHandler<TestClick>}); }
 
 }  // namespace kit::services::velvbutils

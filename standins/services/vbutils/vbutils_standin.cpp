@@ -4,6 +4,8 @@
 // KIT_STANDIN_MODE: "no-interface" withholds the interface; "fail-silent", "fail-long" and
 // "fail-wide" make `trimn` fail with such a description in its error information; "hang" makes
 // `trimn` never return, as a component stuck in a call does; "crash" makes it crash the program.
+#include "catalogue/classes.h"
+#include "common/class_id.h"
 #include "standins/services/common/standin_support.h"
 
 #include <oleauto.h>
@@ -13,7 +15,7 @@
 namespace {
 using namespace kit::standins;
 
-constexpr CLSID kGlobalClass = {0x57C7D739, 0x3998, 0x4D96, {0xAF, 0x30, 0x90, 0x90, 0x86, 0x70, 0x52, 0x2F}};
+constexpr CLSID kGlobalClass = kit::ClassIdFromText(kit::catalogue::kVbUtilsGlobal.classId);
 constexpr IID kGlobalInterface = {0xC86C8910, 0x21C9, 0x4872, {0xB2, 0xFF, 0x4A, 0x96, 0xE5, 0x1D, 0xE4, 0x63}};
 
 // The library's interface as far as the table goes: 23 entries of its own before `trimn`

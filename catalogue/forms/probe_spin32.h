@@ -1,10 +1,10 @@
 // probe_spin32: hosts the spin button. Whether its window opens with the controls drawn is the diagnosis.
 #pragma once
 
-#include "probes/hosts/classes.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/classes.h"
+#include "catalogue/standard_items.h"
 
-namespace kit::hosts::probe_spin32 {
+namespace kit::catalogue::probe_spin32 {
 using namespace kit::shell;
 
 inline constexpr SavedProperty kSaved[] = {
@@ -18,4 +18,4 @@ inline constexpr ItemRecord kForm[] = {
     CommandDone(2370, 1830),
 };
 
-}  // namespace kit::hosts::probe_spin32
+}  // namespace kit::catalogue::probe_spin32

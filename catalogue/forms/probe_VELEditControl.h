@@ -1,10 +1,10 @@
 // probe_VELEditControl: hosts the edit control, first in the tab order; the end button is created before it. Whether its window opens with the controls drawn is the diagnosis.
 #pragma once
 
-#include "probes/hosts/classes.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/classes.h"
+#include "catalogue/standard_items.h"
 
-namespace kit::hosts::probe_VELEditControl {
+namespace kit::catalogue::probe_VELEditControl {
 using namespace kit::shell;
 
 inline constexpr SavedProperty kSaved[] = {
@@ -18,4 +18,4 @@ inline constexpr ItemRecord kForm[] = {
     Control(L"EditControl1", kEditControl, 90, 90, 3850, 2200, 0, {SavedForm::PropertyBag, kSaved}),
 };
 
-}  // namespace kit::hosts::probe_VELEditControl
+}  // namespace kit::catalogue::probe_VELEditControl

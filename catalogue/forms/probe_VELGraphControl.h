@@ -1,10 +1,10 @@
 // probe_VELGraphControl: hosts the graph control with its 27 saved values. Whether its window opens with the controls drawn is the diagnosis.
 #pragma once
 
-#include "probes/hosts/classes.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/classes.h"
+#include "catalogue/standard_items.h"
 
-namespace kit::hosts::probe_VELGraphControl {
+namespace kit::catalogue::probe_VELGraphControl {
 using namespace kit::shell;
 
 inline constexpr SavedProperty kSaved[] = {
@@ -43,4 +43,4 @@ inline constexpr ItemRecord kForm[] = {
     CommandDone(2370, 1830),
 };
 
-}  // namespace kit::hosts::probe_VELGraphControl
+}  // namespace kit::catalogue::probe_VELGraphControl

@@ -1,9 +1,11 @@
 // The form description: the static, ordered list of item records every probe builds its window
 // `Form1` from. The first record is the window itself, the rest are its items in creation order.
-// Plain data: a probe's form is a constant table of these records.
+// Plain data: a probe's form is a constant table of these records, and a button names the handler
+// its click runs (the program's handlers are looked up by that name when Form1 is built), so the
+// survey and the tools read the forms without linking the shell. The records keep the shell's
+// namespace: they are the vocabulary Form1 is built from.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -11,9 +13,6 @@
 #include <variant>
 
 namespace kit::shell {
-
-class Form;
-struct ItemRecord;
 
 enum class ItemKind : std::uint8_t { Window, CommandButton, CheckBox, ActiveX };
 
@@ -56,10 +55,9 @@ enum class SavedForm : std::uint8_t {
 struct SavedState {
   SavedForm form = SavedForm::None;
   std::span<const SavedProperty> bag{};    // in order
-  std::span<const std::byte> stream{};     // an opaque stream the control wrote itself, if any
 };
 
-// What an ActiveX record names beside the ProgID in `ItemRecord::classOrProgId`.
+// The class an ActiveX record creates.
 struct ControlClass {
   std::wstring_view progId{};         // names the class in messages
   std::wstring_view classId{};        // "{...}": what the control is created by
@@ -69,7 +67,9 @@ struct ControlClass {
   std::wstring_view licenceKey{};
 };
 
-using ClickHandler = void (*)(Form& form, const ItemRecord& item);
+// The name of the handler a button's click runs: one of the shell's own (standard_items.h) or one
+// the program hands the shell; empty for an item that runs nothing.
+using HandlerName = std::wstring_view;
 
 struct ItemRecord {
   std::wstring_view name{};
@@ -90,7 +90,7 @@ struct ItemRecord {
   Align align = Align::None;
   Placement placement = Placement::SystemDefault;  // window only
   bool invisibleAtRunTime = false;    // ActiveX only: the control has no visible area
-  ClickHandler onClick = nullptr;     // buttons and check boxes
+  HandlerName onClick{};              // buttons and check boxes
 };
 
 using FormDescription = std::span<const ItemRecord>;

@@ -1,10 +1,10 @@
 // probe_mscomctl: hosts five common controls; the toolbar keeps to the top edge, the status bar to the bottom. Whether its window opens with the controls drawn is the diagnosis.
 #pragma once
 
-#include "probes/hosts/classes.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/classes.h"
+#include "catalogue/standard_items.h"
 
-namespace kit::hosts::probe_mscomctl {
+namespace kit::catalogue::probe_mscomctl {
 using namespace kit::shell;
 
 inline constexpr SavedProperty kSaved0[] = {
@@ -38,4 +38,4 @@ inline constexpr ItemRecord kForm[] = {
     CommandDone(2430, 1560),
 };
 
-}  // namespace kit::hosts::probe_mscomctl
+}  // namespace kit::catalogue::probe_mscomctl

@@ -1,10 +1,10 @@
 // probe_grid32: hosts the grid. Whether its window opens with the controls drawn is the diagnosis.
 #pragma once
 
-#include "probes/hosts/classes.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/classes.h"
+#include "catalogue/standard_items.h"
 
-namespace kit::hosts::probe_grid32 {
+namespace kit::catalogue::probe_grid32 {
 using namespace kit::shell;
 
 inline constexpr SavedProperty kSaved[] = {
@@ -19,4 +19,4 @@ inline constexpr ItemRecord kForm[] = {
     CommandDone(300, 750),
 };
 
-}  // namespace kit::hosts::probe_grid32
+}  // namespace kit::catalogue::probe_grid32

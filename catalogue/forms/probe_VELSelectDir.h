@@ -1,10 +1,10 @@
 // probe_VELSelectDir: hosts the folder selection control. Whether its window opens with the controls drawn is the diagnosis.
 #pragma once
 
-#include "probes/hosts/classes.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/classes.h"
+#include "catalogue/standard_items.h"
 
-namespace kit::hosts::probe_VELSelectDir {
+namespace kit::catalogue::probe_VELSelectDir {
 using namespace kit::shell;
 
 inline constexpr SavedProperty kSaved[] = {
@@ -19,4 +19,4 @@ inline constexpr ItemRecord kForm[] = {
     CommandDone(2370, 2610),
 };
 
-}  // namespace kit::hosts::probe_VELSelectDir
+}  // namespace kit::catalogue::probe_VELSelectDir

@@ -1,10 +1,10 @@
 // probe_VELControlResizer: hosts the control resizer, invisible at run time: only the end button shows. Whether its window opens with the controls drawn is the diagnosis.
 #pragma once
 
-#include "probes/hosts/classes.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/classes.h"
+#include "catalogue/standard_items.h"
 
-namespace kit::hosts::probe_VELControlResizer {
+namespace kit::catalogue::probe_VELControlResizer {
 using namespace kit::shell;
 
 inline constexpr SavedProperty kSaved[] = {
@@ -18,4 +18,4 @@ inline constexpr ItemRecord kForm[] = {
     CommandDone(510, 270),
 };
 
-}  // namespace kit::hosts::probe_VELControlResizer
+}  // namespace kit::catalogue::probe_VELControlResizer

@@ -1,10 +1,12 @@
-// The control classes the control hosts create, each with the ProgID that names it in messages,
-// the class identifier it is created by and the component file that holds it.
+// Every class the kit's programs create, each with the ProgID that names it in messages, the class
+// identifier it is created by and the file that holds it: the control hosts' controls, the dialog
+// probe's control and the service probes' classes. Written here once: the probes, the stand-ins,
+// the survey's diagnosis and the key tool read them.
 #pragma once
 
-#include "probes/shell/form_model.h"
+#include "catalogue/form_model.h"
 
-namespace kit::hosts {
+namespace kit::catalogue {
 using shell::ControlClass;
 
 inline constexpr ControlClass kGridViewer{L"VELGridViewer32.GridViewer", L"{B2D8E4B1-04C5-4D04-A3E7-A244C53F80C1}",
@@ -58,7 +60,22 @@ inline constexpr ControlClass kRotation{L"VELRotation.Rotation", L"{9CFA0ED9-427
 inline constexpr ControlClass kProjection{L"VELProjection.Projection", L"{8F9660C8-74DC-41CC-B7E8-14F47998A67B}",
                                           L"VELProjection.ocx"};
 
+// The dialog probe's control: invisible at run time, it shows the common dialogs.
+inline constexpr ControlClass kCommonDialog{L"MSComDlg.CommonDialog", L"{F9043C85-F6F2-101A-A3C9-08002B2F49FB}",
+                                            L"COMDLG32.OCX"};
+
+// The service probes' classes, created from code.
+inline constexpr ControlClass kAdoConnection{L"ADODB.Connection", L"{00000514-0000-0010-8000-00AA006D2EA4}",
+                                             L"msado15.dll"};
+inline constexpr ControlClass kDaoEngine{L"DAO.DBEngine.36", L"{00000100-0000-0010-8000-00AA006D2EA4}", L"dao360.dll"};
+// Created by its ProgID, as a script does: the class is whichever the ProgID names.
+inline constexpr ControlClass kFileSystemObject{L"Scripting.FileSystemObject", L"", L"scrrun.dll"};
+// The maker's utility class; it has no ProgID the probe uses.
+inline constexpr ControlClass kVbUtilsGlobal{L"", L"{57C7D739-3998-4D96-AF30-90908670522F}", L"VELVBUtils.dll"};
+// The maker's native library, loaded by its file name.
+inline constexpr std::wstring_view kVelIntelLibrary = L"VEL_Intel_Win32.dll";
+
 // The font the saved properties name: "MS Sans Serif", 8 points, normal weight, character set 0.
 inline constexpr shell::FontSpec kSansSerif8{.face = L"MS Sans Serif", .points = 8};
 
-}  // namespace kit::hosts
+}  // namespace kit::catalogue

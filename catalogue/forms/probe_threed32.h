@@ -1,10 +1,10 @@
 // probe_threed32: hosts the 3-D check box, frame and option buttons; the options lie inside the frame. Whether its window opens with the controls drawn is the diagnosis.
 #pragma once
 
-#include "probes/hosts/classes.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/classes.h"
+#include "catalogue/standard_items.h"
 
-namespace kit::hosts::probe_threed32 {
+namespace kit::catalogue::probe_threed32 {
 using namespace kit::shell;
 
 inline constexpr SavedProperty kSaved0[] = {
@@ -41,4 +41,4 @@ inline constexpr ItemRecord kForm[] = {
     CommandDone(2370, 1830),
 };
 
-}  // namespace kit::hosts::probe_threed32
+}  // namespace kit::catalogue::probe_threed32

@@ -1,10 +1,10 @@
 // probe_VELGridView32: hosts the grid viewer control. Whether its window opens with the controls drawn is the diagnosis.
 #pragma once
 
-#include "probes/hosts/classes.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/classes.h"
+#include "catalogue/standard_items.h"
 
-namespace kit::hosts::probe_VELGridView32 {
+namespace kit::catalogue::probe_VELGridView32 {
 using namespace kit::shell;
 
 inline constexpr SavedProperty kSaved[] = {
@@ -19,4 +19,4 @@ inline constexpr ItemRecord kForm[] = {
     CommandOneDone(11250, 8130),
 };
 
-}  // namespace kit::hosts::probe_VELGridView32
+}  // namespace kit::catalogue::probe_VELGridView32

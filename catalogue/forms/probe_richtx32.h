@@ -1,10 +1,10 @@
 // probe_richtx32: hosts the rich text box. Whether its window opens with the controls drawn is the diagnosis.
 #pragma once
 
-#include "probes/hosts/classes.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/classes.h"
+#include "catalogue/standard_items.h"
 
-namespace kit::hosts::probe_richtx32 {
+namespace kit::catalogue::probe_richtx32 {
 using namespace kit::shell;
 
 inline constexpr SavedProperty kSaved[] = {
@@ -20,4 +20,4 @@ inline constexpr ItemRecord kForm[] = {
     CommandDone(3510, 2040),
 };
 
-}  // namespace kit::hosts::probe_richtx32
+}  // namespace kit::catalogue::probe_richtx32

@@ -1,10 +1,10 @@
 // probe_VELTreeView: hosts the tree view control. Whether its window opens with the controls drawn is the diagnosis.
 #pragma once
 
-#include "probes/hosts/classes.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/classes.h"
+#include "catalogue/standard_items.h"
 
-namespace kit::hosts::probe_VELTreeView {
+namespace kit::catalogue::probe_VELTreeView {
 using namespace kit::shell;
 
 inline constexpr SavedProperty kSaved[] = {
@@ -18,4 +18,4 @@ inline constexpr ItemRecord kForm[] = {
     CommandOneDone(5340, 5790),
 };
 
-}  // namespace kit::hosts::probe_VELTreeView
+}  // namespace kit::catalogue::probe_VELTreeView

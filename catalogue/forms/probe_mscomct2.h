@@ -1,10 +1,10 @@
 // probe_mscomct2: hosts the date picker, month view and up-down controls. Whether its window opens with the controls drawn is the diagnosis.
 #pragma once
 
-#include "probes/hosts/classes.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/classes.h"
+#include "catalogue/standard_items.h"
 
-namespace kit::hosts::probe_mscomct2 {
+namespace kit::catalogue::probe_mscomct2 {
 using namespace kit::shell;
 
 inline constexpr SavedProperty kSaved0[] = {
@@ -28,4 +28,4 @@ inline constexpr ItemRecord kForm[] = {
     CommandDone(2400, 2880),
 };
 
-}  // namespace kit::hosts::probe_mscomct2
+}  // namespace kit::catalogue::probe_mscomct2

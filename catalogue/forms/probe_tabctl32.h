@@ -1,10 +1,10 @@
 // probe_tabctl32: hosts the tab control with two tabs. Whether its window opens with the controls drawn is the diagnosis.
 #pragma once
 
-#include "probes/hosts/classes.h"
-#include "probes/shell/standard_items.h"
+#include "catalogue/classes.h"
+#include "catalogue/standard_items.h"
 
-namespace kit::hosts::probe_tabctl32 {
+namespace kit::catalogue::probe_tabctl32 {
 using namespace kit::shell;
 
 inline constexpr SavedProperty kSaved[] = {
@@ -21,4 +21,4 @@ inline constexpr ItemRecord kForm[] = {
     CommandDone(780, 1170),
 };
 
-}  // namespace kit::hosts::probe_tabctl32
+}  // namespace kit::catalogue::probe_tabctl32
