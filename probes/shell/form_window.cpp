@@ -50,16 +50,10 @@ void Form::CloseControls() {
 
 std::unique_ptr<Form> Form::Build(FormDescription description, const FormHooks& hooks, BuildFailure& failure) {
   std::unique_ptr<Form> form(new Form(description, hooks));
+  // A name neither the program nor the shell has runs nothing here; RunProbe refuses such a form.
   form->m_clicks.resize(description.size());
   for (std::size_t i = 0; i < description.size(); ++i) {
-    const HandlerName name = description[i].onClick;
-    if (name.empty()) continue;
-    form->m_clicks[i] = FindHandler(name, hooks.handlers);
-    if (!form->m_clicks[i]) {
-      failure = {ERROR_INVALID_DATA, std::wstring(description[i].name) + L" names the handler " + std::wstring(name) +
-                                         L", which this program does not have"};
-      return nullptr;
-    }
+    if (!description[i].onClick.empty()) form->m_clicks[i] = FindHandler(description[i].onClick, hooks.handlers);
   }
   if (!form->CreateWindowFrame(failure)) return nullptr;
   for (std::size_t i = 1; i < description.size(); ++i) {

@@ -21,6 +21,12 @@ bool HostsControls(FormDescription description) {
 
 int RunProbe(FormDescription description, const FormHooks& hooks) {
   if (auto problem = CheckForm(description)) ReportFatalError(kBadDescription, *problem);
+  for (const ItemRecord& item : description) {
+    if (!item.onClick.empty() && !FindHandler(item.onClick, hooks.handlers)) {
+      ReportFatalError(kBadDescription, std::wstring(item.name) + L" names the handler " + std::wstring(item.onClick) +
+                                            L", which this program does not have");
+    }
+  }
   // Controls live in a single-threaded apartment; a probe without controls never loads OLE.
   const bool ole = HostsControls(description) && SUCCEEDED(OleInitialize(nullptr));
   int exitCode = 0;
