@@ -1,7 +1,6 @@
 // Win32-only. The driver: the ordinary window functions, used from another process.
 #include "driver/driver.h"
 
-#include "common/ansi_text.h"
 #include "common/number_text.h"
 
 #include <algorithm>
@@ -10,6 +9,11 @@ namespace kit::driver {
 namespace {
 
 constexpr DWORD kPollMs = 20;
+constexpr DWORD kDefaultWaitMs = 15000;
+constexpr DWORD kTextReadMs = 10000;
+
+// Set before the first wait and only read afterwards (SetWaitScale's contract).
+DWORD g_waitScale = 1;
 
 struct FindContext {
   DWORD processId;
@@ -63,17 +67,9 @@ LPARAM PointParam(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static
 
 }  // namespace
 
-DWORD Scaled(DWORD ms) {
-  static const DWORD scale = [] {
-    wchar_t value[8] = {};
-    const DWORD length = GetEnvironmentVariableW(L"KIT_WAIT_SCALE", value, ARRAYSIZE(value));
-    return length == 1 && value[0] >= L'1' && value[0] <= L'9' ? DWORD(value[0] - L'0')
-           : length == 2 && value[0] == L'1' && value[1] == L'0' ? DWORD{10} : DWORD{1};
-  }();
-  return ms * scale;
-}
+void SetWaitScale(DWORD scale) { g_waitScale = scale ? scale : 1; }
 
-DWORD DefaultWaitMs() { return Scaled(15000); }
+DWORD DefaultWaitMs() { return kDefaultWaitMs * g_waitScale; }
 
 Program Program::Start(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
                        HANDLE job) {
@@ -154,12 +150,12 @@ std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly) {
 }
 
 std::wstring WindowText(HWND window) {
-  // WM_GETTEXT with a bound: a hung program must not hang the test (the system answers at once
-  // for a window it already counts as hung); a busy one, an emulated CPU's, gets its time.
+  // WM_GETTEXT with a bound: a hung program must not hang the caller (the system answers at once
+  // for a window it already counts as hung); a busy one gets its time, more on a slower machine.
   wchar_t buffer[1024] = {};
   DWORD_PTR copied = 0;
   if (!SendMessageTimeoutW(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                           Scaled(10000), &copied)) {
+                           kTextReadMs * g_waitScale, &copied)) {
     return {};
   }
   return std::wstring(buffer, std::min<std::size_t>(copied, std::size(buffer) - 1));
@@ -314,49 +310,5 @@ int Dismiss(const MessageBoxInfo& box) {
   PostMessageW(box.window, WM_SYSCOMMAND, SC_CLOSE, 0);
   return IDCLOSE;
 }
-
-namespace {
-
-HRESULT CallServerEntry(const std::wstring& library, const char* name) {
-  HMODULE module = LoadLibraryW(library.c_str());
-  if (!module) return HRESULT_FROM_WIN32(GetLastError());
-  using Entry = HRESULT(STDAPICALLTYPE*)();
-  const auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  const HRESULT hr = entry ? entry() : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
-  FreeLibrary(module);
-  return hr;
-}
-
-}  // namespace
-
-HRESULT RegisterServer(const std::wstring& library) { return CallServerEntry(library, "DllRegisterServer"); }
-HRESULT UnregisterServer(const std::wstring& library) { return CallServerEntry(library, "DllUnregisterServer"); }
-
-std::wstring BesideMe(std::wstring_view file) {
-  wchar_t path[MAX_PATH * 4] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-  std::wstring folder(path, length);
-  folder.resize(folder.find_last_of(L"\\/") + 1);
-  return folder + std::wstring(file);
-}
-
-std::wstring FromUnixPath(std::wstring_view path) {
-  std::wstring windows = L"Z:" + std::wstring(path);
-  std::replace(windows.begin(), windows.end(), L'/', L'\\');
-  return windows;
-}
-
-std::wstring Describe(const std::vector<Item>& items) {
-  std::wstring text;
-  for (const Item& item : items) {
-    text += item.className + L" \"" + item.text + L"\" at " + kit::Decimal(item.rect.left) + L"," +
-            kit::Decimal(item.rect.top) + L" " + kit::Decimal(item.rect.right - item.rect.left) + L"x" +
-            kit::Decimal(item.rect.bottom - item.rect.top) + (item.focused ? L" focused" : L"") +
-            (item.check >= 0 ? L" check=" + kit::Decimal(item.check) : L"") + L"\n";
-  }
-  return text;
-}
-
-std::string Narrow(std::wstring_view text) { return ToAnsi(text); }
 
 }  // namespace kit::driver

@@ -14,10 +14,11 @@
 
 namespace kit::driver {
 
-// A bound of `ms` as this machine needs it: times KIT_WAIT_SCALE (1 to 10) where the tests run on an
-// emulated CPU (the 32-bit layer's machine sets it), read once.
-DWORD Scaled(DWORD ms);
-// The bound of a wait that names none: 15 s, scaled.
+// The waits whose bound the caller does not name (15 s) and the reading of a window's text (10 s)
+// take that long times the wait scale: 1 unless a caller on a much slower machine (the tests on an
+// emulated CPU) sets it, once, before its first wait. kit_survey keeps 1 and bounds its own steps.
+void SetWaitScale(DWORD scale);
+// The bound of a wait that names none: 15 s times the wait scale.
 DWORD DefaultWaitMs();
 
 // A started program. The destructor ends it if it still runs, so a failed test leaves nothing
@@ -165,19 +166,5 @@ bool PressOk(const MessageBoxInfo& box);
 // Answers a dialog the way that changes least: OK on a plain message, else Cancel, No, Abort or
 // Close (in that order of preference), else the close box. The id pressed, or IDCLOSE.
 int Dismiss(const MessageBoxInfo& box);
-
-// Loads a COM server (a stand-in) and calls its registration entry, DllRegisterServer or
-// DllUnregisterServer; the library is unloaded again.
-HRESULT RegisterServer(const std::wstring& library);
-HRESULT UnregisterServer(const std::wstring& library);
-
-// The full path of a file in the folder of the running test program (the build's bin folder).
-std::wstring BesideMe(std::wstring_view file);
-// A Linux path as Wine's Z: drive shows it.
-std::wstring FromUnixPath(std::wstring_view path);
-
-// Text for test output: the items of a form, one per line.
-std::wstring Describe(const std::vector<Item>& items);
-std::string Narrow(std::wstring_view text);
 
 }  // namespace kit::driver

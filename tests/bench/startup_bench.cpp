@@ -3,6 +3,7 @@
 // window built the same way). Alternates the two, prints every run, the medians and their ratio.
 //   kit_startup_bench.exe [runs [subject.exe baseline.exe]]     (default 15)
 #include "driver/driver.h"
+#include "tests/support/driver_support.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -10,6 +10,7 @@
 //   kit_survey_floor.exe     (from the kit folder beside the programs, stand-ins registered)
 #include "driver/driver.h"
 #include "catalogue/programs.h"
+#include "tests/support/driver_support.h"
 #include "report/verifier_log.h"
 
 #include <cstdio>

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "driver/driver.h"
+#include "tests/support/driver_support.h"
 
 #include <string>
 #include <vector>

@@ -26,4 +26,11 @@ TEST(Driver, WaitsAreBounded) {
   EXPECT_FALSE(started.program.Running());
 }
 
+// The bounds a test leaves to the driver (its defaults, a window's text) grow on the emulated CPU
+// as those the test scales itself do: every test program sets the driver's scale before main.
+// e2e_wait_scale runs this with KIT_WAIT_SCALE=3.
+TEST(Driver, DefaultBoundsFollowTheTestsWaitScale) {
+  EXPECT_EQ(driver::DefaultWaitMs(), driver::Scaled(15000)) << "tests' wait scale " << driver::TestWaitScale();
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "driver/driver.h"
+#include "tests/support/driver_support.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // version resource (fixed part, translation, strings), the icon group of three images and the
 // application manifest.
 //   kit_resource_tests.exe BUILD_DIR...   (Linux paths of build folders holding kit_programs.txt)
-#include "driver/driver.h"
+#include "tests/support/driver_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The dependency diagnosis under Wine against the fixture libraries (tests/survey/fixtures): each
 // problem named as the engineer reads it, and nothing the loader finds reported missing; and the
 // diagnosis of a class along its way: registration, server file, dependencies.
-#include "driver/driver.h"
+#include "tests/support/driver_support.h"
 #include "diagnosis/dependency_walk.h"
 #include "diagnosis/diagnosis.h"
 

@@ -13,6 +13,8 @@ rm -rf "$home"
 mkdir -p "$home"
 if [ -n "${KIT_WINEPREFIX:-}" ] && [ -d "$KIT_WINEPREFIX" ]; then cp -a "$KIT_WINEPREFIX" "$home/wineprefix"; fi
 unset KIT_WINEPREFIX
+# The survey's steps get four times their default bounds (--timeout 120 for 30), for the emulated
+# CPU: kit_survey does not read the tests' KIT_WAIT_SCALE.
 "$root/tools/survey_kit.sh" --build "$build" --home "$home" --wine32 --mode hang \
   --control-fail "GraphLib.Graph:crash;VELGridViewer32.GridViewer:licensed" -- \
   --no-window --timeout 120 --report "Z:${home//\//\\}\\report"

@@ -5,6 +5,7 @@
 // and folder names outside ASCII and outside the ANSI code page, and the close box.
 #include "common/twips.h"
 #include "driver/driver.h"
+#include "tests/support/driver_support.h"
 #include "verifier/settings.h"
 #include "win_support.h"
 

@@ -5,7 +5,7 @@
 #include "catalogue/programs.h"
 #include "common/ansi_text.h"
 #include "common/letter_case.h"
-#include "driver/driver.h"
+#include "tests/support/driver_support.h"
 #include "standins/controls/control_classes.h"
 
 #include <gtest/gtest.h>

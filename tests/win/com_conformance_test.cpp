@@ -3,7 +3,7 @@
 // for many it need not offer), each offered interface leads back to one identity, a null
 // out-pointer gets E_POINTER, and references taken and given back leave the count where it was.
 // The shell's objects, and the stand-ins' objects as the kit's tests hand them to the shell.
-#include "driver/driver.h"
+#include "tests/support/driver_support.h"
 #include "probes/services/ado26/ado_interfaces.h"
 #include "probes/services/dao360/dao_interfaces.h"
 #include "probes/shell/control_container.h"

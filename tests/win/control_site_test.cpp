@@ -8,8 +8,8 @@
 #include "probes/shell/site_object.h"
 #include "catalogue/standard_items.h"
 #include "common/kit_window.h"
-#include "driver/driver.h"
 #include "catalogue/classes.h"
+#include "tests/support/driver_support.h"
 
 #include <gtest/gtest.h>
 
