@@ -1,5 +1,7 @@
 // Portable. kit_survey's command line, for scripted use:
-//   --report FOLDER   write the report there (default: kit_survey_<machine>_<date> in the current folder)
+//   --report FOLDER   write the report there (default: kit_survey_<machine>_<date>_<time>, or
+//                     kit_survey_explain_<date>_<time>, in the kit's folder where kit_survey.exe lies;
+//                     where that cannot be written, in the engineer's Documents, else in the temporary folder)
 //   --only A,B,...    survey only these programs
 //   --compare CSV     open the report with the differences from an earlier report's CSV
 //   --timeout SECONDS the bound to a program's first window (default 30; an action gets half of it,
