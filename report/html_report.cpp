@@ -52,7 +52,9 @@ std::string RenderHtml(const ReportHeading& heading, const std::vector<ProgramRe
   const int broken = BrokenCount(results);
   std::string html = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Kit survey of " +
                      Escape(heading.machine) + "</title><style>" + kStyle + "</style></head><body>\n";
-  html += "<h1>Kit survey of " + Escape(heading.machine) + ", " + Escape(heading.date) + "</h1>\n";
+  html += "<h1>Kit survey of " + Escape(heading.machine) +
+          (heading.windows.empty() ? "" : " (" + Escape(heading.windows) + ")") + ", " + Escape(heading.date) +
+          "</h1>\n";
   html += "<p id=\"outcome\">" + kit::Ascii(kit::Decimal(results.size())) + " programs, " + kit::Ascii(kit::Decimal(broken)) +
           (broken == 1 ? " component" : " components") + " found broken.</p>\n";
 

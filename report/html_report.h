@@ -13,6 +13,7 @@ namespace kit::report {
 
 struct ReportHeading {
   std::wstring machine;
+  std::wstring windows;  // WindowsVersionText of the system surveyed; empty when it could not be read
   std::wstring date;
   std::wstring comparedWith;  // the earlier CSV, empty when there is none
 };

@@ -4,7 +4,7 @@ stand-ins registered; with none registered each host and service probe is broken
 message; a stand-in that hangs gives "hung" and the survey still finishes; the comparison with the
 earlier report lists exactly the changed rows; controls that show nothing at their place make their
 host broken; the report page, opened in headless Chromium, has
-one summary row per program and every picture decodes.
+one summary row per program and every picture decodes, and its heading names the Windows Wine reports.
 
     survey_e2e.py ROOT BUILD
 """
@@ -133,6 +133,22 @@ def check_page(report, programs):
     check(os.path.getsize(shot) > 10000 if os.path.exists(shot) else False, f"a screenshot of the page: {shot}")
 
 
+def wine_reported_windows():
+    """The system the survey's prefix pretends to be, from its registry, in the heading's words."""
+    prefix = os.path.join(BUILD, "survey", "wineprefix")
+    with open(os.path.join(prefix, "system.reg"), encoding="utf-8", errors="replace") as f:
+        text = f.read()
+    key = text[text.find("[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion]"):]
+    key = key[key.find("\n"):key.find("\n[", 1)]
+    values = {name: (string if string or not number else str(int(number, 16)))
+              for name, string, number in re.findall(r'^"(\w+)"=(?:"([^"]*)"|dword:([0-9a-f]+))', key, re.M)}
+    major, minor = (values["CurrentMajorVersionNumber"], values["CurrentMinorVersionNumber"]) \
+        if "CurrentMajorVersionNumber" in values else values["CurrentVersion"].split(".")
+    pack = values.get("CSDVersion", "")
+    width = "64-bit" if os.path.isdir(os.path.join(prefix, "drive_c", "windows", "syswow64")) else "32-bit"
+    return f"{width} Windows {major}.{minor} build {values['CurrentBuildNumber']}" + (f" {pack}" if pack else "")
+
+
 os.makedirs(WORK, exist_ok=True)
 
 code, works = survey("works")
@@ -141,6 +157,11 @@ expect_rows(works, "expected_works.csv")
 check(all(os.path.exists(os.path.join(works, log)) for log in ("DLLver.log", "Halvard_DLLver.log")),
       "the verifiers' logs are copied beside the report")
 check_page(works, 29)
+with open(os.path.join(works, "report.html"), encoding="utf-8") as f:
+    heading = re.search(r"<h1>([^<]*)</h1>", f.read())
+windows = wine_reported_windows()
+check(heading is not None and f"({windows})," in heading.group(1),
+      f"the heading names the Windows Wine reports, {windows!r}: {heading.group(1) if heading else None!r}")
 kit = os.path.join(BUILD, "survey", "kit")
 left = [f for f in os.listdir(kit) if not f.lower().endswith((".exe", ".dll"))]
 temp = os.path.join(BUILD, "survey", "wineprefix", "drive_c", "users", os.environ.get("USER", "root"), "Temp")

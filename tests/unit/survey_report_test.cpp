@@ -1,8 +1,9 @@
 // The survey's report logic: CSV rows that survive quoting and spreadsheets, an earlier CSV told
-// apart from other files, the summary's order, and the comparison of two reports and of two
-// verifier logs.
+// apart from other files, the summary's order, the comparison of two reports and of two
+// verifier logs, and the heading's words for the Windows surveyed.
 #include "report/comparison.h"
 #include "report/csv_rows.h"
+#include "report/windows_version.h"
 
 #include <gtest/gtest.h>
 
@@ -196,6 +197,14 @@ TEST(SurveyComparison, DatesAreComparedOnlyWhereOnePatternFitsBothLogs) {
               c.datesDiffer ? std::vector<std::wstring>{L"DLLver.log: a.dll"} : std::vector<std::wstring>{})
         << c.what;
   }
+}
+
+TEST(SurveyHeading, NamesTheSystemsWidthVersionBuildAndServicePack) {
+  WindowsVersion xp{5, 1, 2600, L"Service Pack 3", false};
+  EXPECT_EQ(WindowsVersionText(xp), L"32-bit Windows 5.1 build 2600 Service Pack 3");
+  WindowsVersion ten{10, 0, 19045, L"", true};
+  EXPECT_EQ(WindowsVersionText(ten), L"64-bit Windows 10.0 build 19045");
+  EXPECT_EQ(WindowsVersionText(WindowsVersion{}), L"") << "an unread version leaves the heading as it was";
 }
 
 }  // namespace
