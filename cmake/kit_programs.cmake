@@ -6,8 +6,8 @@
 #                 prevention, because controls of older generations run code from data memory and
 #                 crash in a marked 32-bit process (the applications that use them are not marked)
 #   dpi-aware     its manifest declares the program DPI-aware
-# Read here into KIT_PROGRAM_TABLE ("name|ProductName|yes or no|traits" rows) and
-# KIT_CONTROL_HOST_NAMES; add_kit_program() looks a program up, so its resources and link options
+# Read here into KIT_PROGRAM_TABLE ("name|ProductName|yes or no|traits" rows), KIT_CONTROL_HOST_NAMES
+# and KIT_CONTROL_HOST_FILES (their component files, which the stand-in controls are built as); add_kit_program() looks a program up, so its resources and link options
 # come from data. A row the pattern does not read stops the configuration.
 set(KIT_COMPANY_NAME "VEL Systems")
 set(kit_catalogue_table ${CMAKE_CURRENT_LIST_DIR}/../catalogue/programs.cpp)
@@ -15,17 +15,19 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${kit_catalogue_t
 file(STRINGS ${kit_catalogue_table} kit_catalogue_rows REGEX "^    {L\"")
 set(KIT_PROGRAM_TABLE "")
 set(KIT_CONTROL_HOST_NAMES "")
+set(KIT_CONTROL_HOST_FILES "")
 foreach(row IN LISTS kit_catalogue_rows)
-  if(NOT row MATCHES "^    {L\"([A-Za-z0-9_]+)\", ([A-Za-z]+), L\"[^\"]*\", \"([^\"]*)\", (kCompany|kNoCompany), \"([^\"]*)\"")
+  if(NOT row MATCHES "^    {L\"([A-Za-z0-9_]+)\", ([A-Za-z]+), L\"([^\"]*)\", \"([^\"]*)\", (kCompany|kNoCompany), \"([^\"]*)\"")
     message(FATAL_ERROR "catalogue/programs.cpp: a program row the build cannot read:\n${row}")
   endif()
   set(company no)
-  if(CMAKE_MATCH_4 STREQUAL "kCompany")
+  if(CMAKE_MATCH_5 STREQUAL "kCompany")
     set(company yes)
   endif()
-  list(APPEND KIT_PROGRAM_TABLE "${CMAKE_MATCH_1}|${CMAKE_MATCH_3}|${company}|${CMAKE_MATCH_5}")
+  list(APPEND KIT_PROGRAM_TABLE "${CMAKE_MATCH_1}|${CMAKE_MATCH_4}|${company}|${CMAKE_MATCH_6}")
   if(CMAKE_MATCH_2 STREQUAL "ControlHost")
     list(APPEND KIT_CONTROL_HOST_NAMES ${CMAKE_MATCH_1})
+    list(APPEND KIT_CONTROL_HOST_FILES ${CMAKE_MATCH_3})
   endif()
 endforeach()
 list(LENGTH KIT_PROGRAM_TABLE kit_program_count)
