@@ -65,10 +65,19 @@ constexpr ItemRecord kControlForm[] = {
     CommandDone(2370, 1830),
 };
 
+// A button naming a handler neither the program nor the shell has.
+constexpr ItemRecord kUnknownHandlerForm[] = {
+    FormWindow(3000, 2400),
+    {.name = L"Command_lost", .kind = ItemKind::CommandButton, .caption = L"lost", .left = 120, .top = 120,
+     .width = 1065, .height = 375, .tabIndex = 1, .onClick = L"NoSuchHandler"},
+    CommandDone(120, 1200),
+};
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   const FormHooks hooks{.handlers = kHandlers, .notify = NotifyJournal, .onLoad = JournalFonts};
   if (std::wstring_view(commandLine) == L"control") return RunProbe(kControlForm, hooks);
+  if (std::wstring_view(commandLine) == L"unknown-handler") return RunProbe(kUnknownHandlerForm, hooks);
   return RunProbe(kShellForm, hooks);
 }

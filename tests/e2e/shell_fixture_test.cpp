@@ -168,4 +168,20 @@ TEST(ShellForm, AControlThatCannotBeCreatedStopsTheWindowNamingItsFile) {
   EXPECT_NE(exitCode, 0u);
 }
 
+TEST(ShellForm, AButtonNamingAHandlerTheProgramLacksStopsItBeforeFormOne) {
+  auto program = driver::Program::Start(driver::BesideMe(L"shell_fixture.exe"), L"unknown-handler");
+  ASSERT_TRUE(program.Started());
+  auto box = driver::WaitForMessageBox(program.Id());
+  ASSERT_TRUE(box) << "no failure report";
+  EXPECT_NE(box->text.find(L"Command_lost names the handler NoSuchHandler"), std::wstring::npos)
+      << driver::Narrow(box->text);
+  for (HWND window : driver::TopLevelWindows(program.Id())) {
+    EXPECT_NE(driver::WindowText(window), L"Form1") << "Form1 must never show";
+  }
+  ASSERT_TRUE(driver::PressOk(*box));
+  DWORD exitCode = 0;
+  ASSERT_TRUE(program.WaitForExit(kEndMs, &exitCode));
+  EXPECT_NE(exitCode, 0u);
+}
+
 }  // namespace
