@@ -1,4 +1,4 @@
-// probe_base: the probe shell and nothing else over its form in the catalogue.
+// probe_base's entry point: the probe shell and nothing else over its form in the catalogue.
 #include "catalogue/forms/probe_base.h"
 #include "probes/shell/probe_main.h"
 
