@@ -19,11 +19,10 @@ constexpr NamedHandler kShellHandlers[] = {{kEndAtOnce, EndAtOnce}, {kCloseForm,
 }  // namespace
 
 ClickHandler FindHandler(HandlerName name, std::span<const NamedHandler> programHandlers) {
-  for (const NamedHandler& handler : programHandlers) {
-    if (handler.name == name) return handler.run;
-  }
-  for (const NamedHandler& handler : kShellHandlers) {
-    if (handler.name == name) return handler.run;
+  for (std::span<const NamedHandler> table : {programHandlers, std::span<const NamedHandler>(kShellHandlers)}) {
+    for (const NamedHandler& handler : table) {
+      if (handler.name == name) return handler.run;
+    }
   }
   return nullptr;
 }

@@ -35,13 +35,16 @@ bool FitsItemField(std::int32_t value) {
 
 }  // namespace
 
-std::optional<std::wstring> CheckForm(FormDescription form) {
+std::optional<std::wstring> CheckForm(FormDescription form, HandlerKnown known, const void* context) {
   if (form.empty() || form[0].kind != ItemKind::Window) return L"the first record must describe the window";
   if (form[0].width <= 0 || form[0].height <= 0) return L"the window needs a client size";
   for (std::size_t i = 0; i < form.size(); ++i) {
     const ItemRecord& item = form[i];
     if (item.name.empty()) return L"record " + kit::Decimal(i) + L" has no name";
     if (EarlierTwin(form, i, false) != i) return Describe(item) + L" is named twice";
+    if (known && !item.onClick.empty() && !known(item.onClick, context)) {
+      return Describe(item) + L": no handler named " + std::wstring(item.onClick);
+    }
     if (i == 0) continue;
     if (item.kind == ItemKind::Window) return Describe(item) + L": only the first record is a window";
     for (std::int32_t v : {item.left, item.top, item.width, item.height}) {

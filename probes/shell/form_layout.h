@@ -23,8 +23,12 @@ struct Dpi {
   int y = 96;
 };
 
-// Empty when the description can be built; otherwise what is wrong with it, naming the record.
-std::optional<std::wstring> CheckForm(FormDescription form);
+// Whether the program runs a handler of that name (`context` is the caller's).
+using HandlerKnown = bool (*)(HandlerName name, const void* context);
+
+// Empty when the description can be built; otherwise what is wrong with it, naming the record. With
+// `known`, a record that names a handler the program does not run is wrong too.
+std::optional<std::wstring> CheckForm(FormDescription form, HandlerKnown known = nullptr, const void* context = nullptr);
 
 // The record index of an item's container: 0 (the window) when it names none.
 std::size_t ContainerOf(FormDescription form, std::size_t item);

@@ -50,11 +50,6 @@ void Form::CloseControls() {
 
 std::unique_ptr<Form> Form::Build(FormDescription description, const FormHooks& hooks, BuildFailure& failure) {
   std::unique_ptr<Form> form(new Form(description, hooks));
-  // A name neither the program nor the shell has runs nothing here; RunProbe refuses such a form.
-  form->m_clicks.resize(description.size());
-  for (std::size_t i = 0; i < description.size(); ++i) {
-    if (!description[i].onClick.empty()) form->m_clicks[i] = FindHandler(description[i].onClick, hooks.handlers);
-  }
   if (!form->CreateWindowFrame(failure)) return nullptr;
   for (std::size_t i = 1; i < description.size(); ++i) {
     if (!form->CreateItem(i, failure)) return nullptr;
@@ -373,9 +368,12 @@ LRESULT Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       } else if (HIWORD(wParam) == BN_CLICKED && id >= kFirstItemId) {
         record = static_cast<std::size_t>(id - kFirstItemId);
       }
-      if (record > 0 && record < m_clicks.size() && m_clicks[record] &&
-          m_description[record].kind != ItemKind::ActiveX) {
-        m_clicks[record](*this, m_description[record]);
+      // The handler by its name; a name neither the program nor the shell has runs nothing here
+      // (RunProbe refuses such a form before it shows).
+      if (record > 0 && record < m_description.size() && m_description[record].kind != ItemKind::ActiveX) {
+        if (const ClickHandler run = FindHandler(m_description[record].onClick, m_hooks.handlers)) {
+          run(*this, m_description[record]);
+        }
       }
       return 0;
     }

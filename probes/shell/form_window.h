@@ -113,7 +113,6 @@ private:
 
   FormDescription m_description;
   FormHooks m_hooks;
-  std::vector<ClickHandler> m_clicks;  // per record, resolved from its handler's name
   Dpi m_dpi;
   HWND m_window = nullptr;
   HWND m_lastFocus = nullptr;

@@ -20,13 +20,10 @@ bool HostsControls(FormDescription description) {
 }  // namespace
 
 int RunProbe(FormDescription description, const FormHooks& hooks) {
-  if (auto problem = CheckForm(description)) ReportFatalError(kBadDescription, *problem);
-  for (const ItemRecord& item : description) {
-    if (!item.onClick.empty() && !FindHandler(item.onClick, hooks.handlers)) {
-      ReportFatalError(kBadDescription, std::wstring(item.name) + L" names the handler " + std::wstring(item.onClick) +
-                                            L", which this program does not have");
-    }
-  }
+  const HandlerKnown known = [](HandlerName name, const void* handlers) {
+    return FindHandler(name, *static_cast<const std::span<const NamedHandler>*>(handlers)) != nullptr;
+  };
+  if (auto problem = CheckForm(description, known, &hooks.handlers)) ReportFatalError(kBadDescription, *problem);
   // Controls live in a single-threaded apartment; a probe without controls never loads OLE.
   const bool ole = HostsControls(description) && SUCCEEDED(OleInitialize(nullptr));
   int exitCode = 0;

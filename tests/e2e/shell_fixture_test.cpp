@@ -173,7 +173,7 @@ TEST(ShellForm, AButtonNamingAHandlerTheProgramLacksStopsItBeforeFormOne) {
   ASSERT_TRUE(program.Started());
   auto box = driver::WaitForMessageBox(program.Id());
   ASSERT_TRUE(box) << "no failure report";
-  EXPECT_NE(box->text.find(L"Command_lost names the handler NoSuchHandler"), std::wstring::npos)
+  EXPECT_NE(box->text.find(L"'Command_lost': no handler named NoSuchHandler"), std::wstring::npos)
       << driver::Narrow(box->text);
   for (HWND window : driver::TopLevelWindows(program.Id())) {
     EXPECT_NE(driver::WindowText(window), L"Form1") << "Form1 must never show";
