@@ -4,11 +4,14 @@
 
 #include "common/win32.h"
 
+#include <cstdint>
 #include <utility>
 
 namespace kit {
 
-template <typename Handle, auto Close, Handle Invalid = Handle{}>
+// `InvalidValue` is the value that holds nothing, as a number: a pointer made from an integer
+// (INVALID_HANDLE_VALUE is (HANDLE)-1) cannot be a template argument.
+template <typename Handle, auto Close, std::intptr_t InvalidValue = 0>
 class UniqueHandle {
 public:
   UniqueHandle() = default;
@@ -23,10 +26,10 @@ public:
   ~UniqueHandle() { reset(); }
 
   Handle get() const { return m_h; }
-  explicit operator bool() const { return m_h != Invalid; }
-  Handle release() { return std::exchange(m_h, Invalid); }
-  void reset(Handle h = Invalid) {
-    if (m_h != Invalid) Close(m_h);
+  explicit operator bool() const { return m_h != Invalid(); }
+  Handle release() { return std::exchange(m_h, Invalid()); }
+  void reset(Handle h = Invalid()) {
+    if (m_h != Invalid()) Close(m_h);
     m_h = h;
   }
   // For out-parameters: releases what is held, then hands out the slot.
@@ -36,7 +39,9 @@ public:
   }
 
 private:
-  Handle m_h = Invalid;
+  static Handle Invalid() { return reinterpret_cast<Handle>(InvalidValue); }
+
+  Handle m_h = Invalid();
 };
 
 namespace detail {
@@ -45,12 +50,23 @@ inline void CloseModule(HMODULE h) { FreeLibrary(h); }
 inline void CloseKernelHandle(HANDLE h) { CloseHandle(h); }
 inline void CloseGdiObject(HGDIOBJ h) { DeleteObject(h); }
 inline void CloseFont(HFONT h) { DeleteObject(h); }
+inline void CloseFind(HANDLE h) { FindClose(h); }
+inline void FreeLocal(HLOCAL h) { LocalFree(h); }
+inline void CloseActivationContext(HANDLE h) { ReleaseActCtx(h); }
+// What CreateFile, FindFirstFile and CreateActCtx return on failure: INVALID_HANDLE_VALUE.
+inline constexpr std::intptr_t kFailedHandle = -1;
 }  // namespace detail
 
 using UniqueKey = UniqueHandle<HKEY, detail::CloseKey>;
 using UniqueModule = UniqueHandle<HMODULE, detail::CloseModule>;
+// Threads, processes, jobs, tokens: handles that are null when they hold nothing.
 using UniqueHandleObject = UniqueHandle<HANDLE, detail::CloseKernelHandle>;
-inline const HANDLE kInvalidFileHandle = INVALID_HANDLE_VALUE;
+using UniqueFile = UniqueHandle<HANDLE, detail::CloseKernelHandle, detail::kFailedHandle>;
+using UniqueFind = UniqueHandle<HANDLE, detail::CloseFind, detail::kFailedHandle>;
+// Memory the system allocated for the caller (FormatMessage, CommandLineToArgvW, the SID and
+// security descriptor conversions).
+using UniqueLocal = UniqueHandle<HLOCAL, detail::FreeLocal>;
+using UniqueActivationContext = UniqueHandle<HANDLE, detail::CloseActivationContext, detail::kFailedHandle>;
 using UniqueFont = UniqueHandle<HFONT, detail::CloseFont>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, detail::CloseGdiObject>;
 

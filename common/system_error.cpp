@@ -2,7 +2,7 @@
 #include "common/system_error.h"
 
 #include "common/error_text.h"
-#include "common/win32.h"
+#include "common/owners.h"
 
 namespace kit {
 
@@ -11,11 +11,9 @@ std::wstring SystemMessage(std::uint32_t code) {
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  const UniqueLocal owned(buffer);
   std::wstring text;
-  if (buffer != nullptr) {
-    text.assign(buffer, length);
-    LocalFree(buffer);
-  }
+  if (buffer != nullptr) text.assign(buffer, length);
   return text;
 }
 

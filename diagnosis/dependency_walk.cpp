@@ -35,18 +35,17 @@ bool Exists(const std::wstring& path) {
 
 std::vector<std::uint8_t> ReadBytes(const std::wstring& path) {
   std::vector<std::uint8_t> bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
+  const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return bytes;
   LARGE_INTEGER size{};
   // Program files beyond 256 MB are not what a component is.
-  if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (256 << 20)) {
+  if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart < (256 << 20)) {
     bytes.resize(static_cast<std::size_t>(size.QuadPart));
     DWORD read = 0;
-    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
     bytes.resize(read);
   }
-  CloseHandle(file);
   return bytes;
 }
 
@@ -74,9 +73,9 @@ bool IsApiSetName(const std::wstring& lowerName) {
 }
 
 bool IsKnownDll(const std::wstring& lowerName) {
-  HKEY key = nullptr;
+  UniqueKey key;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\KnownDLLs", 0,
-                    KEY_READ, &key) != ERROR_SUCCESS) {
+                    KEY_READ, key.put()) != ERROR_SUCCESS) {
     return false;
   }
   bool known = false;
@@ -84,14 +83,13 @@ bool IsKnownDll(const std::wstring& lowerName) {
   wchar_t data[MAX_PATH];
   for (DWORD i = 0; !known; ++i) {
     DWORD nameLength = ARRAYSIZE(valueName), dataSize = sizeof(data) - sizeof(wchar_t), type = 0;
-    if (RegEnumValueW(key, i, valueName, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize) !=
+    if (RegEnumValueW(key.get(), i, valueName, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize) !=
         ERROR_SUCCESS) {
       break;
     }
     data[dataSize / sizeof(wchar_t)] = L'\0';
     known = type == REG_SZ && Lower(data) == lowerName;
   }
-  RegCloseKey(key);
   return known;
 }
 
@@ -106,20 +104,20 @@ public:
       context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
       context.lpSource = file.c_str();
       context.lpResourceName = MAKEINTRESOURCEW(id);
-      m_context = CreateActCtxW(&context);
-      if (m_context != INVALID_HANDLE_VALUE) break;
+      m_context.reset(CreateActCtxW(&context));
+      if (m_context) break;
     }
-    if (m_context != INVALID_HANDLE_VALUE && !ActivateActCtx(m_context, &m_cookie)) m_cookie = 0;
+    if (m_context && !ActivateActCtx(m_context.get(), &m_cookie)) m_cookie = 0;
   }
+  // Deactivated here, released after (the member goes once this has run).
   ~OwnManifest() {
     if (m_cookie) DeactivateActCtx(0, m_cookie);
-    if (m_context != INVALID_HANDLE_VALUE) ReleaseActCtx(m_context);
   }
   OwnManifest(const OwnManifest&) = delete;
   OwnManifest& operator=(const OwnManifest&) = delete;
 
 private:
-  HANDLE m_context = INVALID_HANDLE_VALUE;
+  UniqueActivationContext m_context;
   ULONG_PTR m_cookie = 0;
 };
 

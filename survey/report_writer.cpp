@@ -47,15 +47,14 @@ ReportWriter::~ReportWriter() { Finish(); }
 void ReportWriter::Add(ProgramResult result) {
   Finish();
   m_results.push_back(std::move(result));
-  m_turn = CreateThread(nullptr, 0, Turn, this, 0, nullptr);
+  m_turn.reset(CreateThread(nullptr, 0, Turn, this, 0, nullptr));
   if (!m_turn) Update();  // no thread to be had: the turn is taken here and now
 }
 
 const std::vector<ProgramResult>& ReportWriter::Finish() {
   if (m_turn) {
-    WaitForSingleObject(m_turn, INFINITE);
-    CloseHandle(m_turn);
-    m_turn = nullptr;
+    WaitForSingleObject(m_turn.get(), INFINITE);
+    m_turn.reset();
   }
   return m_results;
 }

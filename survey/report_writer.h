@@ -5,7 +5,7 @@
 // work is off the engineer's wait, and one program's turn waits for the previous one's.
 #pragma once
 
-#include "common/win32.h"
+#include "common/owners.h"
 #include "report/comparison.h"
 #include "report/csv_rows.h"
 #include "report/html_report.h"
@@ -43,7 +43,7 @@ private:
   std::wstring m_earlierFile;
   std::vector<ProgramResult> m_results;
   std::vector<Difference> m_differences;
-  HANDLE m_turn = nullptr;  // the thread of the program taken last, until it is done
+  UniqueHandleObject m_turn;  // the thread of the program taken last, until it is done
 };
 
 }  // namespace kit::survey

@@ -14,16 +14,6 @@ namespace {
 
 constexpr int kScratchAttempts = 16;
 
-struct FileOwner {
-  HANDLE handle;
-  explicit FileOwner(HANDLE h) : handle(h) {}
-  ~FileOwner() {
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-  FileOwner(const FileOwner&) = delete;
-  FileOwner& operator=(const FileOwner&) = delete;
-};
-
 bool RandomBytes(void* buffer, ULONG size) {
   using GenRandom = BOOLEAN(WINAPI*)(PVOID, ULONG);
   static const auto generate = reinterpret_cast<GenRandom>(
@@ -50,9 +40,8 @@ std::wstring OwnOnlyDescriptor() {
   if (!GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size)) return {};
   LPWSTR sid = nullptr;
   if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) return {};
-  const std::wstring user(sid);
-  LocalFree(sid);
-  return L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + user + L")";
+  const UniqueLocal ownedSid(sid);
+  return L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + std::wstring(sid) + L")";
 }
 
 bool CreateOwnFolder(const std::wstring& path) {
@@ -61,11 +50,12 @@ bool CreateOwnFolder(const std::wstring& path) {
   if (!sddl.empty()) {
     ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr);
   }
+  UniqueLocal ownedDescriptor(descriptor);
   SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
   // CreateDirectory fails on an existing folder: the name is ours only if we made it.
   const BOOL made = CreateDirectoryW(path.c_str(), descriptor ? &attributes : nullptr);
   const DWORD error = GetLastError();
-  if (descriptor) LocalFree(descriptor);
+  ownedDescriptor.reset();
   SetLastError(error);
   return made != FALSE;
 }
@@ -73,28 +63,27 @@ bool CreateOwnFolder(const std::wstring& path) {
 }  // namespace
 
 std::string ReadWholeFile(const std::wstring& path) {
-  FileOwner file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.handle == INVALID_HANDLE_VALUE) return {};
+  const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return {};
   std::string bytes;
   char buffer[16384];
   DWORD read = 0;
-  while (ReadFile(file.handle, buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
+  while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
   return bytes;
 }
 
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
   const std::wstring partial = path + L".partial";
   {
-    FileOwner file(
+    UniqueFile file(
         CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.handle == INVALID_HANDLE_VALUE) return false;
+    if (!file) return false;
     DWORD written = 0;
-    if (!WriteFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {
       const DWORD error = GetLastError();
-      CloseHandle(file.handle);
-      file.handle = INVALID_HANDLE_VALUE;
+      file.reset();  // closed before it is deleted
       DeleteFileW(partial.c_str());
       SetLastError(error ? error : ERROR_DISK_FULL);
       return false;
@@ -135,8 +124,8 @@ std::wstring CreateScratchFolder(const std::wstring& parent, const std::wstring&
 
 void RemoveTree(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
+  // The search ends with the if statement, before the folder goes: an open search holds it.
+  if (const UniqueFind search(FindFirstFileW((folder + L"\\*").c_str(), &found)); search) {
     do {
       const std::wstring name = found.cFileName;
       if (name == L"." || name == L"..") continue;
@@ -153,8 +142,7 @@ void RemoveTree(const std::wstring& folder) {
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only file goes too
         DeleteFileW(path.c_str());
       }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
   }
   RemoveDirectoryW(folder.c_str());
 }

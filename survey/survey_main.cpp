@@ -316,8 +316,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   int count = 0;
   LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::wstring> arguments;
-  for (int i = 1; i < count; ++i) arguments.emplace_back(words[i]);
-  LocalFree(words);
+  {
+    const kit::UniqueLocal ownedWords(words);
+    for (int i = 1; i < count; ++i) arguments.emplace_back(words[i]);
+  }
   const SurveyOptions options = ParseOptions(arguments);
   if (!options.error.empty()) {
     Tell(options, options.error + L"\n\n" + kUsage, MB_ICONEXCLAMATION);

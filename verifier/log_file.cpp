@@ -13,10 +13,9 @@ std::uint32_t Win32LogFile::Open(std::wstring_view name) {
   // or system file (CREATE_ALWAYS, TRUNCATE_EXISTING) unless its attributes are asked for again,
   // and a log somebody hid must still be rewritten. Only an absent log is created.
   m_file.reset();
-  HANDLE file = m_open(ToAnsi(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return GetLastError();
-  UniqueHandleObject opened(file);
+  UniqueFile opened(m_open(ToAnsi(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!opened) return GetLastError();
   // A fresh handle stands at the start: the end of the file is set there.
   if (!SetEndOfFile(opened.get())) return GetLastError();
   m_file = std::move(opened);

@@ -20,7 +20,7 @@ public:
 
 private:
   OpenFunction m_open;
-  UniqueHandleObject m_file;  // null while closed
+  UniqueFile m_file;
 };
 
 }  // namespace kit::verifier

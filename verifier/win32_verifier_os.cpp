@@ -205,13 +205,12 @@ std::wstring Win32VerifierOs::FromAnsiBytes(std::string_view bytes) const { retu
 bool Win32VerifierOs::OrdinaryFileExists(const std::wstring& path) {
   // A directory lookup, not a platform call of the inspector: nothing is recorded.
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW(path.c_str(), &found);
+  const UniqueFind search(FindFirstFileW(path.c_str(), &found));
   bool any = false;
-  if (search != INVALID_HANDLE_VALUE) {
+  if (search) {
     do {
       if ((found.dwFileAttributes & kOrdinaryFileExcluded) == 0) any = true;
-    } while (!any && FindNextFileW(search, &found));
-    FindClose(search);
+    } while (!any && FindNextFileW(search.get(), &found));
   }
   return any;
 }

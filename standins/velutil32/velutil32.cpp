@@ -3,7 +3,7 @@
 // finding into the caller's path buffer (VELUTIL32_WRITE_PATH), journal every call with what
 // it was handed (VELUTIL32_JOURNAL, a file to append to) and fail its own start-up, as a broken
 // copy would (VELUTIL32_REFUSE_LOAD set).
-#include "common/win32.h"
+#include "common/owners.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,14 +20,13 @@ bool ReadVariable(const char* name, char* value, DWORD size) {
 void Journal(const char* name, long nameLength, long pathLength) {
   char file[MAX_PATH];
   if (!ReadVariable("VELUTIL32_JOURNAL", file, sizeof(file))) return;
-  HANDLE journal = CreateFileA(file, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (journal == INVALID_HANDLE_VALUE) return;
+  const kit::UniqueFile journal(CreateFileA(file, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!journal) return;
   char line[1200];
   const int length = std::snprintf(line, sizeof(line), "FINDFILEINPATH %.1024s %ld %ld\r\n", name, nameLength, pathLength);
   DWORD written = 0;
-  if (length > 0) WriteFile(journal, line, static_cast<DWORD>(length), &written, nullptr);
-  CloseHandle(journal);
+  if (length > 0) WriteFile(journal.get(), line, static_cast<DWORD>(length), &written, nullptr);
 }
 
 }  // namespace

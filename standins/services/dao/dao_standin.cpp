@@ -5,6 +5,7 @@
 // KIT_STANDIN_MODE "fail-silent", "fail-long" or "fail-wide" CreateDatabase fails with such a
 // description instead; with "errorbox" the engine shows an error box of its own first, as a
 // damaged engine does, and then goes on.
+#include "common/owners.h"
 #include "probes/services/dao360/dao_interfaces.h"
 #include "standins/com_server/licensing_factory.h"
 #include "standins/services/common/standin_support.h"
@@ -12,6 +13,7 @@
 #include <oleauto.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 using namespace kit::standins;
@@ -26,12 +28,12 @@ std::wstring Text(BSTR text) { return text ? std::wstring(text, SysStringLen(tex
 
 class Database final : public TypedObject<dao::Database> {
 public:
-  Database(const std::wstring& file, HANDLE handle)
-      : TypedObject(L"Database " + file, &dao::kDatabaseInterface), m_file(handle) {}
+  Database(const std::wstring& file, kit::UniqueFile handle)
+      : TypedObject(L"Database " + file, &dao::kDatabaseInterface), m_file(std::move(handle)) {}
 
   HRESULT STDMETHODCALLTYPE Close() override {
     Journal(Name() + L" Close");
-    CloseFile();
+    m_file.reset();
     return S_OK;
   }
 
@@ -53,12 +55,8 @@ public:
   HRESULT STDMETHODCALLTYPE get_Recordsets(IDispatch** recordsets) override { return Unserved(recordsets); }
 
 private:
-  ~Database() override { CloseFile(); }
-  void CloseFile() {
-    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
-    m_file = INVALID_HANDLE_VALUE;
-  }
-  HANDLE m_file;
+  ~Database() override = default;
+  kit::UniqueFile m_file;
 };
 
 class Engine final : public TypedObject<dao::DBEngine> {
@@ -78,14 +76,12 @@ public:
     if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
       return Fail(kDatabaseExists, L"Database already exists.");
     }
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-      return Fail(HRESULT_FROM_WIN32(GetLastError()), L"Could not create the database.");
-    }
+    kit::UniqueFile handle(CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return Fail(HRESULT_FROM_WIN32(GetLastError()), L"Could not create the database.");
     DWORD written = 0;
-    WriteFile(handle, kContent, sizeof(kContent) - 1, &written, nullptr);
-    return HandOut(new Database(file, handle), dao::kDatabaseInterface, reinterpret_cast<void**>(database));
+    WriteFile(handle.get(), kContent, sizeof(kContent) - 1, &written, nullptr);
+    return HandOut(new Database(file, std::move(handle)), dao::kDatabaseInterface, reinterpret_cast<void**>(database));
   }
 
   HRESULT STDMETHODCALLTYPE OpenDatabase(BSTR name, VARIANT options, VARIANT readOnly, VARIANT connect,
@@ -95,10 +91,10 @@ public:
             L" " + DescribeValue(connect));
     if (!database) return E_POINTER;
     *database = nullptr;
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return Fail(kFileNotFound, L"Could not find file '" + file + L"'.");
-    return HandOut(new Database(file, handle), dao::kDatabaseInterface, reinterpret_cast<void**>(database));
+    kit::UniqueFile handle(
+        CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return Fail(kFileNotFound, L"Could not find file '" + file + L"'.");
+    return HandOut(new Database(file, std::move(handle)), dao::kDatabaseInterface, reinterpret_cast<void**>(database));
   }
 
   // The rest of the table: there, in its place, and not served.
