@@ -7,6 +7,7 @@
 #include "common/number_text.h"
 #include "common/owners.h"
 #include "common/letter_case.h"
+#include "common/whole_file.h"
 #include "diagnosis/pe_image.h"
 
 #include <algorithm>
@@ -15,6 +16,9 @@
 
 namespace kit::diagnosis {
 namespace {
+
+// Program files beyond 256 MB are not what a component is.
+constexpr std::size_t kLargestComponentFile = (std::size_t{256} << 20) - 1;
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -33,20 +37,9 @@ bool Exists(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::vector<std::uint8_t> ReadBytes(const std::wstring& path) {
-  std::vector<std::uint8_t> bytes;
-  const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return bytes;
-  LARGE_INTEGER size{};
-  // Program files beyond 256 MB are not what a component is.
-  if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart < (256 << 20)) {
-    bytes.resize(static_cast<std::size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
-    bytes.resize(read);
-  }
-  return bytes;
+PeImage ReadFileImage(const std::wstring& path) {
+  const std::string bytes = ReadWholeFile(path, kLargestComponentFile);
+  return ReadPeImage({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
 }
 
 std::wstring VersionText(const PeImage& image) {
@@ -194,7 +187,7 @@ private:
     if (!located.module) {
       if (located.error == ERROR_BAD_EXE_FORMAT) {
         problem.kind = DependencyProblem::WrongMachine;
-        const PeImage other = ReadPeImage(ReadBytes(located.path));
+        const PeImage other = ReadFileImage(located.path);
         problem.detail = other.error.empty() ? MachineText(other) : L"a file for another machine";
       } else {
         problem.kind = DependencyProblem::Missing;
@@ -240,7 +233,7 @@ PeMachine ThisProcessMachine() { return sizeof(void*) == 8 ? PeMachine::Amd64 : 
 DependencyReport WalkDependencies(const std::wstring& file) {
   DependencyReport report;
   report.file = file;
-  const PeImage image = ReadPeImage(ReadBytes(file));
+  const PeImage image = ReadFileImage(file);
   if (!image.error.empty()) {
     report.fileError = Exists(file) ? Widen(image.error) : L"the file is missing";
     return report;

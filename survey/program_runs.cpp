@@ -9,6 +9,7 @@
 #include "survey/exit_status.h"
 #include "common/letter_case.h"
 #include "survey/survey_files.h"
+#include "common/whole_file.h"
 #include "report/verifier_log.h"
 
 #include <algorithm>

@@ -5,6 +5,7 @@
 #include "diagnosis/diagnosis.h"
 #include "report/png_writer.h"
 #include "survey/survey_files.h"
+#include "common/whole_file.h"
 
 namespace kit::survey {
 using namespace kit::diagnosis;

@@ -62,17 +62,6 @@ bool CreateOwnFolder(const std::wstring& path) {
 
 }  // namespace
 
-std::string ReadWholeFile(const std::wstring& path) {
-  const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return {};
-  std::string bytes;
-  char buffer[16384];
-  DWORD read = 0;
-  while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
-  return bytes;
-}
-
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
   const std::wstring partial = path + L".partial";
   {

@@ -1,7 +1,7 @@
-// Win32-only. The survey's files: whole files read and written through Win32 (a report file is
-// replaced in one step, so a survey killed while writing leaves the previous version, never half
-// of one), scratch folders made exclusively under random names, and trees removed without
-// following junctions or links.
+// Win32-only. The survey's files: whole files written through Win32 (a report file is replaced in
+// one step, so a survey killed while writing leaves the previous version, never half of one),
+// scratch folders made exclusively under random names, and trees removed without following
+// junctions or links. Whole files are read with kit::ReadWholeFile (common/whole_file.h).
 #pragma once
 
 #include "common/win32.h"
@@ -10,7 +10,6 @@
 
 namespace kit::survey {
 
-std::string ReadWholeFile(const std::wstring& path);
 // Writes beside the target, then moves over it. False, with the last error set, on failure.
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
 

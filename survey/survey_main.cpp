@@ -4,6 +4,7 @@
 #include "common/number_text.h"
 #include "common/owners.h"
 #include "common/system_error.h"
+#include "common/whole_file.h"
 #include "common/win32.h"
 #include "report/csv_rows.h"
 #include "diagnosis/diagnosis.h"
@@ -216,7 +217,7 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
       Tell(options, L"Cannot read the earlier report " + compareWith + L": it is no file.", MB_ICONEXCLAMATION);
       return kExitUsage;
     }
-    earlier = ReadReportCsv(ReadWholeFile(compareWith), compareWith);
+    earlier = ReadReportCsv(kit::ReadWholeFile(compareWith), compareWith);
     if (!earlier.isReport) {
       Tell(options, earlier.problem, MB_ICONEXCLAMATION);
       return kExitUsage;

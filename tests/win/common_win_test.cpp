@@ -1,6 +1,9 @@
-// The common Win32 helpers against Wine's real system: error texts and the ANSI crossing.
+// The common Win32 helpers against Wine's real system: error texts, the ANSI crossing and whole
+// files read.
 #include "common/ansi_text.h"
+#include "common/owners.h"
 #include "common/system_error.h"
+#include "common/whole_file.h"
 #include "common/win32.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +29,27 @@ TEST(AnsiText, RoundTripsTheCodePageAndReplacesWhatItLacks) {
     EXPECT_EQ(kit::FromAnsi(kit::ToAnsi(L"caf\u00e9")), L"caf\u00e9");
     EXPECT_EQ(kit::ToAnsi(L"\u4e2d"), "?");
   }
+}
+
+TEST(WholeFile, ReadsWhatAWriterStillHoldsOpenUpToTheLimit) {
+  wchar_t folder[MAX_PATH] = {};
+  ASSERT_GT(GetTempPathW(MAX_PATH, folder), 0u);
+  const std::wstring path = std::wstring(folder) + L"kit_whole_file_test.bin";
+  // Larger than one piece of the read, with a NUL inside.
+  std::string bytes(40000, 'k');
+  bytes[20000] = '\0';
+  const kit::UniqueFile writer(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(writer) << GetLastError();
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(writer.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+  const std::string read = kit::ReadWholeFile(path);
+  EXPECT_EQ(read.size(), bytes.size());
+  EXPECT_TRUE(read == bytes) << "the bytes differ";
+  EXPECT_EQ(kit::ReadWholeFile(path, bytes.size()).size(), bytes.size()) << "a file of the limit's size is read";
+  EXPECT_EQ(kit::ReadWholeFile(path, bytes.size() - 1).size(), 0u) << "a larger one is not";
+  EXPECT_EQ(kit::ReadWholeFile(path + L".absent").size(), 0u);
+  DeleteFileW(path.c_str());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "catalogue/programs.h"
 #include "common/com_values.h"
 #include "common/error_text.h"
+#include "common/whole_file.h"
 #include "licence/licence_keys.h"
 
 #include <objbase.h>
@@ -17,7 +18,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -102,11 +102,6 @@ std::wstring AskForKey(const LicensedClass& entry, std::string& said) {
   return text;
 }
 
-std::string ReadFile(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -115,7 +110,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs("kit_licence_keys: COM could not be started\n", stderr);
     return 2;
   }
-  std::vector<LicenceKey> keys = kit::licence::ParseLicenceKeys(ReadFile(path));
+  std::vector<LicenceKey> keys = kit::licence::ParseLicenceKeys(kit::ReadWholeFile(path));
   int written = 0;
   for (const LicensedClass& entry : ClassesTheKitCreates()) {
     std::string said;
