@@ -41,10 +41,9 @@ void Journal(std::wstring_view instance, std::wstring_view event) {
     if (c == L'\r' || c == L'\n') c = L' ';  // one event, one line
   }
   const std::string text = Utf8(line) + "\n";
-  const HANDLE opened = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (opened == INVALID_HANDLE_VALUE) return;
-  const UniqueHandleObject file(opened);
+  const UniqueFile file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return;
   DWORD written = 0;
   WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
