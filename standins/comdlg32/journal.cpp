@@ -1,5 +1,6 @@
 // Win32-only. The stand-in's journal and the failures and delays tests ask of it, all through the
 // environment. Appending with FILE_APPEND_DATA puts every line at the file's current end.
+#include "common/ansi_text.h"
 #include "common/owners.h"
 #include "standins/comdlg32/comdlg_standin.h"
 
@@ -13,16 +14,6 @@ std::wstring Environment(const wchar_t* name) {
   const DWORD length = GetEnvironmentVariableW(name, value, ARRAYSIZE(value));
   if (length == 0 || length >= ARRAYSIZE(value)) return {};
   return std::wstring(value, length);
-}
-
-std::string Utf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                       nullptr);
-  if (size <= 0) return {};
-  std::string utf8(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr, nullptr);
-  return utf8;
 }
 
 bool IsShowMethod(std::wstring_view member) {
@@ -40,7 +31,7 @@ void Journal(std::wstring_view instance, std::wstring_view event) {
   for (wchar_t& c : line) {
     if (c == L'\r' || c == L'\n') c = L' ';  // one event, one line
   }
-  const std::string text = Utf8(line) + "\n";
+  const std::string text = ToUtf8(line) + "\n";
   const UniqueFile file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return;

@@ -2,20 +2,11 @@
 // file, whoever else appended in between.
 #include "standins/controls/journal.h"
 
+#include "common/ansi_text.h"
 #include "common/owners.h"
 #include "common/win32.h"
 
 namespace kit::standin {
-
-std::string ToUtf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  if (size <= 0) return {};
-  std::string utf8(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr, nullptr);
-  return utf8;
-}
 
 void JournalLine(std::wstring_view instance, std::wstring_view event) {
   wchar_t path[MAX_PATH * 2];

@@ -10,6 +10,4 @@ namespace kit::standin {
 
 void JournalLine(std::wstring_view instance, std::wstring_view event);
 
-std::string ToUtf8(std::wstring_view text);
-
 }  // namespace kit::standin

@@ -1,5 +1,5 @@
-// The common Win32 helpers against Wine's real system: error texts, the ANSI crossing and whole
-// files read.
+// The common Win32 helpers against Wine's real system: error texts, the ANSI and UTF-8 crossings
+// and whole files read.
 #include "common/ansi_text.h"
 #include "common/owners.h"
 #include "common/system_error.h"
@@ -29,6 +29,15 @@ TEST(AnsiText, RoundTripsTheCodePageAndReplacesWhatItLacks) {
     EXPECT_EQ(kit::FromAnsi(kit::ToAnsi(L"caf\u00e9")), L"caf\u00e9");
     EXPECT_EQ(kit::ToAnsi(L"\u4e2d"), "?");
   }
+}
+
+TEST(Utf8Text, CarriesEveryCharacterBothWays) {
+  const std::wstring text = L"Ca\u00f1\u00f3n \u65e5\u672c \U0001F600";
+  const std::string utf8 = "Ca\xC3\xB1\xC3\xB3n \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
+  EXPECT_EQ(kit::ToUtf8(text), utf8);
+  EXPECT_TRUE(kit::FromUtf8(utf8) == text);
+  EXPECT_EQ(kit::ToUtf8(L""), "");
+  EXPECT_TRUE(kit::FromUtf8("").empty());
 }
 
 TEST(WholeFile, ReadsWhatAWriterStillHoldsOpenUpToTheLimit) {

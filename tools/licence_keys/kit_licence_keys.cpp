@@ -5,6 +5,7 @@
 // this machine cannot answer for are kept.
 //   kit_licence_keys [KEY_FILE]        (default: licence_keys.txt in the current folder)
 #include "catalogue/programs.h"
+#include "common/ansi_text.h"
 #include "common/com_values.h"
 #include "common/error_text.h"
 #include "common/whole_file.h"
@@ -46,20 +47,9 @@ std::vector<LicensedClass> ClassesTheKitCreates() {
   return classes;
 }
 
-std::string Utf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                         nullptr);
-  std::string utf8(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-  if (length > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length, nullptr, nullptr);
-  }
-  return utf8;
-}
-
 std::string Code(HRESULT hr) {
   std::string code = "(";
-  code += Utf8(kit::FormatErrorNumber(static_cast<std::uint32_t>(hr)));
+  code += kit::ToUtf8(kit::FormatErrorNumber(static_cast<std::uint32_t>(hr)));
   return code + ")";
 }
 
@@ -115,9 +105,9 @@ int wmain(int argc, wchar_t** argv) {
   for (const LicensedClass& entry : ClassesTheKitCreates()) {
     std::string said;
     const std::wstring key = AskForKey(entry, said);
-    std::printf("%s %s: %s\n", Utf8(entry.name).c_str(), Utf8(entry.classId).c_str(), said.c_str());
+    std::printf("%s %s: %s\n", kit::ToUtf8(entry.name).c_str(), kit::ToUtf8(entry.classId).c_str(), said.c_str());
     if (key.empty()) continue;
-    kit::licence::PutLicenceKey(keys, {Utf8(entry.classId), Utf8(key)});
+    kit::licence::PutLicenceKey(keys, {kit::ToUtf8(entry.classId), kit::ToUtf8(key)});
     ++written;
   }
   CoUninitialize();
@@ -125,9 +115,9 @@ int wmain(int argc, wchar_t** argv) {
   out << kit::licence::FormatLicenceKeys(keys);
   out.close();
   if (!out) {
-    std::fprintf(stderr, "kit_licence_keys: %s could not be written\n", Utf8(path).c_str());
+    std::fprintf(stderr, "kit_licence_keys: %s could not be written\n", kit::ToUtf8(path).c_str());
     return 1;
   }
-  std::printf("kit_licence_keys: %d keys from this machine, %zu in %s\n", written, keys.size(), Utf8(path).c_str());
+  std::printf("kit_licence_keys: %d keys from this machine, %zu in %s\n", written, keys.size(), kit::ToUtf8(path).c_str());
   return 0;
 }

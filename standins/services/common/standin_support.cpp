@@ -2,6 +2,8 @@
 // the class factory come from the shared server plumbing.
 #include "standins/services/common/standin_support.h"
 
+#include "common/ansi_text.h"
+
 #include <oleauto.h>
 
 #include <cstdio>
@@ -24,10 +26,7 @@ void Journal(std::wstring_view line) {
   FILE* file = _wfopen(path.c_str(), L"ab");
   if (!file) return;
   // UTF-8, one line each, so a test reads back exactly what crossed.
-  const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), size, nullptr, nullptr);
-  bytes += "\n";
+  const std::string bytes = kit::ToUtf8(line) + "\n";
   fwrite(bytes.data(), 1, bytes.size(), file);
   fclose(file);
 }
