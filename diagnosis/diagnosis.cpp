@@ -5,6 +5,7 @@
 #include "catalogue/programs.h"
 #include "common/number_text.h"
 #include "common/owners.h"
+#include "common/stored_string.h"
 #include "diagnosis/dependency_walk.h"
 #include "common/letter_case.h"
 #include "diagnosis/pe_image.h"
@@ -32,7 +33,7 @@ std::wstring ClassesValue(const std::wstring& path, const wchar_t* name, bool& f
   if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS) {
     return {};
   }
-  value.resize(wcsnlen(value.c_str(), value.size()));
+  value.resize(StoredString(value).size());
   found = true;
   if (type != REG_EXPAND_SZ) return value;
   std::wstring expanded(32768, L'\0');

@@ -13,8 +13,8 @@ inline constexpr wchar_t kMdacKey[] = L"SOFTWARE\\Microsoft\\DataAccess";
 inline constexpr wchar_t kMdacValue[] = L"FullInstallVer";
 
 // True when the value was read. On false `KeyVal` is empty; on true it holds the value's text
-// (REG_SZ as stored, REG_DWORD as its decimal number) or, for types not converted, what the
-// caller passed. The key is opened read-only.
+// (REG_SZ up to its first NUL, REG_DWORD as its decimal number: ReadValueText) or, for types not
+// converted, what the caller passed. The key is opened read-only.
 bool GetKeyValue(VerifierOs& os, std::int32_t KeyRoot, const std::wstring& KeyName, const std::wstring& SubKeyRef,
                  std::wstring& KeyVal);
 

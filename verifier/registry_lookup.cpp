@@ -2,6 +2,7 @@
 #include "verifier/registry_lookup.h"
 
 #include "common/number_text.h"
+#include "common/stored_string.h"
 
 #include <cstdint>
 
@@ -79,19 +80,25 @@ std::optional<float> ParseVersionNumber(const std::wstring& text) {
   return static_cast<float>(text[0] == L'-' ? -value : value);
 }
 
+bool ReadValueText(VerifierOs& os, std::int32_t root, const std::wstring& key, const std::wstring& name,
+                   std::size_t capacity, std::uint32_t& type, std::wstring& text) {
+  KeyHandle handle = 0;
+  if (os.OpenKey(root, key, kKeyRead, handle) != kRegSuccess) return false;
+  OpenedKey opened(os, handle);
+  std::string data(capacity, '\0');
+  std::uint32_t stored = 0;
+  if (os.QueryValue(opened.get(), name, stored, data) != kRegSuccess) return false;
+  type = stored;
+  text = stored == kRegDword ? kit::Decimal(DwordFromBytes(data)) : os.FromAnsiBytes(StoredString(data));
+  return true;
+}
+
 std::wstring ReadRegValue(VerifierOs& os, std::int32_t root, const std::wstring& key, const std::wstring& name) {
   if (!IsPredefinedRoot(root)) return {};
-  KeyHandle handle = 0;
-  if (os.OpenKey(root, key, kKeyRead, handle) != kRegSuccess) return {};
-  OpenedKey opened(os, handle);
-  std::string data(kRegBufferSize, ' ');
   std::uint32_t type = 0;
-  if (os.QueryValue(opened.get(), name, type, data) != kRegSuccess) return {};
-  if (type == kRegDword) return kit::Decimal(DwordFromBytes(data));
-  // The byte count includes the terminating zero of a text value; an empty value has none.
-  if (data.empty()) return {};
-  data.resize(data.size() - 1);
-  return os.FromAnsiBytes(data);
+  std::wstring text;
+  ReadValueText(os, root, key, name, kRegBufferSize, type, text);
+  return text;
 }
 
 std::wstring FindSubKey(VerifierOs& os, std::wstring root, std::wstring key, std::wstring wanted) {

@@ -19,9 +19,15 @@ std::optional<float> ParseVersionNumber(const std::wstring& text);
 // A REG_DWORD's number from its data bytes, least significant first (up to four bytes).
 std::uint32_t DwordFromBytes(std::string_view data);
 
-// One registry value as text, empty when absent. `root` is a predefined root as a signed 32-bit
-// number; any other number makes no call. Text values lose their terminating zero, a REG_DWORD
-// reads as its decimal number.
+// One registry value of `key` (opened read-only) through a buffer of `capacity` bytes: false when
+// the key cannot be opened or the value not read (absent, or longer than the buffer). `type` is
+// the value's type; `text` a REG_DWORD's decimal number, or any other value's data in the ANSI
+// code page up to its first NUL (kit::StoredString). Both are left alone on false.
+bool ReadValueText(VerifierOs& os, std::int32_t root, const std::wstring& key, const std::wstring& name,
+                   std::size_t capacity, std::uint32_t& type, std::wstring& text);
+
+// One registry value as text (ReadValueText), empty when absent. `root` is a predefined root as a
+// signed 32-bit number; any other number makes no call.
 std::wstring ReadRegValue(VerifierOs& os, std::int32_t root, const std::wstring& key, const std::wstring& name);
 
 // The subkey of `key` named exactly `wanted`, or else the one with the highest number (a later

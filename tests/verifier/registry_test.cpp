@@ -78,13 +78,15 @@ TEST_F(RegistryTest, ReadRegValueDecodesTheValue) {
   FakeKey& key = Under(L"k");
   key.values[L""] = TextValue("C:\\Windows\\System32\\stdole2.tlb");
   key.values[L"unterminated"] = {kRegSz, "abc"};
+  key.values[L"two"] = {7, std::string("abc\0def\0\0", 9)};
   key.values[L"empty"] = {kRegSz, ""};
   key.values[L"dword"] = {kRegDword, std::string("\x39\x30\x00\x00", 4)};  // 12345
   key.values[L"big"] = {kRegDword, std::string("\xFF\xFF\xFF\xFF", 4)};
   key.values[L"fits"] = TextValue(std::string(254, 'a'));
   key.values[L"long"] = TextValue(std::string(255, 'a'));
   EXPECT_EQ(ReadRegValue(os, kClassesRoot, L"k", L""), L"C:\\Windows\\System32\\stdole2.tlb");
-  EXPECT_EQ(ReadRegValue(os, kClassesRoot, L"k", L"unterminated"), L"ab") << "size less one, as stored";
+  EXPECT_EQ(ReadRegValue(os, kClassesRoot, L"k", L"unterminated"), L"abc") << "stored without its NUL";
+  EXPECT_EQ(ReadRegValue(os, kClassesRoot, L"k", L"two"), L"abc") << "what follows the first NUL is no part of it";
   EXPECT_EQ(ReadRegValue(os, kClassesRoot, L"k", L"empty"), L"");
   EXPECT_EQ(ReadRegValue(os, kClassesRoot, L"k", L"dword"), L"12345");
   EXPECT_EQ(ReadRegValue(os, kClassesRoot, L"k", L"big"), L"4294967295");
@@ -164,6 +166,7 @@ TEST_F(KeyValueTest, DecodingByTypeAndSize) {
   FakeKey& key = DataAccess();
   key.values[L"sz"] = TextValue("2.8");
   key.values[L"raw"] = {kRegSz, "2.8"};
+  key.values[L"left-over"] = {kRegSz, std::string("2.8\0old", 7)};
   key.values[L"zero"] = {kRegSz, ""};
   key.values[L"fits"] = TextValue(std::string(1023, 'v'));
   key.values[L"long"] = TextValue(std::string(1024, 'v'));
@@ -177,7 +180,7 @@ TEST_F(KeyValueTest, DecodingByTypeAndSize) {
     std::wstring value;
   };
   const Case cases[] = {
-      {L"sz", true, L"2.8"},     {L"raw", true, L"2.8"},       {L"zero", true, L""},
+      {L"sz", true, L"2.8"},     {L"raw", true, L"2.8"},       {L"left-over", true, L"2.8"}, {L"zero", true, L""},
       {L"fits", true, std::wstring(1023, L'v')},               {L"long", false, L""},
       {L"expand", true, L"kept"}, {L"binary", true, L"kept"},  {L"multi", true, L"kept"},
       {L"dword", true, L"256"},  {L"absent", false, L""},
