@@ -23,7 +23,10 @@ inline std::wstring Hex(unsigned long long value, int width, bool upper = true) 
   return NumberText(value, false, 16, width, upper);
 }
 
-// A non-negative amount with two decimals, rounded half up: 1.005 reads "1.01", 2 reads "2.00".
+// A non-negative amount with two decimals: the double times 100, plus one half, cut to a whole
+// number. A half that the double holds exactly rounds up (0.125 reads "0.13", 2 reads "2.00"); a
+// decimal half it cannot hold is rounded from the binary value it holds, so 1.005 (stored as
+// 1.00499999...) reads "1.00", and the product's own rounding may turn others either way.
 std::wstring Hundredths(double value);
 
 // Text of ASCII digits, signs and points as a narrow string.

@@ -28,6 +28,8 @@ TEST(NumberText, WritesWhatPrintfWould) {
       {kit::Hundredths(2), L"2.00"},
       {kit::Hundredths(13.906), L"13.91"},
       {kit::Hundredths(0.004), L"0.00"},
+      {kit::Hundredths(0.125), L"0.13"},
+      {kit::Hundredths(1.005), L"1.00"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.got, c.expected);
 }
