@@ -4,6 +4,8 @@
 // damaged file ends the walk.
 #include "diagnosis/pe_image.h"
 
+#include "common/number_text.h"
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -292,11 +294,7 @@ std::wstring MachineText(const PeImage& image) {
     case PeMachine::Amd64: return L"64-bit";
     case PeMachine::Other: break;
   }
-  wchar_t code[8];
-  static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
-  for (int i = 0; i < 4; ++i) code[i] = kHex[(image.machineCode >> (12 - 4 * i)) & 0xF];
-  code[4] = 0;
-  return L"for another machine (0x" + std::wstring(code) + L")";
+  return L"for another machine (0x" + Hex(image.machineCode, 4) + L")";
 }
 
 }  // namespace kit::diagnosis

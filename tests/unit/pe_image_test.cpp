@@ -48,6 +48,15 @@ TEST(PeImage, APlatformLibraryReadsAsTheLoaderSeesIt) {
   EXPECT_GE(image.exportOrdinals.size(), image.exportNames.size());
 }
 
+TEST(PeImage, AnotherMachineIsNamedByItsFourDigitCode) {
+  PeImage image;
+  for (const auto& [code, text] : {std::pair{std::uint16_t{0x01C4}, L"for another machine (0x01C4)"},
+                                   std::pair{std::uint16_t{0xAA64}, L"for another machine (0xAA64)"}}) {
+    image.machineCode = code;
+    EXPECT_EQ(kit::diagnosis::MachineText(image), text);
+  }
+}
+
 TEST(PeImage, WhatIsNoProgramFileOrIsCutShortGivesAReason) {
   EXPECT_EQ(ReadPeImage({}).error, "not a program file (no MZ header)");
   const std::string text = "MZ but then just text";
