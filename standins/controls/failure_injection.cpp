@@ -1,9 +1,9 @@
 // Win32-only (the environment); the parsing itself is plain.
 #include "standins/controls/failure_injection.h"
 
+#include "common/letter_case.h"
 #include "common/win32.h"
 
-#include <cwctype>
 #include <string>
 
 namespace kit::standin {
@@ -41,15 +41,6 @@ std::wstring_view StageName(FailureStage stage) {
   return {};
 }
 
-// ProgIDs are looked up case-insensitively by COM; the setting follows suit.
-bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool SettingRequests(std::wstring_view setting, std::wstring_view progId, FailureStage stage) {
@@ -58,8 +49,9 @@ bool SettingRequests(std::wstring_view setting, std::wstring_view progId, Failur
     const std::wstring_view entry = setting.substr(0, end);
     // A ProgID holds dots but never a colon: the last colon ends it.
     const std::size_t colon = entry.rfind(L':');
-    if (colon != std::wstring_view::npos && SameIgnoringCase(entry.substr(0, colon), progId) &&
-        SameIgnoringCase(entry.substr(colon + 1), StageName(stage))) {
+    // ProgIDs are looked up case-insensitively by COM; the setting follows suit.
+    if (colon != std::wstring_view::npos && SameNoCase(entry.substr(0, colon), progId) &&
+        SameNoCase(entry.substr(colon + 1), StageName(stage))) {
       return true;
     }
     if (end == std::wstring_view::npos) break;

@@ -4,6 +4,7 @@
 // the site's window and rectangles, then a child window at the position rectangle.
 #include "standins/controls/standin_control.h"
 
+#include "common/letter_case.h"
 #include "standins/controls/com_owners.h"
 #include "standins/controls/failure_injection.h"
 #include "standins/controls/journal.h"
@@ -36,8 +37,6 @@ constexpr wchar_t kNeverSaved[] = L"kitnotsaved";
 
 // Until a container says otherwise, the extent of a 1-inch square.
 constexpr LONG kDefaultExtent = 2540;
-
-bool EqualsIgnoringCase(const wchar_t* a, const wchar_t* b) { return lstrcmpiW(a, b) == 0; }
 
 std::wstring RectText(const RECT& r) {
   return std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
@@ -497,8 +496,8 @@ private:
     Journal(L"prop " + std::wstring(name) + L" " + DescribeValue(value.value()));
     // Like a real control, take the saved size as the extent.
     if (V_VT(&value.value()) == VT_I4) {
-      if (EqualsIgnoringCase(name, L"_extentx")) m_extent.cx = V_I4(&value.value());
-      if (EqualsIgnoringCase(name, L"_extenty")) m_extent.cy = V_I4(&value.value());
+      if (SameNoCase(name, L"_extentx")) m_extent.cx = V_I4(&value.value());
+      if (SameNoCase(name, L"_extenty")) m_extent.cy = V_I4(&value.value());
     }
   }
 
