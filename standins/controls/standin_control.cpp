@@ -5,6 +5,7 @@
 #include "standins/controls/standin_control.h"
 
 #include "common/letter_case.h"
+#include "common/owners.h"
 #include "standins/controls/com_owners.h"
 #include "standins/controls/failure_injection.h"
 #include "standins/controls/journal.h"
@@ -194,8 +195,8 @@ public:
     // On a worker thread of its own, as controls that crash on closing mostly do: a fault inside a
     // window procedure would be swallowed by the system.
     if (m_crashOnClose) {
-      HANDLE worker = CreateThread(nullptr, 0, &CrashingWorker, nullptr, 0, nullptr);
-      if (worker) WaitForSingleObject(worker, INFINITE);
+      const UniqueHandleObject worker(CreateThread(nullptr, 0, &CrashingWorker, nullptr, 0, nullptr));
+      if (worker) WaitForSingleObject(worker.get(), INFINITE);
     }
     InPlaceDeactivate();
     if (m_adviseHolder) m_adviseHolder->SendOnClose();
