@@ -30,7 +30,4 @@ std::wstring Widen(UINT codePage, std::string_view text) {
 std::string ToAnsi(std::wstring_view text) { return Narrow(CP_ACP, text); }
 std::wstring FromAnsi(std::string_view text) { return Widen(CP_ACP, text); }
 
-std::string ToUtf8(std::wstring_view text) { return Narrow(CP_UTF8, text); }
-std::wstring FromUtf8(std::string_view text) { return Widen(CP_UTF8, text); }
-
 }  // namespace kit

@@ -1,6 +1,5 @@
 // Win32-only. The one place where text crosses between the kit's wide strings and the bytes of the
-// system's single-byte ANSI code page, or of UTF-8 (the journals and key files the kit writes and
-// reads for its tests and build).
+// system's single-byte ANSI code page (UTF-8 is common/utf8_text.h, portable).
 #pragma once
 
 #include <string>
@@ -10,8 +9,5 @@ namespace kit {
 
 std::string ToAnsi(std::wstring_view text);
 std::wstring FromAnsi(std::string_view text);
-
-std::string ToUtf8(std::wstring_view text);
-std::wstring FromUtf8(std::string_view text);
 
 }  // namespace kit

@@ -40,8 +40,4 @@ CsvReport ReadReportCsv(std::string_view utf8, std::wstring_view source);
 // The rows of ReadReportCsv, none when the text is not a report CSV.
 std::vector<CsvRow> ReadCsv(const std::string& utf8);
 
-// UTF-8 at the file edge; the survey's texts are wide inside.
-std::string ToUtf8(std::wstring_view text);
-std::wstring FromUtf8(std::string_view text);
-
 }  // namespace kit::report

@@ -2,6 +2,7 @@
 #include "report/html_report.h"
 
 #include "common/number_text.h"
+#include "common/utf8_text.h"
 #include "report/csv_rows.h"
 #include "report/png_writer.h"
 

@@ -4,6 +4,7 @@
 #include "common/number_text.h"
 #include "common/owners.h"
 #include "common/system_error.h"
+#include "common/utf8_text.h"
 #include "common/whole_file.h"
 #include "common/win32.h"
 #include "report/csv_rows.h"
@@ -113,7 +114,7 @@ void Print(const std::wstring& line) {
     WriteConsoleW(out, L"\r\n", 2, &written, nullptr);
     return;
   }
-  const std::string bytes = ToUtf8(line) + "\n";
+  const std::string bytes = kit::ToUtf8(line) + "\n";
   WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
@@ -192,7 +193,7 @@ int Explain(const SurveyOptions& options) {
   std::wstring text = file + L"\r\n";
   for (const std::wstring& line : diagnosis.lines) text += line + L"\r\n";
   const bool written =
-      !folder.empty() && WriteWholeFile(folder + L"\\explain.txt", ToUtf8(text)) &&
+      !folder.empty() && WriteWholeFile(folder + L"\\explain.txt", kit::ToUtf8(text)) &&
       WriteWholeFile(folder + L"\\explain.html",
                      RenderHtml(ReportHeading{MachineName(), WindowsName(), Stamp(now, false), {}},
                                 {result}, {}));

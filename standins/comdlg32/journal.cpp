@@ -1,6 +1,6 @@
 // Win32-only. The stand-in's journal and the failures and delays tests ask of it, all through the
 // environment. Appending with FILE_APPEND_DATA puts every line at the file's current end.
-#include "common/ansi_text.h"
+#include "common/utf8_text.h"
 #include "common/owners.h"
 #include "standins/comdlg32/comdlg_standin.h"
 

@@ -2,7 +2,7 @@
 // file, whoever else appended in between.
 #include "standins/controls/journal.h"
 
-#include "common/ansi_text.h"
+#include "common/utf8_text.h"
 #include "common/owners.h"
 #include "common/win32.h"
 

@@ -1,6 +1,7 @@
 // The common Win32 helpers against Wine's real system: error texts, the ANSI and UTF-8 crossings
 // and whole files read.
 #include "common/ansi_text.h"
+#include "common/utf8_text.h"
 #include "common/owners.h"
 #include "common/system_error.h"
 #include "common/whole_file.h"

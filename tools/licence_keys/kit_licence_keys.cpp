@@ -5,7 +5,7 @@
 // this machine cannot answer for are kept.
 //   kit_licence_keys [KEY_FILE]        (default: licence_keys.txt in the current folder)
 #include "catalogue/programs.h"
-#include "common/ansi_text.h"
+#include "common/utf8_text.h"
 #include "common/com_values.h"
 #include "common/error_text.h"
 #include "common/whole_file.h"

@@ -2,7 +2,7 @@
 // the class factory come from the shared server plumbing.
 #include "standins/services/common/standin_support.h"
 
-#include "common/ansi_text.h"
+#include "common/utf8_text.h"
 
 #include <oleauto.h>
 
