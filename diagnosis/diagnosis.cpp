@@ -1,61 +1,21 @@
-// Win32-only. The registry is read in this process's own view (the kit's programs are built like
-// kit_survey, so they see the same) and, for a class missing there, in the other view.
+// Win32-only. The diagnosis of a program's classes and files: each class's registration
+// (registration.h), its server file and that file's dependencies (dependency_walk.h), the lines
+// for the page and the first cause.
 #include "diagnosis/diagnosis.h"
 
 #include "catalogue/programs.h"
 #include "common/number_text.h"
 #include "common/owners.h"
-#include "common/stored_string.h"
-#include "diagnosis/dependency_walk.h"
 #include "common/letter_case.h"
+#include "diagnosis/dependency_walk.h"
 #include "diagnosis/pe_image.h"
+#include "diagnosis/registration.h"
 
 #include <algorithm>
 #include <set>
 
 namespace kit::diagnosis {
 namespace {
-
-constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
-constexpr const wchar_t* kOtherPrograms = sizeof(void*) == 8 ? L"32-bit" : L"64-bit";
-
-// The default (or named) string value of HKCR\<path>, expanded; `found` says whether it is there.
-std::wstring ClassesValue(const std::wstring& path, const wchar_t* name, bool& found, REGSAM view = 0) {
-  found = false;
-  UniqueKey key;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) return {};
-  DWORD type = 0, size = 0;
-  if (RegQueryValueExW(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ)) {
-    return {};
-  }
-  std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
-  if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS) {
-    return {};
-  }
-  value.resize(StoredString(value).size());
-  found = true;
-  if (type != REG_EXPAND_SZ) return value;
-  std::wstring expanded(32768, L'\0');
-  const DWORD length = ExpandEnvironmentStringsW(value.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
-  if (length == 0 || length > expanded.size()) return value;
-  expanded.resize(length - 1);
-  return expanded;
-}
-
-bool KeyExists(const std::wstring& path, REGSAM view) {
-  UniqueKey key;
-  return RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
-}
-
-// A server value as the file it names: quotes (and what follows the closing one) are no part of it.
-std::wstring Unquoted(std::wstring value) {
-  if (!value.empty() && value.front() == L'"') {
-    value.erase(0, 1);
-    value = value.substr(0, value.find(L'"'));
-  }
-  return value;
-}
 
 std::wstring SizeAndDate(const WIN32_FILE_ATTRIBUTE_DATA& data) {
   const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -82,7 +42,7 @@ public:
     const std::wstring classKey = L"CLSID\\" + part.classId;
     const std::wstring server = ClassesValue(classKey + L"\\InprocServer32", nullptr, found);
     if (!found) {
-      if (KeyExists(classKey + L"\\InprocServer32", kOtherView)) {
+      if (ClassesKeyExists(classKey + L"\\InprocServer32", kOtherView)) {
         return Cause(name + L" is registered for " + kOtherPrograms + L" programs only");
       }
       return Cause(name + L" is not registered (" + part.file + L")");
