@@ -1,6 +1,6 @@
-// Win32-only. Which of a control host's controls are on its open Form1: the host's form in the catalogue
-// says where each control with a visible area lies, and a window other than the one it lies in
-// must be found at the centre of that place.
+// Win32-only. Which of a control host's controls are on its open Form1: the host's form in the
+// catalogue says where each control with a visible area lies, and a window other than the one it
+// lies in must be found at the centre of that place.
 #pragma once
 
 #include "common/win32.h"

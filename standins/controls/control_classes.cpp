@@ -1,7 +1,7 @@
 // The class table of every component file the kit hosts controls from: the catalogue's classes,
 // and what each stand-in adds of its own (invisibility, the names it reads). A stand-in DLL picks
-// its own file from it by name; adding a component file is one more row here and one more name in
-// CMakeLists.txt.
+// its own file from it by name; the build makes one DLL for each control host's component file in
+// the catalogue, and each such file needs its row here.
 #include "standins/controls/control_classes.h"
 
 #include "catalogue/classes.h"
