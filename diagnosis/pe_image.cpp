@@ -1,13 +1,14 @@
 // Portable. The file's layout: DOS header, "PE\0\0", file header, optional header (PE32 or PE32+)
 // with its data directories, section table; directory entries are relative virtual addresses,
 // mapped to file offsets through the sections. Lists are bounded so a looping or huge table in a
-// damaged file ends the walk.
+// damaged file ends the walk, and every address lookup is a search among sorted sections.
 #include "diagnosis/pe_image.h"
 
 #include "common/number_text.h"
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <optional>
 
 namespace kit::diagnosis {
@@ -52,23 +53,28 @@ private:
 
 struct Section {
   std::uint32_t address, size, fileOffset, fileSize;
+  std::uint32_t Extent() const { return size > fileSize ? size : fileSize; }
 };
 
 class Image {
 public:
-  Image(const Reader& reader, std::vector<Section> sections) : m_reader(reader), m_sections(std::move(sections)) {}
+  // The loader takes sections only in ascending, non-overlapping order; a file that breaks that is
+  // searched as if sorted, so that 65,535 sections cost a few steps per lookup, not 65,535.
+  Image(const Reader& reader, std::vector<Section> sections) : m_reader(reader), m_sections(std::move(sections)) {
+    std::erase_if(m_sections, [](const Section& s) { return s.Extent() == 0; });
+    std::stable_sort(m_sections.begin(), m_sections.end(),
+                     [](const Section& a, const Section& b) { return a.address < b.address; });
+  }
 
   // The file offset of a relative virtual address, if a section holds it.
   std::optional<std::size_t> Offset(std::uint32_t rva) const {
-    for (const Section& s : m_sections) {
-      const std::uint32_t extent = s.size > s.fileSize ? s.size : s.fileSize;
-      if (rva >= s.address && rva - s.address < extent) {
-        const std::uint32_t into = rva - s.address;
-        if (into >= s.fileSize) return std::nullopt;  // in memory only: nothing in the file
-        return static_cast<std::size_t>(s.fileOffset) + into;
-      }
-    }
-    return std::nullopt;
+    const auto after = std::upper_bound(m_sections.begin(), m_sections.end(), rva,
+                                        [](std::uint32_t at, const Section& s) { return at < s.address; });
+    if (after == m_sections.begin()) return std::nullopt;
+    const Section& s = *std::prev(after);
+    const std::uint32_t into = rva - s.address;
+    if (into >= s.Extent() || into >= s.fileSize) return std::nullopt;  // beyond it, or in memory only
+    return static_cast<std::size_t>(s.fileOffset) + into;
   }
   template <typename T>
   std::optional<T> At(std::uint32_t rva) const {
@@ -207,7 +213,7 @@ void ReadVersion(std::span<const std::uint8_t> resource, PeImage& out) {
 
 }  // namespace
 
-PeImage ReadPeImage(std::span<const std::uint8_t> bytes, PeLayout layout) {
+PeImage ReadPeImage(std::span<const std::uint8_t> bytes) {
   PeImage out;
   const Reader reader(bytes);
   const auto mz = reader.U16(0);
@@ -262,11 +268,6 @@ PeImage ReadPeImage(std::span<const std::uint8_t> bytes, PeLayout layout) {
     }
     sections.push_back({*address, *size, *fileOffset, *fileSize});
   }
-  // A mapped image lies at its own addresses: one extent from its first byte to its last.
-  if (layout == PeLayout::Mapped) {
-    const auto size = static_cast<std::uint32_t>(bytes.size());
-    sections = {{0, size, 0, size}};
-  }
   const Image image(reader, std::move(sections));
   ReadImports(image, directory(kImportDirectory), entries(kImportDirectory, 20), wide, out);
   ReadDelayImports(image, directory(kDelayDirectory), entries(kDelayDirectory, 32), wide, out);
@@ -277,15 +278,6 @@ PeImage ReadPeImage(std::span<const std::uint8_t> bytes, PeLayout layout) {
     ReadVersion(FirstResource(image, resources, kVersionType), out);
   }
   return out;
-}
-
-std::uint32_t MappedImageSize(std::span<const std::uint8_t> headerPage) {
-  const Reader reader(headerPage);
-  const auto mz = reader.U16(0);
-  const auto peOffset = reader.U32(0x3C);
-  if (!mz || *mz != 0x5A4D || !peOffset || reader.U32(*peOffset) != 0x00004550u) return 0;
-  // SizeOfImage lies at the same place in both optional headers.
-  return reader.U32(static_cast<std::size_t>(*peOffset) + 24 + 56).value_or(0);
 }
 
 std::wstring MachineText(const PeImage& image) {

@@ -37,14 +37,8 @@ struct PeImage {
   bool hasVersion = false;
 };
 
-// How the bytes lie: as in the file, or as the loader maps the image (each section at its address).
-enum class PeLayout { File, Mapped };
-
-PeImage ReadPeImage(std::span<const std::uint8_t> bytes, PeLayout layout = PeLayout::File);
-
-// The size of the image the loader mapped, read from its header page (the 4096 bytes at `base`);
-// zero when they are no image's headers.
-std::uint32_t MappedImageSize(std::span<const std::uint8_t> headerPage);
+// The file's bytes as they lie on disk.
+PeImage ReadPeImage(std::span<const std::uint8_t> bytes);
 
 // "32-bit", "64-bit" or "for another machine (0x...)".
 std::wstring MachineText(const PeImage& image);
