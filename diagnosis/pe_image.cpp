@@ -215,6 +215,10 @@ void ReadVersion(std::span<const std::uint8_t> resource, PeImage& out) {
 
 PeImage ReadPeImage(std::span<const std::uint8_t> bytes) {
   PeImage out;
+  if (bytes.empty()) {
+    out.error = "an empty file (0 bytes)";
+    return out;
+  }
   const Reader reader(bytes);
   const auto mz = reader.U16(0);
   const auto peOffset = reader.U32(0x3C);
@@ -257,6 +261,7 @@ PeImage ReadPeImage(std::span<const std::uint8_t> bytes) {
     return size == 0 ? kMostEntries : std::min<std::size_t>(size / entrySize, kMostEntries);
   };
   std::vector<Section> sections;
+  std::uint64_t needed = 0;  // where the last section's raw data ends
   const std::size_t table = optional + *optionalSize;
   for (std::uint16_t i = 0; i < *sectionCount; ++i) {
     const std::size_t at = table + i * 40u;
@@ -267,6 +272,13 @@ PeImage ReadPeImage(std::span<const std::uint8_t> bytes) {
       return out;
     }
     sections.push_back({*address, *size, *fileOffset, *fileSize});
+    if (*fileSize != 0) needed = std::max(needed, std::uint64_t{*fileOffset} + *fileSize);
+  }
+  // A copy or download that stopped early: the loader refuses what it cannot map from the file.
+  if (needed > bytes.size()) {
+    out.error = "a damaged program file (cut short: " + std::to_string(bytes.size()) + " bytes, its sections need " +
+                std::to_string(needed) + ")";
+    return out;
   }
   const Image image(reader, std::move(sections));
   ReadImports(image, directory(kImportDirectory), entries(kImportDirectory, 20), wide, out);
