@@ -1,7 +1,8 @@
 // Portable. The file's layout: DOS header, "PE\0\0", file header, optional header (PE32 or PE32+)
 // with its data directories, section table; directory entries are relative virtual addresses,
-// mapped to file offsets through the sections. Lists are bounded so a looping or huge table in a
-// damaged file ends the walk, and every address lookup is a search among sorted sections.
+// mapped to file offsets through the sections. Lists are bounded per table and per file, so a
+// looping or huge table in a damaged file ends the walk, and the walk stays linear in the bytes
+// (every name read is at most 512 bytes; every address lookup is a search among sorted sections).
 #include "diagnosis/pe_image.h"
 
 #include "common/number_text.h"
@@ -14,7 +15,10 @@
 namespace kit::diagnosis {
 namespace {
 
-constexpr std::size_t kMostEntries = 65536;  // imports, functions, exports, resources: far beyond real files
+constexpr std::size_t kMostEntries = 65536;  // per table, and exports per file: far beyond real files
+// Per file, static and delayed together: without them a table of 65,536 libraries each naming one
+// list of 65,536 functions would be four billion entries.
+constexpr std::size_t kMostLibraries = 4096, kMostFunctions = 65536;
 constexpr std::uint32_t kExportDirectory = 0, kImportDirectory = 1, kResourceDirectory = 2, kDelayDirectory = 13;
 constexpr std::uint32_t kManifestType = 24, kVersionType = 16;
 
@@ -95,8 +99,15 @@ private:
   std::vector<Section> m_sections;
 };
 
+// What is left of the file's caps on imports. Every thunk entry read counts, named or not, so many
+// libraries sharing one list of unreadable names cost no more than one list of readable ones.
+struct ImportBudget {
+  std::size_t functions = kMostFunctions;
+  bool cut = false;
+};
+
 // The functions of one thunk table: 32- or 64-bit entries, the high bit marking a number.
-std::vector<ImportedFunction> ReadThunks(const Image& image, std::uint32_t rva, bool wide) {
+std::vector<ImportedFunction> ReadThunks(const Image& image, std::uint32_t rva, bool wide, ImportBudget& budget) {
   std::vector<ImportedFunction> functions;
   for (std::size_t i = 0; rva != 0 && i < kMostEntries; ++i) {
     std::uint64_t entry = 0;
@@ -112,6 +123,11 @@ std::vector<ImportedFunction> ReadThunks(const Image& image, std::uint32_t rva, 
       entry = *value;
       byOrdinal = (entry >> 31) != 0;
     }
+    if (budget.functions == 0) {
+      budget.cut = true;
+      break;
+    }
+    --budget.functions;
     if (byOrdinal) {
       functions.push_back({{}, static_cast<std::uint16_t>(entry & 0xFFFF)});
     } else if (auto name = image.Name(static_cast<std::uint32_t>(entry & 0x7FFFFFFF) + 2)) {
@@ -121,7 +137,15 @@ std::vector<ImportedFunction> ReadThunks(const Image& image, std::uint32_t rva, 
   return functions;
 }
 
-void ReadImports(const Image& image, std::uint32_t rva, std::size_t most, bool wide, PeImage& out) {
+// Whether another library fits the file's cap; marks the imports cut when it does not.
+bool RoomForLibrary(ImportBudget& budget, const PeImage& out) {
+  if (out.imports.size() < kMostLibraries) return true;
+  budget.cut = true;
+  return false;
+}
+
+void ReadImports(const Image& image, std::uint32_t rva, std::size_t most, bool wide, ImportBudget& budget,
+                 PeImage& out) {
   for (std::size_t i = 0; rva != 0 && i < most; ++i) {
     const std::uint32_t entry = rva + static_cast<std::uint32_t>(i * 20);
     const auto lookup = image.At<std::uint32_t>(entry), name = image.At<std::uint32_t>(entry + 12),
@@ -129,11 +153,13 @@ void ReadImports(const Image& image, std::uint32_t rva, std::size_t most, bool w
     if (!lookup || !name || !thunks || (*name == 0 && *thunks == 0)) break;
     auto library = image.Name(*name);
     if (!library) break;  // no name where the table says: the rest is no table either
-    out.imports.push_back({std::move(*library), false, ReadThunks(image, *lookup ? *lookup : *thunks, wide)});
+    if (!RoomForLibrary(budget, out)) break;
+    out.imports.push_back({std::move(*library), false, ReadThunks(image, *lookup ? *lookup : *thunks, wide, budget)});
   }
 }
 
-void ReadDelayImports(const Image& image, std::uint32_t rva, std::size_t most, bool wide, PeImage& out) {
+void ReadDelayImports(const Image& image, std::uint32_t rva, std::size_t most, bool wide, ImportBudget& budget,
+                      PeImage& out) {
   for (std::size_t i = 0; rva != 0 && i < most; ++i) {
     const std::uint32_t entry = rva + static_cast<std::uint32_t>(i * 32);
     const auto attributes = image.At<std::uint32_t>(entry), name = image.At<std::uint32_t>(entry + 4),
@@ -141,7 +167,8 @@ void ReadDelayImports(const Image& image, std::uint32_t rva, std::size_t most, b
     if (!attributes || !name || !names || *name == 0) break;
     auto library = image.Name(*name);
     if (!library) break;
-    out.imports.push_back({std::move(*library), true, ReadThunks(image, *names, wide)});
+    if (!RoomForLibrary(budget, out)) break;
+    out.imports.push_back({std::move(*library), true, ReadThunks(image, *names, wide, budget)});
   }
 }
 
@@ -281,8 +308,10 @@ PeImage ReadPeImage(std::span<const std::uint8_t> bytes) {
     return out;
   }
   const Image image(reader, std::move(sections));
-  ReadImports(image, directory(kImportDirectory), entries(kImportDirectory, 20), wide, out);
-  ReadDelayImports(image, directory(kDelayDirectory), entries(kDelayDirectory, 32), wide, out);
+  ImportBudget budget;
+  ReadImports(image, directory(kImportDirectory), entries(kImportDirectory, 20), wide, budget, out);
+  ReadDelayImports(image, directory(kDelayDirectory), entries(kDelayDirectory, 32), wide, budget, out);
+  out.importsCut = budget.cut;
   ReadExports(image, directory(kExportDirectory), out);
   if (const std::uint32_t resources = directory(kResourceDirectory)) {
     const auto manifest = FirstResource(image, resources, kManifestType);

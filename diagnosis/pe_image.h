@@ -1,7 +1,8 @@
 // Portable. What a program file says of itself, read from its bytes without loading it: the machine
 // it is built for, the libraries and functions it imports (at load and delayed), the functions it
 // exports, its embedded manifest and its version. Every offset is checked against the file: a
-// damaged or hostile file gives a reason, never a read outside the bytes.
+// damaged or hostile file gives a reason, never a read outside the bytes, and its tables
+// are read only up to fixed caps.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,8 @@ struct PeImage {
   PeMachine machine = PeMachine::Other;
   std::uint16_t machineCode = 0;
   bool isDll = false;
-  std::vector<ImportedLibrary> imports;
+  std::vector<ImportedLibrary> imports;  // at most 4,096 libraries, 65,536 functions in all
+  bool importsCut = false;     // the file imports more than those caps: `imports` is its beginning
   std::vector<std::string> exportNames;
   std::vector<std::uint16_t> exportOrdinals;  // the numbers of every exported function
   std::string manifest;        // the embedded manifest's text (resource type 24), if any

@@ -1,12 +1,13 @@
 // The program-file reader against real files of the platform (Wine's own 64-bit libraries, which
 // the test machine installs with Wine), against every cut of one, and against small images built
-// here for what Wine's files do not show: a damaged file gives a reason or less, never a read
-// outside its bytes (the native tests run under AddressSanitizer).
+// here for what Wine's files do not show (hostile tables): a damaged file gives a reason or less,
+// never a read outside its bytes (the native tests run under AddressSanitizer).
 #include "diagnosis/pe_image.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
@@ -137,14 +138,52 @@ TEST(PeImage, WhatIsNoProgramFileOrIsCutShortGivesAReason) {
   }
 }
 
-TEST(PeImage, EveryFileOfThePlatformReadsWhole) {
+TEST(PeImage, EveryFileOfThePlatformReadsWholeAndUncut) {
   std::size_t files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(kWineLibraries)) {
     const PeImage image = ReadPeImage(ReadFile(entry.path().string()));
     EXPECT_EQ(image.error, "") << entry.path();
+    EXPECT_FALSE(image.importsCut) << entry.path();
     ++files;
   }
   EXPECT_GT(files, 100u);
+}
+
+TEST(PeImage, AHostileImportTableIsReadOnlyUpToTheFilesCaps) {
+  // 3,000 libraries at load and 3,000 delayed, every one naming the same list of 65,536 functions:
+  // read whole, that is 393 million entries.
+  constexpr std::uint32_t kNames = 0x1000, kThunks = 0x2000, kTable = kThunks + 65536 * 8 + 8,
+                          kDelayed = kTable + 3001 * 20, kLibraries = 3000;
+  SyntheticImage image(false);
+  image.Text(kNames, "LIB.dll");
+  image.Text(kNames + 0x10 + 2, "Function");
+  for (std::uint32_t i = 0; i < 65536; ++i) image.Put(kThunks + i * 8, kNames + 0x10, 8);
+  for (std::uint32_t i = 0; i < kLibraries; ++i) {
+    image.Put(kTable + i * 20, kThunks, 4);
+    image.Put(kTable + i * 20 + 12, kNames, 4);
+    image.Put(kTable + i * 20 + 16, kThunks, 4);
+    image.Put(kDelayed + i * 32 + 4, kNames, 4);
+    image.Put(kDelayed + i * 32 + 16, kThunks, 4);
+  }
+  image.Put(kDelayed + kLibraries * 32 + 31, 0, 1);  // the delayed table's zero entry
+  image.Directory(1, kTable, 0);
+  image.Directory(13, kDelayed, 0);
+  const auto bytes = image.Bytes();
+
+  const auto start = std::chrono::steady_clock::now();
+  const PeImage read = ReadPeImage(bytes);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::size_t functions = 0, delayed = 0;
+  for (const auto& library : read.imports) {
+    functions += library.functions.size();
+    delayed += library.delayed;
+  }
+  EXPECT_EQ(read.error, "");
+  EXPECT_TRUE(read.importsCut);
+  EXPECT_EQ(read.imports.size(), 4096u);
+  EXPECT_EQ(delayed, 4096u - kLibraries);
+  EXPECT_EQ(functions, 65536u);
+  EXPECT_LT(seconds, 5.0);  // bounded work: a second at most, even under the sanitizers
 }
 
 }  // namespace
