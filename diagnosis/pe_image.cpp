@@ -11,6 +11,8 @@
 #include <cstring>
 #include <iterator>
 #include <optional>
+#include <string_view>
+#include <tuple>
 
 namespace kit::diagnosis {
 namespace {
@@ -172,21 +174,61 @@ void ReadDelayImports(const Image& image, std::uint32_t rva, std::size_t most, b
   }
 }
 
-void ReadExports(const Image& image, std::uint32_t rva, PeImage& out) {
+// "LIBRARY.Function" or "LIBRARY.#12" split at its last dot, the library named as the loader asks for
+// it ("LIBRARY.dll"); nothing when either part is missing.
+std::optional<PeImage::Forwarder> ForwardTarget(std::string_view text) {
+  const std::size_t dot = text.rfind('.');
+  if (dot == std::string_view::npos || dot == 0 || dot + 1 == text.size()) return std::nullopt;
+  PeImage::Forwarder target;
+  target.library = std::string(text.substr(0, dot)) + ".dll";
+  target.function = std::string(text.substr(dot + 1));
+  return target;
+}
+
+// An address inside the export directory's own range is no code but the text of a forwarder.
+void ReadExports(const Image& image, std::uint32_t rva, std::uint32_t size, PeImage& out) {
   if (rva == 0) return;
   const auto base = image.At<std::uint32_t>(rva + 16), functions = image.At<std::uint32_t>(rva + 20),
-             names = image.At<std::uint32_t>(rva + 24), nameTable = image.At<std::uint32_t>(rva + 32);
-  if (!base || !functions || !names || !nameTable) return;
-  const auto addresses = image.At<std::uint32_t>(rva + 28);
-  for (std::uint32_t i = 0; addresses && i < *functions && i < kMostEntries; ++i) {
+             names = image.At<std::uint32_t>(rva + 24), addresses = image.At<std::uint32_t>(rva + 28),
+             nameTable = image.At<std::uint32_t>(rva + 32), nameOrdinals = image.At<std::uint32_t>(rva + 36);
+  if (!base || !functions || !names || !addresses || !nameTable) return;
+  const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::size_t>(*functions, kMostEntries));
+  auto ordinal = [&](std::uint32_t index) { return static_cast<std::uint16_t>(*base + index); };
+  std::vector<PeImage::Forwarder> targets;
+  std::vector<std::int32_t> targetOf(count, -1);  // index in `targets` of each forwarded function
+  for (std::uint32_t i = 0; i < count; ++i) {
     const auto address = image.At<std::uint32_t>(*addresses + i * 4);
-    if (address && *address != 0) out.exportOrdinals.push_back(static_cast<std::uint16_t>(*base + i));
+    if (!address || *address == 0) continue;
+    out.exportOrdinals.push_back(ordinal(i));
+    if (*address < rva || *address - rva >= size) continue;
+    const auto text = image.Name(*address);
+    auto target = text ? ForwardTarget(*text) : std::nullopt;
+    if (!target) continue;
+    target->ordinal = ordinal(i);
+    targetOf[i] = static_cast<std::int32_t>(targets.size());
+    targets.push_back(std::move(*target));
   }
+  std::vector<bool> named(count, false);
   for (std::uint32_t i = 0; i < *names && i < kMostEntries; ++i) {
     const auto nameRva = image.At<std::uint32_t>(*nameTable + i * 4);
     if (!nameRva) break;
-    if (auto name = image.Name(*nameRva)) out.exportNames.push_back(std::move(*name));
+    auto name = image.Name(*nameRva);
+    if (!name) continue;
+    const auto index = nameOrdinals ? image.At<std::uint16_t>(*nameOrdinals + i * 2) : std::nullopt;
+    if (index && *index < count && targetOf[*index] >= 0 && out.forwarders.size() < kMostEntries) {
+      PeImage::Forwarder forwarder = targets[targetOf[*index]];
+      forwarder.name = *name;
+      out.forwarders.push_back(std::move(forwarder));
+      named[*index] = true;
+    }
+    out.exportNames.push_back(std::move(*name));
   }
+  for (std::uint32_t i = 0; i < count && out.forwarders.size() < kMostEntries; ++i) {
+    if (targetOf[i] >= 0 && !named[i]) out.forwarders.push_back(std::move(targets[targetOf[i]]));
+  }
+  std::sort(out.forwarders.begin(), out.forwarders.end(), [](const auto& a, const auto& b) {
+    return std::tie(a.name, a.ordinal) < std::tie(b.name, b.ordinal);
+  });
 }
 
 // The data of the first resource of `type` (its first name or id, its first language).
@@ -281,10 +323,13 @@ PeImage ReadPeImage(std::span<const std::uint8_t> bytes) {
     if (!directoryCount || index >= *directoryCount) return 0;
     return reader.U32(directories + index * 8).value_or(0);
   };
+  auto directorySize = [&](std::uint32_t index) -> std::uint32_t {
+    if (!directoryCount || index >= *directoryCount) return 0;
+    return reader.U32(directories + index * 8 + 4).value_or(0);
+  };
   // How many entries of `entrySize` a directory's size allows (its zero entry ends it sooner).
   auto entries = [&](std::uint32_t index, std::size_t entrySize) -> std::size_t {
-    const std::uint32_t size = directoryCount && index < *directoryCount
-                                   ? reader.U32(directories + index * 8 + 4).value_or(0) : 0;
+    const std::uint32_t size = directorySize(index);
     return size == 0 ? kMostEntries : std::min<std::size_t>(size / entrySize, kMostEntries);
   };
   std::vector<Section> sections;
@@ -312,13 +357,25 @@ PeImage ReadPeImage(std::span<const std::uint8_t> bytes) {
   ReadImports(image, directory(kImportDirectory), entries(kImportDirectory, 20), wide, budget, out);
   ReadDelayImports(image, directory(kDelayDirectory), entries(kDelayDirectory, 32), wide, budget, out);
   out.importsCut = budget.cut;
-  ReadExports(image, directory(kExportDirectory), out);
+  ReadExports(image, directory(kExportDirectory), directorySize(kExportDirectory), out);
   if (const std::uint32_t resources = directory(kResourceDirectory)) {
     const auto manifest = FirstResource(image, resources, kManifestType);
     out.manifest.assign(manifest.begin(), manifest.end());
     ReadVersion(FirstResource(image, resources, kVersionType), out);
   }
   return out;
+}
+
+const PeImage::Forwarder* ForwarderOf(const PeImage& image, const ImportedFunction& function) {
+  const auto& all = image.forwarders;
+  if (function.name.empty()) {
+    const auto found = std::find_if(all.begin(), all.end(),
+                                    [&](const PeImage::Forwarder& f) { return f.ordinal == function.ordinal; });
+    return found == all.end() ? nullptr : &*found;
+  }
+  const auto byName = [](const PeImage::Forwarder& f, const std::string& name) { return f.name < name; };
+  const auto found = std::lower_bound(all.begin(), all.end(), function.name, byName);
+  return found != all.end() && found->name == function.name ? &*found : nullptr;
 }
 
 std::wstring MachineText(const PeImage& image) {

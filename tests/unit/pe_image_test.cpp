@@ -1,7 +1,8 @@
 // The program-file reader against real files of the platform (Wine's own 64-bit libraries, which
 // the test machine installs with Wine), against every cut of one, and against small images built
-// here for what Wine's files do not show (hostile tables): a damaged file gives a reason or less,
-// never a read outside its bytes (the native tests run under AddressSanitizer).
+// here for what Wine's files do not show (forwarders by number, hostile tables): a damaged file
+// gives a reason or less, never a read outside its bytes (the native tests run under
+// AddressSanitizer).
 #include "diagnosis/pe_image.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@
 #include <string_view>
 
 namespace {
+using kit::diagnosis::ForwarderOf;
+using kit::diagnosis::ImportedFunction;
 using kit::diagnosis::PeImage;
 using kit::diagnosis::PeMachine;
 using kit::diagnosis::ReadPeImage;
@@ -148,6 +151,70 @@ TEST(PeImage, EveryFileOfThePlatformReadsWholeAndUncut) {
   }
   EXPECT_GT(files, 100u);
 }
+
+TEST(PeImage, ForwardedExportsNameTheLibraryAndFunctionTheLoaderGoesTo) {
+  // Wine's kernel32 forwards to ntdll and kernelbase by name; forwarders by number, and texts that
+  // are none, are built here.
+  const PeImage kernel32 = ReadPeImage(ReadFile(std::string(kWineLibraries) + "kernel32.dll"));
+  SyntheticImage built(true);
+  built.Put(0x1010, 10, 4);       // numbers from 10
+  built.Put(0x1014, 5, 4);        // functions
+  built.Put(0x1018, 4, 4);        // names
+  built.Put(0x101C, 0x1040, 4);   // addresses
+  built.Put(0x1020, 0x1060, 4);   // names' addresses
+  built.Put(0x1024, 0x1080, 4);   // names' function indexes
+  const std::pair<std::uint32_t, std::string_view> functions[] = {
+      {0x1100, "LIB.Named"}, {0x1110, "LIB.#12"}, {0x1120, "NoDot"}, {0x1130, "LIB."}, {0x1800, ""}};
+  for (std::uint32_t i = 0; i < 5; ++i) {
+    built.Put(0x1040 + i * 4, functions[i].first, 4);
+    built.Text(functions[i].first, functions[i].second);
+  }
+  const std::pair<std::string_view, std::uint16_t> names[] = {{"Broken", 2}, {"Named", 0}, {"Own", 4}, {"Trailing", 3}};
+  for (std::uint32_t i = 0; i < 4; ++i) {
+    built.Put(0x1060 + i * 4, 0x1200 + i * 0x10, 4);
+    built.Text(0x1200 + i * 0x10, names[i].first);
+    built.Put(0x1080 + i * 2, names[i].second, 2);
+  }
+  built.Directory(0, 0x1000, 0x200);  // the texts at 0x1100..0x1130 lie inside it, 0x1800 does not
+  const PeImage image = ReadPeImage(built.Bytes());
+  ASSERT_EQ(image.error, "");
+  EXPECT_EQ(image.exportNames, (std::vector<std::string>{"Broken", "Named", "Own", "Trailing"}));
+  EXPECT_EQ(image.forwarders.size(), 2u);
+
+  struct Case {
+    const PeImage& image;
+    ImportedFunction function;
+    const char* library;  // null: not forwarded
+    const char* forwarded;
+    std::uint16_t ordinal;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {kernel32, {"AcquireSRWLockExclusive", 0}, "NTDLL.dll", "RtlAcquireSRWLockExclusive", 1},
+           {kernel32, {"", 1}, "NTDLL.dll", "RtlAcquireSRWLockExclusive", 1},
+           {kernel32, {"AppPolicyGetMediaFoundationCodecLoading", 0}, "kernelbase.dll",
+            "AppPolicyGetMediaFoundationCodecLoading", 17},
+           {kernel32, {"CreateFileW", 0}, nullptr, nullptr, 0},
+           {image, {"Named", 0}, "LIB.dll", "Named", 10},
+           {image, {"", 10}, "LIB.dll", "Named", 10},
+           {image, {"", 11}, "LIB.dll", "#12", 11},
+           {image, {"Broken", 0}, nullptr, nullptr, 0},
+           {image, {"Trailing", 0}, nullptr, nullptr, 0},
+           {image, {"Own", 0}, nullptr, nullptr, 0},
+           {image, {"", 14}, nullptr, nullptr, 0},
+       }) {
+    const std::string label = c.function.name + "#" + std::to_string(c.function.ordinal);
+    const PeImage::Forwarder* found = ForwarderOf(c.image, c.function);
+    if (!c.library) {
+      EXPECT_EQ(found, nullptr) << label << " forwarded to " << found->library << "!" << found->function;
+      continue;
+    }
+    ASSERT_NE(found, nullptr) << label;
+    EXPECT_EQ(found->library, c.library) << label;
+    EXPECT_EQ(found->function, c.forwarded) << label;
+    EXPECT_EQ(found->ordinal, c.ordinal) << label;
+  }
+}
+
 
 TEST(PeImage, AHostileImportTableIsReadOnlyUpToTheFilesCaps) {
   // 3,000 libraries at load and 3,000 delayed, every one naming the same list of 65,536 functions:
