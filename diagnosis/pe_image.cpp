@@ -23,6 +23,9 @@ constexpr std::size_t kMostEntries = 65536;  // per table, and exports per file:
 constexpr std::size_t kMostLibraries = 4096, kMostFunctions = 65536;
 constexpr std::uint32_t kExportDirectory = 0, kImportDirectory = 1, kResourceDirectory = 2, kDelayDirectory = 13;
 constexpr std::uint32_t kManifestType = 24, kVersionType = 16;
+// CREATEPROCESS_MANIFEST_RESOURCE_ID, read when a program starts; ISOLATIONAWARE_MANIFEST_RESOURCE_ID,
+// read when a library loads.
+constexpr std::uint16_t kProgramManifest = 1, kLibraryManifest = 2;
 
 class Reader {
 public:
@@ -231,8 +234,10 @@ void ReadExports(const Image& image, std::uint32_t rva, std::uint32_t size, PeIm
   });
 }
 
-// The data of the first resource of `type` (its first name or id, its first language).
-std::span<const std::uint8_t> FirstResource(const Image& image, std::uint32_t root, std::uint32_t type) {
+// The data of a resource of `type`: the one of `id` when given, else its first name or id; its
+// first language.
+std::span<const std::uint8_t> Resource(const Image& image, std::uint32_t root, std::uint32_t type,
+                                       std::optional<std::uint16_t> id = std::nullopt) {
   std::uint32_t directory = root;
   for (int level = 0; level < 3; ++level) {
     const auto named = image.At<std::uint16_t>(directory + 12), ids = image.At<std::uint16_t>(directory + 14);
@@ -241,9 +246,11 @@ std::span<const std::uint8_t> FirstResource(const Image& image, std::uint32_t ro
     std::optional<std::uint32_t> chosen;
     for (std::uint32_t i = 0; i < count && i < kMostEntries; ++i) {
       const std::uint32_t entry = directory + 16 + i * 8;
-      const auto id = image.At<std::uint32_t>(entry), target = image.At<std::uint32_t>(entry + 4);
-      if (!id || !target) return {};
-      if (level == 0 && *id != type) continue;
+      const auto key = image.At<std::uint32_t>(entry), target = image.At<std::uint32_t>(entry + 4);
+      if (!key || !target) return {};
+      // A name's key has its high bit set, so it never equals a type or an id.
+      if (level == 0 && *key != type) continue;
+      if (level == 1 && id && *key != *id) continue;
       chosen = *target;
       break;
     }
@@ -359,9 +366,11 @@ PeImage ReadPeImage(std::span<const std::uint8_t> bytes) {
   out.importsCut = budget.cut;
   ReadExports(image, directory(kExportDirectory), directorySize(kExportDirectory), out);
   if (const std::uint32_t resources = directory(kResourceDirectory)) {
-    const auto manifest = FirstResource(image, resources, kManifestType);
+    const std::uint16_t id = out.isDll ? kLibraryManifest : kProgramManifest;
+    const auto manifest = Resource(image, resources, kManifestType, id);
     out.manifest.assign(manifest.begin(), manifest.end());
-    ReadVersion(FirstResource(image, resources, kVersionType), out);
+    out.manifestId = manifest.empty() ? 0 : id;
+    ReadVersion(Resource(image, resources, kVersionType), out);
   }
   return out;
 }

@@ -1,8 +1,8 @@
 // Portable. What a program file says of itself, read from its bytes without loading it: the machine
 // it is built for, the libraries and functions it imports (at load and delayed), the functions it
-// exports and those it forwards to another library, its embedded manifest and its version. Every
-// offset is checked against the file: a damaged or hostile file gives a reason, never a read
-// outside the bytes, and its tables are read only up to fixed caps.
+// exports and those it forwards to another library, the manifest the loader would use and its
+// version. Every offset is checked against the file: a damaged or hostile file gives a reason, never
+// a read outside the bytes, and its tables are read only up to fixed caps.
 #pragma once
 
 #include <cstdint>
@@ -45,8 +45,11 @@ struct PeImage {
   // One entry per exported name of a forwarded function (one nameless entry when it has none),
   // sorted by name, then number. A text without a dot between two non-empty parts is no forwarder.
   std::vector<Forwarder> forwarders;
-  std::string manifest;        // the embedded manifest's text (resource type 24), if any
-  std::uint16_t version[4] = {};  // from the version resource; all zero when there is none
+  // The manifest the loader uses: resource type 24, id 1 for a program, id 2 for a library (a
+  // library's id 1 is not read at its load), first language. Empty with manifestId 0 when none.
+  std::string manifest;
+  std::uint16_t manifestId = 0;
+  std::uint16_t version[4] = {};  // from the first version resource; all zero when there is none
   bool hasVersion = false;
 };
 

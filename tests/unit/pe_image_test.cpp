@@ -1,8 +1,8 @@
 // The program-file reader against real files of the platform (Wine's own 64-bit libraries, which
 // the test machine installs with Wine), against every cut of one, and against small images built
-// here for what Wine's files do not show (forwarders by number, hostile tables): a damaged file
-// gives a reason or less, never a read outside its bytes (the native tests run under
-// AddressSanitizer).
+// here for what Wine's files do not show (forwarders by number, a library's own manifest, hostile
+// tables): a damaged file gives a reason or less, never a read outside its bytes (the native tests
+// run under AddressSanitizer).
 #include "diagnosis/pe_image.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +78,26 @@ private:
 
   std::vector<std::uint8_t> m_headers = std::vector<std::uint8_t>(0x200), m_section;
 };
+
+// Manifests (type 24) of the given ids, one language each, under a resource root at `root`.
+void PutManifests(SyntheticImage& image, std::uint32_t root,
+                  const std::vector<std::pair<std::uint16_t, std::string>>& manifests) {
+  image.Put(root + 14, 1, 2);
+  image.Put(root + 16, 24, 4);
+  image.Put(root + 20, 0x80000000u | 0x18, 4);
+  image.Put(root + 0x18 + 14, manifests.size(), 2);
+  for (std::uint32_t k = 0; k < manifests.size(); ++k) {
+    const std::uint32_t language = 0x100 + k * 0x100;
+    image.Put(root + 0x18 + 16 + k * 8, manifests[k].first, 4);
+    image.Put(root + 0x18 + 20 + k * 8, 0x80000000u | language, 4);
+    image.Put(root + language + 14, 1, 2);
+    image.Put(root + language + 16, 0x409, 4);
+    image.Put(root + language + 20, language + 0x18, 4);
+    image.Put(root + language + 0x18, root + language + 0x28, 4);
+    image.Put(root + language + 0x1C, manifests[k].second.size(), 4);
+    image.Text(root + language + 0x28, manifests[k].second);
+  }
+}
 
 const kit::diagnosis::ImportedLibrary* Import(const PeImage& image, const std::string& name) {
   for (const auto& library : image.imports) {
@@ -215,6 +235,33 @@ TEST(PeImage, ForwardedExportsNameTheLibraryAndFunctionTheLoaderGoesTo) {
   }
 }
 
+TEST(PeImage, TheManifestIsTheOneTheLoaderTakesForAProgramOrALibrary) {
+  auto build = [](bool dll, const std::vector<std::pair<std::uint16_t, std::string>>& manifests) {
+    SyntheticImage image(dll);
+    PutManifests(image, 0x2000, manifests);
+    image.Directory(2, 0x2000, 0x1000);
+    return ReadPeImage(image.Bytes());
+  };
+  struct Case {
+    const char* what;
+    PeImage image;
+    std::uint16_t id;
+    std::string_view starts;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"a library with ids 1 and 2", build(true, {{1, "<one/>"}, {2, "<two/>"}}), 2, "<two/>"},
+           {"a program with ids 1 and 2", build(false, {{1, "<one/>"}, {2, "<two/>"}}), 1, "<one/>"},
+           {"a program with id 2 only", build(false, {{2, "<two/>"}}), 0, ""},
+           // Wine's uxtheme carries its manifest as id 1, which no load of a library reads.
+           {"Wine's uxtheme.dll", ReadPeImage(ReadFile(std::string(kWineLibraries) + "uxtheme.dll")), 0, ""},
+           {"Wine's notepad.exe", ReadPeImage(ReadFile(std::string(kWineLibraries) + "notepad.exe")), 1, "<?xml"},
+       }) {
+    EXPECT_EQ(c.image.error, "") << c.what;
+    EXPECT_EQ(c.image.manifestId, c.id) << c.what;
+    EXPECT_EQ(c.image.manifest.substr(0, c.starts.size()), c.starts) << c.what;
+    EXPECT_EQ(c.image.manifest.empty(), c.starts.empty()) << c.what << ": " << c.image.manifest;
+  }
+}
 
 TEST(PeImage, AHostileImportTableIsReadOnlyUpToTheFilesCaps) {
   // 3,000 libraries at load and 3,000 delayed, every one naming the same list of 65,536 functions:
