@@ -53,6 +53,7 @@ inline void CloseFont(HFONT h) { DeleteObject(h); }
 inline void CloseFind(HANDLE h) { FindClose(h); }
 inline void FreeLocal(HLOCAL h) { LocalFree(h); }
 inline void CloseActivationContext(HANDLE h) { ReleaseActCtx(h); }
+inline void UnmapView(const void* view) { UnmapViewOfFile(view); }
 // What CreateFile, FindFirstFile and CreateActCtx return on failure: INVALID_HANDLE_VALUE.
 inline constexpr std::intptr_t kFailedHandle = -1;
 }  // namespace detail
@@ -66,6 +67,7 @@ using UniqueFind = UniqueHandle<HANDLE, detail::CloseFind, detail::kFailedHandle
 // Memory the system allocated for the caller (FormatMessage, CommandLineToArgvW, the SID and
 // security descriptor conversions).
 using UniqueLocal = UniqueHandle<HLOCAL, detail::FreeLocal>;
+using UniqueView = UniqueHandle<const void*, detail::UnmapView>;
 using UniqueActivationContext = UniqueHandle<HANDLE, detail::CloseActivationContext, detail::kFailedHandle>;
 using UniqueFont = UniqueHandle<HFONT, detail::CloseFont>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, detail::CloseGdiObject>;

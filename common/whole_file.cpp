@@ -20,4 +20,27 @@ std::string ReadWholeFile(const std::wstring& path, std::size_t limit) {
   return bytes;
 }
 
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+  const std::wstring partial = path + L".partial";
+  {
+    UniqueFile file(
+        CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+      const DWORD error = GetLastError();
+      file.reset();  // closed before it is deleted
+      DeleteFileW(partial.c_str());
+      SetLastError(error ? error : ERROR_DISK_FULL);
+      return false;
+    }
+  }
+  if (MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  const DWORD error = GetLastError();
+  DeleteFileW(partial.c_str());
+  SetLastError(error);
+  return false;
+}
+
 }  // namespace kit

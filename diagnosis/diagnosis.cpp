@@ -70,21 +70,31 @@ public:
   void File(const std::wstring& path) {
     if (!m_files.insert(Lower(path)).second) return;
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return Cause(path + L" is missing");
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Cause(path + L" is missing");
+    }
     const DependencyReport report = WalkDependencies(path);
     if (!report.fileError.empty()) return Cause(path + L": " + report.fileError);
     Line(path + L": " + SizeAndDate(data) + L", " + report.fileKind +
          (report.fileVersion.empty() ? L", no version" : L", version " + report.fileVersion));
     for (const FoundLibrary& library : report.found) {
-      Line(L"  uses " + library.name + L": " + library.path + L" (" + library.where + L")");
+      Line(L"  uses " + library.name + L": " + library.path + L" (" + library.where +
+           (library.delayed ? L", delayed" : L"") + L")");
+    }
+    // What fails at load is a cause; what a delayed import lacks only fails the feature that
+    // calls it, so it is listed apart and never taken for the cause.
+    bool delayedHeading = false;
+    for (const DependencyProblem& problem : report.problems) {
+      if (!problem.delayed) Cause(ProblemText(problem));
     }
     for (const DependencyProblem& problem : report.problems) {
-      if (problem.delayed) {
-        Line(L"  " + ProblemText(problem));
-      } else {
-        Cause(ProblemText(problem));
-      }
+      if (!problem.delayed) continue;
+      if (!delayedHeading) Line(L"  below delayed imports (not needed at load):");
+      delayedHeading = true;
+      Line(L"  " + ProblemText(problem));
     }
+    if (!report.cut.empty()) Line(L"  " + report.cut + L": what lies beyond was not looked at");
   }
 
 private:

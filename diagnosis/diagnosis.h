@@ -28,6 +28,7 @@ std::vector<ComponentPart> PartsOf(std::wstring_view program);
 struct Diagnosis {
   std::vector<std::wstring> lines;  // for the page, in order
   std::wstring cause;               // the first thing found wrong; empty when nothing was
+  bool finished = true;             // false: the diagnosis was cut off (ran past its bound, crashed); `cause` says so
 };
 
 // The diagnosis of the component parts of `program` (PartsOf), or of any parts; each class or

@@ -49,6 +49,10 @@ inline constexpr int kExitCancelled = 101;       // the engineer cancelled the s
 inline constexpr int kExitReportNotWritten = 102;
 inline constexpr int kExitNoScratchFolder = 103; // no scratch folder could be made: nothing ran
 inline constexpr int kExitUsage = 104;           // the command line or the earlier report cannot be used
+// kit_survey --explain: what the diagnosis of the file found.
+inline constexpr int kExitNothingFound = 0;
+inline constexpr int kExitSomethingFound = 1;
+inline constexpr int kExitDiagnosisUnfinished = 105;  // it ran past its bound or crashed
 
 // The summary order: broken, hung, unstartable, licence-refused and missing programs first, each
 // group in the kit's order.

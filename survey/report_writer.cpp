@@ -3,6 +3,7 @@
 
 #include "common/ansi_text.h"
 #include "diagnosis/diagnosis.h"
+#include "survey/diagnosis_child.h"
 #include "report/png_writer.h"
 #include "survey/survey_files.h"
 #include "common/whole_file.h"
@@ -12,10 +13,11 @@ using namespace kit::diagnosis;
 using namespace kit::report;
 namespace {
 
-// Why a broken or hung component is so: what its registration, files and dependencies tell.
+// Why a broken or hung component is so: what its registration, files and dependencies tell, read
+// by a child process of the survey.
 void Diagnose(ProgramResult& result) {
   if (result.verdict != Verdict::Broken && result.verdict != Verdict::Hung) return;
-  Diagnosis diagnosis = DiagnoseProgram(result.program);
+  Diagnosis diagnosis = DiagnoseProgramApart(result.program);
   result.cause = std::move(diagnosis.cause);
   result.diagnosis = std::move(diagnosis.lines);
 }

@@ -1,7 +1,6 @@
-// Win32-only. The survey's files: whole files written through Win32 (a report file is replaced in
-// one step, so a survey killed while writing leaves the previous version, never half of one),
-// scratch folders made exclusively under random names, and trees removed without following
-// junctions or links. Whole files are read with kit::ReadWholeFile (common/whole_file.h).
+// Win32-only. The survey's files: scratch folders made exclusively under random names, and trees
+// removed without following junctions or links. Whole files are read and written with
+// kit::ReadWholeFile and kit::WriteWholeFile (common/whole_file.h).
 #pragma once
 
 #include "common/win32.h"
@@ -9,9 +8,6 @@
 #include <string>
 
 namespace kit::survey {
-
-// Writes beside the target, then moves over it. False, with the last error set, on failure.
-bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
 
 // Creates a folder and the folders above it that are missing.
 bool MakeFolders(const std::wstring& folder);

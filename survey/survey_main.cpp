@@ -11,6 +11,7 @@
 #include "diagnosis/diagnosis.h"
 #include "report/html_report.h"
 #include "report/windows_version.h"
+#include "survey/diagnosis_child.h"
 #include "survey/program_runs.h"
 #include "survey/progress_window.h"
 #include "survey/report_writer.h"
@@ -174,10 +175,13 @@ kit::UniqueHandleObject ProgramJob() {
   return job;
 }
 
-// kit_survey --explain FILE: the diagnosis of that file alone, as a page and as text.
+// kit_survey --explain FILE: the diagnosis of that file alone, as a page and as text. What a
+// reading of files cannot see is said with it.
 int Explain(const SurveyOptions& options) {
   const std::wstring file = FullPath(options.explain);
-  const Diagnosis diagnosis = ExplainFile(file);
+  Diagnosis diagnosis = ExplainFileApart(file);
+  diagnosis.lines.push_back(L"Not seen here: no library's start-up code is run, so a library that refuses to start, "
+                            L"or a function that fails when it is called, shows only when the program runs.");
   std::wstring note;
   SYSTEMTIME now;
   GetLocalTime(&now);
@@ -193,8 +197,8 @@ int Explain(const SurveyOptions& options) {
   std::wstring text = file + L"\r\n";
   for (const std::wstring& line : diagnosis.lines) text += line + L"\r\n";
   const bool written =
-      !folder.empty() && WriteWholeFile(folder + L"\\explain.txt", kit::ToUtf8(text)) &&
-      WriteWholeFile(folder + L"\\explain.html",
+      !folder.empty() && kit::WriteWholeFile(folder + L"\\explain.txt", kit::ToUtf8(text)) &&
+      kit::WriteWholeFile(folder + L"\\explain.html",
                      RenderHtml(ReportHeading{MachineName(), WindowsName(), Stamp(now, false), {}},
                                 {result}, {}));
   if (!written) {
@@ -203,7 +207,15 @@ int Explain(const SurveyOptions& options) {
   }
   Tell(options, file + L": " + result.message + L". The explanation is in " + folder,
        diagnosis.cause.empty() ? MB_ICONINFORMATION : MB_ICONEXCLAMATION);
-  return diagnosis.cause.empty() ? 0 : 1;
+  if (!diagnosis.finished) return kExitDiagnosisUnfinished;
+  return diagnosis.cause.empty() ? kExitNothingFound : kExitSomethingFound;
+}
+
+// The survey's own child (diagnosis_child.h): the diagnosis, written where the survey reads it.
+int DiagnoseForSurvey(const SurveyOptions& options) {
+  const Diagnosis diagnosis =
+      options.diagnoseFile.empty() ? DiagnoseProgram(options.diagnoseProgram) : ExplainFile(options.diagnoseFile);
+  return WriteDiagnosis(diagnosis, options.into) ? 0 : kExitReportNotWritten;
 }
 
 int Survey(HINSTANCE instance, const SurveyOptions& options) {
@@ -313,7 +325,9 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
-  SetErrorMode(kQuietErrors);
+  // Added to what the survey was started with, never in place of it (SetErrorMode answers the mode
+  // it replaces; GetErrorMode came only with Vista).
+  SetErrorMode(SetErrorMode(0) | kQuietErrors);
   BecomeDpiAware();
   int count = 0;
   LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -327,6 +341,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     Tell(options, options.error + L"\n\n" + kUsage, MB_ICONEXCLAMATION);
     return kExitUsage;
   }
+  if (!options.into.empty()) return DiagnoseForSurvey(options);
   if (!options.explain.empty()) return Explain(options);
   return Survey(instance, options);
 }

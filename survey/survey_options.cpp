@@ -13,12 +13,20 @@ SurveyOptions ParseOptions(const std::vector<std::wstring>& arguments) {
     if (argument == L"--no-window") {
       options.window = false;
     } else if ((argument == L"--report" || argument == L"--only" || argument == L"--compare" ||
-                argument == L"--timeout" || argument == L"--explain") && !hasValue) {
+                argument == L"--timeout" || argument == L"--explain" || argument == L"--diagnose" ||
+                argument == L"--diagnose-file" || argument == L"--into") &&
+               !hasValue) {
       options.error = argument + L" needs a value";
     } else if (argument == L"--report") {
       options.reportFolder = arguments[++i];
     } else if (argument == L"--explain") {
       options.explain = arguments[++i];
+    } else if (argument == L"--diagnose") {
+      options.diagnoseProgram = arguments[++i];
+    } else if (argument == L"--diagnose-file") {
+      options.diagnoseFile = arguments[++i];
+    } else if (argument == L"--into") {
+      options.into = arguments[++i];
     } else if (argument == L"--compare") {
       options.compareWith = arguments[++i];
     } else if (argument == L"--timeout") {
@@ -49,6 +57,9 @@ SurveyOptions ParseOptions(const std::vector<std::wstring>& arguments) {
     } else {
       options.error = L"unknown option \"" + argument + L"\"";
     }
+  }
+  if (options.error.empty() && (options.diagnoseProgram.empty() && options.diagnoseFile.empty()) != options.into.empty()) {
+    options.error = L"--diagnose and --diagnose-file go with --into, and only with it";
   }
   return options;
 }

@@ -8,6 +8,9 @@
 //                     the close a third)
 //   --no-window       no progress window
 //   --explain FILE    only the diagnosis of one component file (its facts and dependencies), no survey
+// and, for the survey's own child processes (diagnosis_child.h), never for a person:
+//   --diagnose PROGRAM --into FILE       the diagnosis of a kit program's components, written to FILE
+//   --diagnose-file PATH --into FILE     the diagnosis of one file, written to FILE
 #pragma once
 
 #include <string>
@@ -22,6 +25,9 @@ struct SurveyOptions {
   unsigned timeoutSeconds = 30;
   bool window = true;
   std::wstring explain;
+  std::wstring diagnoseProgram;  // a child's work: one of these two, and where to write it
+  std::wstring diagnoseFile;
+  std::wstring into;
   std::wstring error;  // not empty: the command line could not be used, and why
 };
 

@@ -4,6 +4,7 @@
 #include "tests/support/driver_support.h"
 #include "diagnosis/dependency_walk.h"
 #include "diagnosis/diagnosis.h"
+#include "survey/diagnosis_child.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,8 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+
+#include <psapi.h>
 
 namespace {
 using namespace kit::diagnosis;
@@ -96,6 +99,114 @@ TEST(DependencyWalk, AFileForAnotherMachineOrNoProgramFileIsSaidSo) {
                                                  : L"a 64-bit file, where a 32-bit one is needed";
   EXPECT_EQ(WalkDependencies(copy).fileError, wanted);
   EXPECT_EQ(WalkDependencies(kit::driver::BesideMe(L"no_such_file.dll")).fileError, L"the file is missing");
+}
+
+std::string Lines(const Diagnosis& diagnosis) {
+  std::string lines;
+  for (const std::wstring& line : diagnosis.lines) lines += kit::driver::Narrow(line) + "\n";
+  return lines;
+}
+
+// What the loader would refuse is the cause, named with how it was reached; what it would not
+// refuse is never the cause, only listed.
+TEST(Diagnosis, TheCauseIsWhatTheLoaderWouldRefuseAndNothingElse) {
+  struct Case {
+    const wchar_t* file;
+    std::wstring cause;  // a prefix of the cause; empty: no cause
+    std::wstring line;   // a line (or a part of one) the page shows beside
+  };
+  const std::wstring sxs = Fixture(L"sxs\\");
+  const Case cases[] = {
+      {L"dts\\kit_fx_dts.dll",
+       L"kit_fx_absent.dll is missing (kit_fx_dts.dll, which needs kit_fx_dts_q.dll, which needs "
+       L"kit_fx_needs_absent.dll, which imports it)",
+       L"uses kit_fx_needs_absent.dll: " + Fixture(L"dts\\kit_fx_needs_absent.dll") + L" (beside the file)"},
+      {L"dabove\\kit_fx_dabove.dll", L"",
+       L"  kit_fx_absent.dll is missing (kit_fx_dabove.dll, which needs kit_fx_needs_absent.dll, which imports it) "
+       L"(a delayed import: only the feature that calls it fails)"},
+      {L"forward\\kit_fx_uses_fwd.dll",
+       L"kit_fx_absent.dll is missing (kit_fx_uses_fwd.dll imports `kit_fwd_function` from kit_fx_fwd.dll, which "
+       L"forwards it to kit_fx_absent.dll as `kit_absent_function`)",
+       L"uses kit_fx_fwd.dll"},
+      {L"empty\\kit_fx_needs_empty.dll",
+       L"kit_fx_empty.dll at " + Fixture(L"empty\\kit_fx_empty.dll") + L" cannot be loaded: an empty file (0 bytes)",
+       L"kit_fx_needs_empty.dll imports it"},
+      {L"cut\\kit_fx_needs_cut.dll",
+       L"kit_fx_cut.dll at " + Fixture(L"cut\\kit_fx_cut.dll") + L" cannot be loaded: a damaged program file (cut short",
+       L"kit_fx_needs_cut.dll imports it"},
+      {L"cut\\kit_fx_cut_component.dll",
+       Fixture(L"cut\\kit_fx_cut_component.dll") + L": a damaged program file (cut short", L""},
+      {L"sxs\\kit_fx_sxs_one.dll", L"kit_fx_private.dll is missing (kit_fx_sxs_one.dll imports it)", L""},
+      {L"sxs\\kit_fx_sxs_bad.dll",
+       L"kit_fx_sxs_bad.dll at " + sxs + L"kit_fx_sxs_bad.dll: its side-by-side manifest (resource 2) cannot be used; "
+       L"it asks for kit.fx.private 1.0.0.0; the system says",
+       L""},
+      {L"sxs\\kit_fx_sxs_absent.dll",
+       L"kit_fx_sxs_absent.dll at " + sxs + L"kit_fx_sxs_absent.dll: its side-by-side manifest (resource 2) cannot be "
+       L"used; it asks for kit.fx.nowhere 3.1.0.0; the system says",
+       L""},
+      {L"sxs\\kit_fx_sxs_user.dll", L"", L"(side-by-side assembly)"},
+      {L"hostile\\kit_fx_hostile.dll", L"kit_fx_hostile_target.dll is missing (kit_fx_hostile.dll imports it)",
+       L"its import table is larger than any real file's"},
+  };
+  for (const Case& c : cases) {
+    const DWORD start = GetTickCount();
+    const Diagnosis diagnosis = ExplainFile(Fixture(c.file));
+    const DWORD took = GetTickCount() - start;
+    SCOPED_TRACE(kit::driver::Narrow(c.file) + "\n" + Lines(diagnosis));
+    if (c.cause.empty()) {
+      EXPECT_EQ(diagnosis.cause, L"");
+    } else {
+      EXPECT_EQ(diagnosis.cause.rfind(c.cause, 0), 0u) << kit::driver::Narrow(diagnosis.cause);
+    }
+    EXPECT_NE(Lines(diagnosis).find(kit::driver::Narrow(c.line)), std::string::npos);
+    EXPECT_LT(took, 10000u);
+  }
+}
+
+// Every library this process has loaded loads: none of them may get a cause.
+TEST(Diagnosis, NoLibraryThatLoadsGetsACause) {
+  HMODULE modules[512];
+  DWORD size = 0;
+  ASSERT_TRUE(EnumProcessModules(GetCurrentProcess(), modules, sizeof(modules), &size));
+  int walked = 0;
+  for (DWORD i = 1; i < size / sizeof(HMODULE) && i < std::size(modules); ++i) {
+    wchar_t path[MAX_PATH * 2];
+    const DWORD length = GetModuleFileNameW(modules[i], path, static_cast<DWORD>(std::size(path)));
+    if (length == 0) continue;
+    const Diagnosis diagnosis = ExplainFile(std::wstring(path, length));
+    EXPECT_EQ(diagnosis.cause, L"") << kit::driver::Narrow(path) << "\n" << Lines(diagnosis);
+    ++walked;
+  }
+  EXPECT_GT(walked, 5);
+}
+
+// The survey's child: its record read back whole, and a child that hangs, crashes or stops
+// half-way is named so, within the bound, never taken for a diagnosis.
+TEST(Diagnosis, AChildThatDoesNotFinishIsSaidSo) {
+  const Diagnosis real = kit::survey::DiagnoseApart(
+      kit::driver::BesideMe(L"kit_survey.exe"),
+      L"--diagnose-file " + kit::survey::Quoted(Fixture(L"forward\\kit_fx_uses_fwd.dll")), 20000);
+  EXPECT_TRUE(real.finished);
+  EXPECT_EQ(real.cause, ExplainFile(Fixture(L"forward\\kit_fx_uses_fwd.dll")).cause);
+  EXPECT_EQ(Lines(real), Lines(ExplainFile(Fixture(L"forward\\kit_fx_uses_fwd.dll"))));
+  struct Case {
+    const wchar_t* mode;
+    DWORD bound;
+    std::wstring cause;
+  };
+  const Case cases[] = {
+      {L"hang", 2000, L"the diagnosis did not finish: it ran past 2 s and was ended"},
+      {L"crash", 20000, L"the diagnosis did not finish: it crashed (0xC0000005, access violation)"},
+      {L"half", 20000, L"the diagnosis did not finish: it wrote no whole diagnosis (ended with exit code 0)"},
+  };
+  for (const Case& c : cases) {
+    const DWORD start = GetTickCount();
+    const Diagnosis diagnosis = kit::survey::DiagnoseApart(Fixture(L"kit_fx_child.exe"), c.mode, c.bound);
+    EXPECT_FALSE(diagnosis.finished) << kit::driver::Narrow(c.mode);
+    EXPECT_EQ(diagnosis.cause, c.cause);
+    EXPECT_LT(GetTickCount() - start, c.bound + 6000);
+  }
 }
 
 }  // namespace
