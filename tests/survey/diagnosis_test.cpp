@@ -5,6 +5,7 @@
 #include "diagnosis/dependency_walk.h"
 #include "diagnosis/diagnosis.h"
 #include "survey/diagnosis_child.h"
+#include "tests/survey/test_classes.h"
 
 #include <gtest/gtest.h>
 
@@ -213,40 +214,7 @@ TEST(Diagnosis, AChildThatDoesNotFinishIsSaidSo) {
 
 namespace {
 
-// A class registered for the test under HKLM (Wine's HKCR shows no per-user classes), in this
-// process's registry view or the other one; removed at the end of the scope.
-class TestClass {
-public:
-  TestClass(const wchar_t* classId, const std::wstring& server, bool otherView = false)
-      : m_root(HKEY_LOCAL_MACHINE),
-        m_view(otherView ? (sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY) : 0),
-        m_key(std::wstring(L"Software\\Classes\\CLSID\\") + classId) {
-    HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(m_root, (m_key + L"\\InprocServer32").c_str(), 0, nullptr, 0, KEY_WRITE | m_view,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const std::wstring model = L"Apartment";
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
-                   static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
-    RegSetValueExW(key, L"ThreadingModel", 0, REG_SZ, reinterpret_cast<const BYTE*>(model.c_str()),
-                   static_cast<DWORD>((model.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-  }
-  ~TestClass() {
-    // The class key is deleted through its parent opened in the same view.
-    HKEY parent = nullptr;
-    if (RegOpenKeyExW(m_root, L"Software\\Classes\\CLSID", 0, KEY_WRITE | m_view, &parent) != ERROR_SUCCESS) return;
-    const std::wstring name = m_key.substr(m_key.find_last_of(L'\\') + 1);
-    RegDeleteKeyW(parent, (name + L"\\InprocServer32").c_str());
-    RegDeleteKeyW(parent, name.c_str());
-    RegCloseKey(parent);
-  }
-
-private:
-  HKEY m_root;
-  REGSAM m_view;
-  std::wstring m_key;
-};
+using kit::survey_test::TestClass;
 
 TEST(Diagnosis, TheCauseIsTheFirstThingFoundWrongAlongTheClassesWay) {
   constexpr wchar_t kClass[] = L"{6B1C3A52-2E55-4F0B-9A57-4C1D0F0E7A01}";
