@@ -30,32 +30,16 @@ class Diagnostician {
 public:
   explicit Diagnostician(Diagnosis& out) : m_out(out) {}
 
-  void Class(ComponentPart part) {
-    bool found = false;
-    if (part.byProgId) {
-      // Created by its ProgID: the class is the one the ProgID names.
-      part.classId = ClassesValue(part.progId + L"\\CLSID", nullptr, found);
-      if (!found) return Cause(L"the ProgID " + part.progId + L" is not registered (" + part.file + L")");
-    }
-    if (!m_classes.insert(Lower(part.classId)).second) return;
-    const std::wstring name = part.progId.empty() ? part.classId : part.progId + L" " + part.classId;
-    const std::wstring classKey = L"CLSID\\" + part.classId;
-    const std::wstring server = ClassesValue(classKey + L"\\InprocServer32", nullptr, found);
-    if (!found) {
-      if (ClassesKeyExists(classKey + L"\\InprocServer32", kOtherView)) {
-        return Cause(name + L" is registered for " + kOtherPrograms + L" programs only");
-      }
-      return Cause(name + L" is not registered (" + part.file + L")");
-    }
-    bool threadingFound = false;
-    const std::wstring threading = ClassesValue(classKey + L"\\InprocServer32", L"ThreadingModel", threadingFound);
-    Line(name + L" is registered: server " + server + L", threading model " +
-         (threadingFound ? threading : std::wstring(L"none (single)")));
-    TypeLibrary(classKey);
-    std::wstring path = Unquoted(server);
-    if (path.find_first_of(L"\\/:") == std::wstring::npos) {
+  void Class(const ComponentPart& part) {
+    const ClassRegistration registration = ReadClassRegistration(part);
+    if (!registration.classId.empty() && !m_classes.insert(Lower(registration.classId)).second) return;
+    for (const std::wstring& line : registration.lines) Line(line);
+    if (!registration.cause.empty()) return Cause(registration.cause);
+    if (registration.serverFile.empty()) return;
+    std::wstring path = registration.serverFile;
+    if (path.find_first_of(L"\\/:") == std::wstring::npos) {  // a bare name: where the loader finds it
       const std::wstring located = LoaderPath(path);
-      if (located.empty()) return Cause(path + L", the server " + name + L" names, is not found by the loader");
+      if (located.empty()) return Cause(path + L", the server " + registration.name + L" names, is not found by the loader");
       path = located;
     }
     File(path);
@@ -98,26 +82,6 @@ public:
   }
 
 private:
-  void TypeLibrary(const std::wstring& classKey) {
-    bool found = false;
-    const std::wstring library = ClassesValue(classKey + L"\\TypeLib", nullptr, found);
-    if (!found) return;
-    UniqueKey versions;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (L"TypeLib\\" + library).c_str(), 0, KEY_READ, versions.put()) !=
-        ERROR_SUCCESS) {
-      return Line(L"its type library " + library + L" is not registered");
-    }
-    wchar_t version[64];
-    DWORD length = ARRAYSIZE(version);
-    if (RegEnumKeyExW(versions.get(), 0, version, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) return;
-    const std::wstring file = Unquoted(ClassesValue(L"TypeLib\\" + library + L"\\" + version + L"\\0\\" +
-                                                        (sizeof(void*) == 8 ? L"win64" : L"win32"),
-                                                    nullptr, found));
-    if (!found) return Line(L"its type library " + library + L" " + version + L" names no file for these programs");
-    const bool there = GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
-    Line(L"its type library " + library + L" " + version + L": " + file + (there ? L"" : L" (missing)"));
-  }
-
   void Line(const std::wstring& text) { m_out.lines.push_back(text); }
   void Cause(const std::wstring& text) {
     Line(text);

@@ -6,21 +6,13 @@
 #pragma once
 
 #include "common/win32.h"
+#include "diagnosis/class_registration.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kit::diagnosis {
-
-// A part of a component: a class (by identifier, with the ProgID the program creates it by, if it
-// does) or a library the program loads by its file name.
-struct ComponentPart {
-  std::wstring progId;   // may be empty
-  std::wstring classId;  // "{...}"; empty for a library loaded by name
-  std::wstring file;     // the file the catalogue names
-  bool byProgId = false; // the program creates the class by its ProgID
-};
 
 // What the kit's program `program` creates or loads; empty for a program that uses nothing outside.
 std::vector<ComponentPart> PartsOf(std::wstring_view program);
