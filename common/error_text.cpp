@@ -28,6 +28,7 @@ constexpr KnownCode kKnownCodes[] = {
     {0x80020009u, L"Exception occurred"},
     {0x8002801Du, L"Library not registered"},
     {0x80040112u, L"Class is not licensed for use"},
+    {14001u, L"The application has failed to start because its side-by-side configuration is incorrect"},
 };
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }

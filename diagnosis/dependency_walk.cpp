@@ -67,8 +67,11 @@ std::wstring FunctionText(const ImportedFunction& function) {
   return function.name.empty() ? L"#" + kit::Decimal(function.ordinal) : Widen(function.name);
 }
 
-std::wstring ErrorText(DWORD error) {
-  return L"the system says \"" + kit::DescribeError(error) + L"\" (error " + kit::Decimal(error) + L")";
+// The system's text for the loader's error, its "%1" the file it speaks of.
+std::wstring ErrorText(DWORD error, const std::wstring& file) {
+  std::wstring text = kit::DescribeError(error);
+  if (const std::size_t insert = text.find(L"%1"); insert != std::wstring::npos) text.replace(insert, 2, file);
+  return L"the system says \"" + text + L"\" (error " + kit::Decimal(error) + L")";
 }
 
 std::wstring ModulePath(HMODULE module) {
@@ -239,7 +242,7 @@ private:
     if (!found.error.empty() || view.Error()) {
       // The loader took it, but its file does not read.
       problem.kind = DependencyProblem::Refused;
-      problem.detail = view.Error() ? L"its file cannot be read: " + ErrorText(view.Error()) : Widen(found.error);
+      problem.detail = view.Error() ? L"its file cannot be read: " + ErrorText(view.Error(), NameOf(located.path)) : Widen(found.error);
       if (m_refused.insert(Lower(located.path)).second) Add(std::move(problem));
       return;
     }
@@ -369,7 +372,7 @@ private:
         what = Widen(image.error);
       }
     }
-    problem.detail = (what.empty() ? L"" : what + L"; ") + ErrorText(error);
+    problem.detail = (what.empty() ? L"" : what + L"; ") + ErrorText(error, problem.library);
   }
 
   // Makes the activation context of the file's own manifest; the system's error when it cannot.
@@ -405,7 +408,7 @@ private:
       asks += (asks.empty() ? L"" : L", ") + Widen(assembly);
     }
     return L"its side-by-side manifest (resource " + kit::Decimal(image.manifestId) + L") cannot be used" +
-           (asks.empty() ? L"" : L"; it asks for " + asks) + L"; " + ErrorText(error);
+           (asks.empty() ? L"" : L"; it asks for " + asks) + L"; " + ErrorText(error, L"it");
   }
 
   void Add(DependencyProblem problem) {
@@ -436,7 +439,7 @@ DependencyReport WalkDependencies(const std::wstring& file) {
   report.file = file;
   const FileView view(file, kLargestComponentFile);
   if (view.Error()) {
-    report.fileError = IsNotFound(view.Error()) ? L"the file is missing" : L"it cannot be read: " + ErrorText(view.Error());
+    report.fileError = IsNotFound(view.Error()) ? L"the file is missing" : L"it cannot be read: " + ErrorText(view.Error(), NameOf(file));
     return report;
   }
   const PeImage image = ReadPeImage(view.Bytes());
@@ -447,6 +450,7 @@ DependencyReport WalkDependencies(const std::wstring& file) {
   report.fileKind = MachineText(image);
   report.fileVersion = VersionText(image);
   if (image.machine != ThisProcessMachine()) {
+    report.otherMachine = true;
     report.fileError = L"a " + MachineText(image) + L" file, where a " +
                        (ThisProcessMachine() == PeMachine::Amd64 ? L"64-bit" : L"32-bit") + L" one is needed";
     return report;

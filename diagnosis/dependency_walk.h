@@ -39,6 +39,7 @@ struct DependencyProblem {
 struct DependencyReport {
   std::wstring file;
   std::wstring fileError;            // the component file itself cannot be used as a program file, and why
+  bool otherMachine = false;         // the file is built for another machine than this process
   std::wstring fileKind;             // "32-bit" or "64-bit"
   std::wstring fileVersion;          // from its version resource; empty when it has none
   std::vector<FoundLibrary> found;

@@ -42,7 +42,7 @@ public:
       if (located.empty()) return Cause(path + L", the server " + registration.name + L" names, is not found by the loader");
       path = located;
     }
-    File(path);
+    File(path, registration.serverIsProgram);
   }
 
   void Library(const ComponentPart& part) {
@@ -51,7 +51,8 @@ public:
     File(path);
   }
 
-  void File(const std::wstring& path) {
+  // `program`: a local server, which COM starts as a process of its own, of whatever width.
+  void File(const std::wstring& path, bool program = false) {
     if (!m_files.insert(Lower(path)).second) return;
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
@@ -59,6 +60,10 @@ public:
       if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Cause(path + L" is missing");
     }
     const DependencyReport report = WalkDependencies(path);
+    if (program && report.otherMachine) {
+      return Line(path + L": a " + report.fileKind + L" program, which COM starts as a process of its own (its "
+                  L"width is no fault); its libraries are read from a process of that width only");
+    }
     if (!report.fileError.empty()) return Cause(path + L": " + report.fileError);
     Line(path + L": " + SizeAndDate(data) + L", " + report.fileKind +
          (report.fileVersion.empty() ? L", no version" : L", version " + report.fileVersion));
