@@ -224,12 +224,18 @@ private:
     problem.chain = edge.chain;
     problem.delayed = delayed;
     if (!edge.forwarded.empty()) problem.forwarded = edge.forwarded.begin()->second;
+    // A name the loader found nothing for, asked again in the same activation context, finds
+    // nothing again: a table that names one absent library thousands of times is asked once.
+    const std::wstring missingKey =
+        Lower(name) + L"|" + kit::Decimal(reinterpret_cast<std::uintptr_t>(ContextFor(edge.importer)));
+    if (m_missing.count(missingKey)) return;
     const Located located = Locate(name);
     problem.path = located.path;
     if (!located.module) {
       if (IsNotFound(located.error)) {
         problem.kind = DependencyProblem::Missing;
-        if (m_missing.insert(Lower(name)).second) Add(std::move(problem));
+        m_missing.insert(missingKey);
+        if (m_missingNames.insert(Lower(name)).second) Add(std::move(problem));
       } else {
         Refusal(problem, located.error);
         if (m_refused.insert(Lower(problem.path.empty() ? name : problem.path)).second) Add(std::move(problem));
@@ -428,7 +434,8 @@ private:
   std::map<std::wstring, UniqueActivationContext> m_contexts;
   std::deque<Edge> m_pending;  // delayed imports met while walking what loads at once
   std::set<std::wstring> m_seen;
-  std::set<std::wstring> m_missing;
+  std::set<std::wstring> m_missing;       // by name and activation context
+  std::set<std::wstring> m_missingNames;  // reported once
   std::set<std::wstring> m_refused;
 };
 

@@ -2,6 +2,7 @@
 // problem named as the engineer reads it, and nothing the loader finds reported missing; and the
 // diagnosis of a class along its way: registration, server file, dependencies.
 #include "tests/support/driver_support.h"
+#include "common/owners.h"
 #include "diagnosis/dependency_walk.h"
 #include "diagnosis/diagnosis.h"
 #include "survey/diagnosis_child.h"
@@ -147,6 +148,7 @@ TEST(Diagnosis, TheCauseIsWhatTheLoaderWouldRefuseAndNothingElse) {
        L"used; it asks for kit.fx.nowhere 3.1.0.0; the system says",
        L""},
       {L"sxs\\kit_fx_sxs_user.dll", L"", L"(side-by-side assembly)"},
+      {L"sxs\\kit_fx_uses_sxs_user.dll", L"", L"uses kit_fx_private.dll: "},
       {L"hostile\\kit_fx_hostile.dll", L"kit_fx_hostile_target.dll is missing (kit_fx_hostile.dll imports it)",
        L"its import table is larger than any real file's"},
   };
@@ -163,6 +165,17 @@ TEST(Diagnosis, TheCauseIsWhatTheLoaderWouldRefuseAndNothingElse) {
     EXPECT_NE(Lines(diagnosis).find(kit::driver::Narrow(c.line)), std::string::npos);
     EXPECT_LT(took, 10000u);
   }
+}
+
+// A library another program holds without sharing is refused as in use, not called missing.
+TEST(Diagnosis, ALibraryInUseIsNamedAsSuch) {
+  const std::wstring library = Fixture(L"empty\\kit_fx_empty.dll");
+  const kit::UniqueFile held(CreateFileW(library.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+  const Diagnosis diagnosis = ExplainFile(Fixture(L"empty\\kit_fx_needs_empty.dll"));
+  EXPECT_EQ(diagnosis.cause.rfind(L"kit_fx_empty.dll at " + library + L" cannot be loaded: ", 0), 0u)
+      << kit::driver::Narrow(diagnosis.cause);
+  EXPECT_NE(diagnosis.cause.find(L"(error 32)"), std::wstring::npos) << kit::driver::Narrow(diagnosis.cause);
 }
 
 // Every library this process has loaded loads: none of them may get a cause.
