@@ -16,6 +16,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 ROOT, BUILD = sys.argv[1], sys.argv[2]
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -300,6 +301,23 @@ refusals.append(("kit_survey copied alone", r'"$KIT_WINE" "$3" --no-window --rep
 for what, script, want, text, arguments in refusals:
     code, output = kit_survey(script, *arguments)
     check(code == want and text in output, f"{what}: exit code {code} (expected {want}), said {output.strip()[-300:]!r}")
+
+# --explain, through the survey's own child: its exit code tells "something found wrong" from
+# "nothing found", and a hostile import table ends within its bound.
+fixtures = os.path.join(BUILD, "bin", "dependency_fixtures")
+for what, fixture, want, text in [
+        ("a library whose assembly serves it", "sxs/kit_fx_uses_sxs_user.dll", 0, "kit_fx_private.dll"),
+        ("a hostile import table", "hostile/kit_fx_hostile.dll", 1, "kit_fx_hostile_target.dll is missing")]:
+    explained = os.path.join(WORK, "explain")
+    shutil.rmtree(explained, ignore_errors=True)
+    started = time.monotonic()
+    code, output = kit_survey(r'"$KIT_WINE" "$1" --no-window --report "$2" --explain "$3"', wine_path(explained),
+                              wine_path(os.path.join(fixtures, fixture)))
+    took = time.monotonic() - started
+    with open(os.path.join(explained, "explain.txt"), encoding="utf-8") as f:
+        said = f.read()
+    check(code == want and text in said and "Not seen here" in said and took < 60,
+          f"--explain {what}: exit code {code} (expected {want}) in {took:.1f} s, wrote {said[-400:]!r}")
 
 # The progress window's Cancel, clicked once the first program is up (it then hangs): it is ended when
 # its bound passes, the rest are skipped, and the report says so.
