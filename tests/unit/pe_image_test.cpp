@@ -3,6 +3,7 @@
 // here for what Wine's files do not show (forwarders by number, a library's own manifest, hostile
 // tables): a damaged file gives a reason or less, never a read outside its bytes (the native tests
 // run under AddressSanitizer).
+#include "diagnosis/manifest_text.h"
 #include "diagnosis/pe_image.h"
 
 #include <gtest/gtest.h>
@@ -298,6 +299,39 @@ TEST(PeImage, AHostileImportTableIsReadOnlyUpToTheFilesCaps) {
   EXPECT_EQ(delayed, 4096u - kLibraries);
   EXPECT_EQ(functions, 65536u);
   EXPECT_LT(seconds, 5.0);  // bounded work: a second at most, even under the sanitizers
+}
+
+}  // namespace
+
+namespace {
+
+// The assemblies a manifest asks for, read from its text even where it does not parse: that is
+// when the engineer needs the names.
+TEST(ManifestText, NamesEveryDependentAssemblyAsItStands) {
+  using kit::diagnosis::DependentAssemblies;
+  const std::string common =
+      R"(<assembly xmlns="urn:schemas-microsoft-com:asm.v1"><assemblyIdentity name="the.component" version="1.0.0.0"/>)"
+      R"(<dependency><dependentAssembly><assemblyIdentity type="win32" name="Vendor.Runtime" version="9.0.21022.8" )"
+      R"(processorArchitecture="x86" publicKeyToken="1fc8b3b9a1e18e3b"/></dependentAssembly></dependency>)";
+  const struct {
+    const char* what;
+    std::string text;
+    std::vector<std::string> assemblies;
+  } cases[] = {
+      {"one, with its processor", common + "</assembly>", {"Vendor.Runtime 9.0.21022.8 x86"}},
+      {"two, the second in single quotes after a prefix",
+       common + "<asmv1:dependency><asmv1:dependentAssembly><asmv1:assemblyIdentity name='kit.private' "
+                "version = '2.1.0.0'/></asmv1:dependentAssembly></asmv1:dependency></assembly>",
+       {"Vendor.Runtime 9.0.21022.8 x86", "kit.private 2.1.0.0"}},
+      {"cut short inside the second", common + R"(<dependency><dependentAssembly><assemblyIdentity name="cut)",
+       {"Vendor.Runtime 9.0.21022.8 x86"}},
+      {"the component's own identity only", R"(<assembly><assemblyIdentity name="the.component"/></assembly>)", {}},
+      {"no name", "<dependentAssembly><assemblyIdentity version=\"1.0.0.0\"/></dependentAssembly>", {}},
+      {"a name in another attribute only", R"(<dependentAssembly><assemblyIdentity typename="x"/>)", {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DependentAssemblies(c.text), c.assemblies) << c.what;
+  }
 }
 
 }  // namespace
