@@ -4,6 +4,7 @@
 #include "diagnosis/class_registration.h"
 
 #include "common/letter_case.h"
+#include "common/number_text.h"
 #include "common/owners.h"
 #include "diagnosis/registration.h"
 
@@ -256,7 +257,7 @@ private:
       Line(who + L" is treated as " + treatAs);
       if (loop) return Fail(L"the TreatAs entries of " + m_out.name + L" form a loop: " + Joined(chain, L", "));
       if (chain.size() > kTreatAsDepth + 1) {
-        return Fail(L"the TreatAs entries of " + m_out.name + L" go deeper than " + std::to_wstring(kTreatAsDepth) +
+        return Fail(L"the TreatAs entries of " + m_out.name + L" go deeper than " + kit::Decimal(kTreatAsDepth) +
                     L" classes: " + Joined(chain, L", "));
       }
       // Registered in the other view only, it is still the class that serves: Serve says what that means.

@@ -17,10 +17,10 @@
 #include "diagnosis/manifest_text.h"
 #include "diagnosis/pe_image.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <deque>
-#include <map>
 #include <set>
+#include <utility>
 
 namespace kit::diagnosis {
 namespace {
@@ -150,7 +150,7 @@ struct Edge {
   ImportedLibrary library;
   std::vector<std::wstring> chain;  // up to the importer
   std::wstring importer;            // its path: its manifest rules the lookup
-  std::map<std::wstring, std::wstring> forwarded;  // function -> how it was forwarded here
+  std::vector<std::pair<std::wstring, std::wstring>> forwarded;  // function, how it was forwarded here
 };
 
 struct Located {
@@ -194,9 +194,10 @@ public:
       Hold(module, false);
     }
     Imports(m_root, file, {NameOf(file)}, false);
-    while (!m_pending.empty() && m_report.cut.empty()) {
-      const Edge edge = std::move(m_pending.front());
-      m_pending.pop_front();
+    // Edges are taken by index: walking one may add more (never while below a delayed import,
+    // which walks all it meets at once, but the vector may grow all the same).
+    for (std::size_t i = 0; i < m_pending.size() && m_report.cut.empty(); ++i) {
+      const Edge edge = std::move(m_pending[i]);
       const ActiveContext active(ContextFor(edge.importer));
       Library(edge, true, 0);
     }
@@ -223,7 +224,7 @@ private:
     problem.library = name;
     problem.chain = edge.chain;
     problem.delayed = delayed;
-    if (!edge.forwarded.empty()) problem.forwarded = edge.forwarded.begin()->second;
+    if (!edge.forwarded.empty()) problem.forwarded = edge.forwarded.front().second;
     // A name the loader found nothing for, asked again in the same activation context, finds
     // nothing again: a table that names one absent library thousands of times is asked once.
     const std::wstring missingKey =
@@ -253,17 +254,21 @@ private:
       return;
     }
     const std::wstring foundName = NameOf(located.path);
-    std::map<std::string, Edge> forwards;  // by the library forwarded to
-    const std::set<std::string> names(found.exportNames.begin(), found.exportNames.end());
-    const std::set<std::uint16_t> ordinals(found.exportOrdinals.begin(), found.exportOrdinals.end());
+    std::vector<Edge> forwards;  // one per library forwarded to
+    std::vector<std::string> names = found.exportNames;
+    std::vector<std::uint16_t> ordinals = found.exportOrdinals;
+    std::sort(names.begin(), names.end());
+    std::sort(ordinals.begin(), ordinals.end());
     for (const ImportedFunction& function : edge.library.functions) {
       const std::wstring text = FunctionText(function);
-      const auto how = edge.forwarded.find(text);
+      const auto how = std::find_if(edge.forwarded.begin(), edge.forwarded.end(),
+                                    [&](const auto& forwarded) { return forwarded.first == text; });
       const std::wstring reached = how != edge.forwarded.end()
                                        ? how->second
                                        : (edge.chain.empty() ? std::wstring() : edge.chain.back()) + L" imports `" +
                                              text + L"` from " + foundName;
-      const bool there = function.name.empty() ? ordinals.count(function.ordinal) > 0 : names.count(function.name) > 0;
+      const bool there = function.name.empty() ? std::binary_search(ordinals.begin(), ordinals.end(), function.ordinal)
+                                               : std::binary_search(names.begin(), names.end(), function.name);
       if (!there) {
         DependencyProblem lacks = problem;
         lacks.kind = DependencyProblem::LacksFunction;
@@ -277,18 +282,23 @@ private:
       const PeImage::Forwarder* forwarder = ForwarderOf(found, function);
       if (!forwarder) continue;
       if (forwarding >= kLongestForwarding) continue;
-      Edge& next = forwards[forwarder->library];
-      next.library.name = forwarder->library;
+      auto next = std::find_if(forwards.begin(), forwards.end(),
+                               [&](const Edge& edge) { return edge.library.name == forwarder->library; });
+      if (next == forwards.end()) {
+        forwards.emplace_back();
+        next = forwards.end() - 1;
+        next->library.name = forwarder->library;
+      }
       ImportedFunction target;
       if (!forwarder->function.empty() && forwarder->function[0] == '#') {
         target.ordinal = static_cast<std::uint16_t>(std::strtoul(forwarder->function.c_str() + 1, nullptr, 10));
       } else {
         target.name = forwarder->function;
       }
-      next.library.functions.push_back(target);
+      next->library.functions.push_back(target);
       const std::wstring targetText = FunctionText(target);
-      next.forwarded[targetText] = reached + L", which forwards it to " + Widen(forwarder->library) +
-                                   (targetText == text ? L"" : L" as `" + targetText + L"`");
+      next->forwarded.emplace_back(targetText, reached + L", which forwards it to " + Widen(forwarder->library) +
+                                       (targetText == text ? L"" : L" as `" + targetText + L"`"));
     }
     const bool firstTime = m_seen.insert(Lower(located.path)).second;
     if (firstTime) m_report.found.push_back({name, located.path, located.where, delayed, located.system});
@@ -297,7 +307,7 @@ private:
     }
     std::vector<std::wstring> deeper = edge.chain;
     deeper.push_back(foundName);
-    for (auto& [library, next] : forwards) {
+    for (Edge& next : forwards) {
       next.chain = deeper;
       next.importer = located.path;
       Library(next, delayed, forwarding + 1);
@@ -318,7 +328,7 @@ private:
     const bool apiSet = IsApiSetName(lower);
     const bool known = !apiSet && m_known.count(lower) > 0;
     const HMODULE already = apiSet ? nullptr : GetModuleHandleW(name.c_str());
-    const bool loaded = already && m_mine.count(already) == 0;
+    const bool loaded = already && std::find(m_mine.begin(), m_mine.end(), already) == m_mine.end();
     Located located;
     // Loaded by its path, the file's own folder comes first for what is neither loaded already
     // nor the system's own.
@@ -354,7 +364,7 @@ private:
 
   void Hold(HMODULE module, bool system) {
     m_modules.emplace_back(module);
-    if (!system) m_mine.insert(module);
+    if (!system) m_mine.push_back(module);
   }
 
   // The loader's refusal of a file it found: what the file is, and the loader's own words.
@@ -384,7 +394,7 @@ private:
   // Makes the activation context of the file's own manifest; the system's error when it cannot.
   DWORD MakeContext(const std::wstring& path) {
     const std::wstring key = Lower(path);
-    if (m_contexts.count(key)) return 0;
+    if (Context(key) != INVALID_HANDLE_VALUE) return 0;
     const FileView view(path, kLargestComponentFile);
     const PeImage image = ReadPeImage(view.Bytes());
     ACTCTXW context{};
@@ -397,15 +407,21 @@ private:
       const DWORD error = GetLastError();
       return error ? error : kSideBySideIncorrect;
     }
-    m_contexts[key] = std::move(made);
+    m_contexts.emplace_back(key, std::move(made));
     return 0;
   }
 
   // A library's own manifest, else the component's: the context its imports are looked up in.
   HANDLE ContextFor(const std::wstring& path) const {
-    auto own = m_contexts.find(Lower(path));
-    if (own == m_contexts.end()) own = m_contexts.find(Lower(m_report.file));
-    return own == m_contexts.end() ? INVALID_HANDLE_VALUE : own->second.get();
+    const HANDLE own = Context(Lower(path));
+    return own != INVALID_HANDLE_VALUE ? own : Context(Lower(m_report.file));
+  }
+
+  HANDLE Context(const std::wstring& lowerPath) const {
+    for (const auto& [path, context] : m_contexts) {
+      if (path == lowerPath) return context.get();
+    }
+    return INVALID_HANDLE_VALUE;
   }
 
   static std::wstring ManifestDetail(const PeImage& image, DWORD error) {
@@ -430,9 +446,9 @@ private:
   std::wstring m_folder;
   std::set<std::wstring> m_known;
   std::vector<UniqueModule> m_modules;
-  std::set<HMODULE> m_mine;  // mapped by the walk, not by the system
-  std::map<std::wstring, UniqueActivationContext> m_contexts;
-  std::deque<Edge> m_pending;  // delayed imports met while walking what loads at once
+  std::vector<HMODULE> m_mine;  // mapped by the walk, not by the system
+  std::vector<std::pair<std::wstring, UniqueActivationContext>> m_contexts;  // by lower-case path
+  std::vector<Edge> m_pending;  // delayed imports met while walking what loads at once
   std::set<std::wstring> m_seen;
   std::set<std::wstring> m_missing;       // by name and activation context
   std::set<std::wstring> m_missingNames;  // reported once
