@@ -163,7 +163,7 @@ TEST(Diagnosis, TheCauseIsWhatTheLoaderWouldRefuseAndNothingElse) {
       EXPECT_EQ(diagnosis.cause.rfind(c.cause, 0), 0u) << kit::driver::Narrow(diagnosis.cause);
     }
     EXPECT_NE(Lines(diagnosis).find(kit::driver::Narrow(c.line)), std::string::npos);
-    EXPECT_LT(took, 10000u);
+    EXPECT_LT(took, kit::driver::Scaled(10000));
   }
 }
 
@@ -213,7 +213,8 @@ TEST(Diagnosis, NoLibraryThatLoadsGetsACause) {
 TEST(Diagnosis, AChildThatDoesNotFinishIsSaidSo) {
   const Diagnosis real = kit::survey::DiagnoseApart(
       kit::driver::BesideMe(L"kit_survey.exe"),
-      L"--diagnose-file " + kit::survey::Quoted(Fixture(L"forward\\kit_fx_uses_fwd.dll")), 20000);
+      L"--diagnose-file " + kit::survey::Quoted(Fixture(L"forward\\kit_fx_uses_fwd.dll")),
+      kit::driver::Scaled(20000));
   EXPECT_TRUE(real.finished);
   EXPECT_EQ(real.cause, ExplainFile(Fixture(L"forward\\kit_fx_uses_fwd.dll")).cause);
   EXPECT_EQ(Lines(real), Lines(ExplainFile(Fixture(L"forward\\kit_fx_uses_fwd.dll"))));
@@ -224,15 +225,15 @@ TEST(Diagnosis, AChildThatDoesNotFinishIsSaidSo) {
   };
   const Case cases[] = {
       {L"hang", 2000, L"the diagnosis did not finish: it ran past 2 s and was ended"},
-      {L"crash", 20000, L"the diagnosis did not finish: it crashed (0xC0000005, access violation)"},
-      {L"half", 20000, L"the diagnosis did not finish: it wrote no whole diagnosis (ended with exit code 0)"},
+      {L"crash", kit::driver::Scaled(20000), L"the diagnosis did not finish: it crashed (0xC0000005, access violation)"},
+      {L"half", kit::driver::Scaled(20000), L"the diagnosis did not finish: it wrote no whole diagnosis (ended with exit code 0)"},
   };
   for (const Case& c : cases) {
     const DWORD start = GetTickCount();
     const Diagnosis diagnosis = kit::survey::DiagnoseApart(Fixture(L"kit_fx_child.exe"), c.mode, c.bound);
     EXPECT_FALSE(diagnosis.finished) << kit::driver::Narrow(c.mode);
     EXPECT_EQ(diagnosis.cause, c.cause);
-    EXPECT_LT(GetTickCount() - start, c.bound + 6000);
+    EXPECT_LT(GetTickCount() - start, c.bound + kit::driver::Scaled(6000));
   }
 }
 
