@@ -2,21 +2,14 @@
 #include "common/fatal_report.h"
 
 #include "common/error_text.h"
+#include "common/module_path.h"
 #include "common/win32.h"
 
 namespace kit {
 
 std::wstring ProgramTitle() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return L"probe";
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  const std::wstring path = ModulePath(nullptr);
+  if (path.empty()) return L"probe";
   const std::size_t slash = path.find_last_of(L"\\/");
   std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
   const std::size_t dot = name.find_last_of(L'.');

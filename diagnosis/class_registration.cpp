@@ -4,6 +4,7 @@
 #include "diagnosis/class_registration.h"
 
 #include "common/letter_case.h"
+#include "common/module_path.h"
 #include "common/number_text.h"
 #include "common/owners.h"
 #include "diagnosis/registration.h"
@@ -66,13 +67,6 @@ std::wstring SystemFolder() {
   wchar_t folder[MAX_PATH] = {};
   const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
   return length > 0 && length < MAX_PATH ? std::wstring(folder, length) : WindowsFolder() + L"\\system32";
-}
-
-// The folder of the kit's programs: kit_survey lies beside them.
-std::wstring ProgramFolder() {
-  std::wstring path(32768, L'\0');
-  path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-  return path.substr(0, path.find_last_of(L"\\/"));
 }
 
 bool ServiceInstalled(const std::wstring& name) {

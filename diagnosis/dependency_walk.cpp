@@ -10,6 +10,7 @@
 #include "diagnosis/dependency_walk.h"
 
 #include "common/letter_case.h"
+#include "common/module_path.h"
 #include "common/number_text.h"
 #include "common/owners.h"
 #include "common/system_error.h"
@@ -72,19 +73,6 @@ std::wstring ErrorText(DWORD error, const std::wstring& file) {
   std::wstring text = kit::DescribeError(error);
   if (const std::size_t insert = text.find(L"%1"); insert != std::wstring::npos) text.replace(insert, 2, file);
   return L"the system says \"" + text + L"\" (error " + kit::Decimal(error) + L")";
-}
-
-std::wstring ModulePath(HMODULE module) {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
 }
 
 // Where the search order finds a file by its bare name (for a file the loader found and refused).

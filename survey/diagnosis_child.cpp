@@ -3,6 +3,7 @@
 // own that ends it, and whatever it started, when the survey lets go of the job or is itself ended.
 #include "survey/diagnosis_child.h"
 
+#include "common/module_path.h"
 #include "common/number_text.h"
 #include "common/owners.h"
 #include "common/system_error.h"
@@ -58,26 +59,14 @@ std::wstring TemporaryFile() {
   return file;
 }
 
-std::wstring ThisProgram() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 }  // namespace
 
 Diagnosis DiagnoseProgramApart(const std::wstring& program) {
-  return DiagnoseApart(ThisProgram(), L"--diagnose " + Quoted(program), kDiagnosisBoundMs);
+  return DiagnoseApart(kit::ModulePath(nullptr), L"--diagnose " + Quoted(program), kDiagnosisBoundMs);
 }
 
 Diagnosis ExplainFileApart(const std::wstring& file) {
-  return DiagnoseApart(ThisProgram(), L"--diagnose-file " + Quoted(file), kDiagnosisBoundMs);
+  return DiagnoseApart(kit::ModulePath(nullptr), L"--diagnose-file " + Quoted(file), kDiagnosisBoundMs);
 }
 
 std::wstring Quoted(const std::wstring& value) {

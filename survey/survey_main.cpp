@@ -1,6 +1,7 @@
 // Win32-only. kit_survey: runs every program of the kit found beside it, one at a time, and writes
 // one report folder (HTML page, CSV, the verifiers' logs) as it goes. The exit code is the number
 // of programs found broken, hung or not starting, or one of the codes of survey_result.h.
+#include "common/module_path.h"
 #include "common/number_text.h"
 #include "common/owners.h"
 #include "common/system_error.h"
@@ -37,13 +38,6 @@ constexpr wchar_t kUsage[] =
 // No crash-report window and no critical-error box (a missing DLL, an empty drive) may wait for a
 // person: the program ends at once with its code, which the survey reads. Children inherit it.
 constexpr UINT kQuietErrors = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
-
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH * 4] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-  std::wstring folder(path, length);
-  return folder.substr(0, folder.find_last_of(L"\\/"));
-}
 
 std::wstring MachineName() {
   wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
@@ -132,7 +126,7 @@ std::wstring MakeReportFolder(const SurveyOptions& options, const std::wstring& 
     const std::wstring folder = FullPath(options.reportFolder);
     return MakeFolders(folder) ? folder : std::wstring();
   }
-  std::vector<std::wstring> parents{ProgramFolder()};
+  std::vector<std::wstring> parents{kit::ProgramFolder()};
   wchar_t documents[MAX_PATH] = {};
   if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents))) {
     parents.emplace_back(documents);
@@ -144,7 +138,7 @@ std::wstring MakeReportFolder(const SurveyOptions& options, const std::wstring& 
     if (!parent.empty() && (parent.back() == L'\\' || parent.back() == L'/')) parent.pop_back();
     const std::wstring folder = parent + L"\\" + name;
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) continue;
-    if (i > 0) note = L"the kit's folder " + ProgramFolder() + L" cannot be written: the report went to " + parent;
+    if (i > 0) note = L"the kit's folder " + kit::ProgramFolder() + L" cannot be written: the report went to " + parent;
     return folder;
   }
   return {};
@@ -159,7 +153,7 @@ std::vector<const kit::catalogue::KitProgram*> ProgramsToRun(const SurveyOptions
     for (const std::wstring& name : options.only) wanted = wanted || name == program.name;
     if (!wanted) continue;
     programs.push_back(&program);
-    const std::wstring exe = ProgramFolder() + L"\\" + std::wstring(program.name) + L".exe";
+    const std::wstring exe = kit::ProgramFolder() + L"\\" + std::wstring(program.name) + L".exe";
     if (GetFileAttributesW(exe.c_str()) != INVALID_FILE_ATTRIBUTES) ++found;
   }
   return programs;
@@ -240,7 +234,7 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
   int found = 0;
   const std::vector<const kit::catalogue::KitProgram*> programs = ProgramsToRun(options, found);
   if (found == 0) {
-    Tell(options, L"No program of the kit lies beside kit_survey in " + ProgramFolder() + L": nothing was surveyed.",
+    Tell(options, L"No program of the kit lies beside kit_survey in " + kit::ProgramFolder() + L": nothing was surveyed.",
          MB_ICONEXCLAMATION);
     return kExitNoProgram;
   }
@@ -278,7 +272,7 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
     for (int i = 0; i < total && !cancel.load(); ++i) {
       progress(i, total, std::wstring(programs[i]->name));
       RunSettings settings;
-      settings.programFolder = ProgramFolder();
+      settings.programFolder = kit::ProgramFolder();
       settings.scratchFolder = CreateScratchFolder(scratchRoot, std::wstring(programs[i]->name) + L"_");
       settings.reportFolder = reportFolder;
       // The bounds of a slow machine scale together: an action gets half the start's, the close a third.

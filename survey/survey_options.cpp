@@ -58,7 +58,8 @@ SurveyOptions ParseOptions(const std::vector<std::wstring>& arguments) {
       options.error = L"unknown option \"" + argument + L"\"";
     }
   }
-  if (options.error.empty() && (options.diagnoseProgram.empty() && options.diagnoseFile.empty()) != options.into.empty()) {
+  const bool childWork = !options.diagnoseProgram.empty() || !options.diagnoseFile.empty();
+  if (options.error.empty() && childWork == options.into.empty()) {
     options.error = L"--diagnose and --diagnose-file go with --into, and only with it";
   }
   return options;
