@@ -80,15 +80,22 @@ Program Program::Start(const std::wstring& exe, const std::wstring& arguments, c
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
   // In a job, the program starts suspended and runs only once it is inside, so nothing it starts
-  // can escape the job.
-  const DWORD flags = job ? CREATE_SUSPENDED : 0;
+  // can escape the job. It is asked to break away from a job the caller itself runs in (a survey
+  // started by a management tool, say): then it can join `job` on systems whose jobs do not nest
+  // (before Windows 8). Where the caller's job refuses breakaways, it starts inside the caller's
+  // job and joins `job` only where jobs nest.
+  DWORD flags = job ? CREATE_SUSPENDED | CREATE_BREAKAWAY_FROM_JOB : 0;
   const auto create = [&] {
     return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                           folder.empty() ? nullptr : folder.c_str(), &startup, &info);
   };
+  bool created = create();
+  if (!created && (flags & CREATE_BREAKAWAY_FROM_JOB) && GetLastError() == ERROR_ACCESS_DENIED) {
+    flags &= ~CREATE_BREAKAWAY_FROM_JOB;
+    created = create();
+  }
   // A new process that died while the system started it (seen under load with Wine) fails with an
   // internal error: that says nothing of the program, so it gets one more try.
-  bool created = create();
   if (!created && GetLastError() == ERROR_INTERNAL_ERROR) {
     Sleep(500);
     created = create();
@@ -98,10 +105,11 @@ Program Program::Start(const std::wstring& exe, const std::wstring& arguments, c
     program.m_error = L"CreateProcess(" + exe + L") failed with " + kit::Decimal(program.m_errorCode);
     return program;
   }
-  // A survey that itself runs in a job the system does not let nest (before Windows 8) runs the
-  // program outside one: the time bound still ends it.
-  if (job) AssignProcessToJobObject(job, info.hProcess);
-  if (job) ResumeThread(info.hThread);
+  if (job) {
+    program.m_inJob = AssignProcessToJobObject(job, info.hProcess) != FALSE;
+    if (!program.m_inJob) program.m_jobError = GetLastError();
+    ResumeThread(info.hThread);
+  }
   CloseHandle(info.hThread);
   program.m_process.reset(info.hProcess);
   program.m_id = info.dwProcessId;
@@ -268,8 +276,10 @@ MessageBoxInfo ReadDialog(HWND dialog) {
     } else if (_wcsicmp(cls.c_str(), L"Static") == 0) {
       const std::wstring text = WindowText(child);
       if (!text.empty()) box.text += (box.text.empty() ? L"" : L"\n") + text;
-    } else if (IsWindowVisible(child)) {
-      box.asksForInput = true;  // edit fields, lists, combo boxes, tabs, trees
+    } else {
+      // Edit fields, lists, combo boxes, tabs, trees; hidden ones too (the fields of a dialog's
+      // folded part, as the colour dialog's): a message box has none at all.
+      box.asksForInput = true;
     }
   }
   return box;

@@ -40,6 +40,10 @@ public:
   DWORD ErrorCode() const { return m_errorCode; }
   DWORD Id() const { return m_id; }
   HANDLE Handle() const { return m_process.get(); }
+  // Whether the program runs inside the job it was started with; when not (the system refused,
+  // JobError() says why), it runs outside any job of the caller's and only its own end is certain.
+  bool InJob() const { return m_inJob; }
+  DWORD JobError() const { return m_jobError; }
 
   // The program's visible top-level window with this title, once it exists and answers messages;
   // null when none appears within the bound. Looked for every `pollMs` (a benchmark asks for 1).
@@ -56,6 +60,8 @@ private:
   DWORD m_thread = 0;
   std::wstring m_error;
   DWORD m_errorCode = 0;
+  bool m_inJob = false;
+  DWORD m_jobError = 0;
 };
 
 // One child window of a form, as another program sees it.

@@ -38,6 +38,7 @@ struct ProgramResult {
   std::wstring cause;                 // the first thing found wrong; "" when nothing was
   std::vector<std::wstring> diagnosis;
   double seconds = 0;                 // from start to end of the program
+  bool outsideJob = false;            // the system would not put it in a job of the survey's
 };
 
 // Programs found broken, hung or not starting: the exit code of the survey.

@@ -10,6 +10,7 @@
 #include "common/utf8_text.h"
 #include "common/whole_file.h"
 #include "survey/exit_status.h"
+#include "survey/program_job.h"
 
 namespace kit::survey {
 using kit::diagnosis::Diagnosis;
@@ -101,13 +102,7 @@ Diagnosis DiagnoseApart(const std::wstring& program, const std::wstring& argumen
     ~Removed() { DeleteFileW(path.c_str()); }
   } removed{into};
 
-  kit::UniqueHandleObject job(CreateJobObjectW(nullptr, nullptr));
-  if (job) {
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags =
-        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
-    SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
-  }
+  const kit::UniqueHandleObject job = MakeEndingJob();
   std::wstring commandLine = Quoted(program) + L" " + arguments + L" --into " + Quoted(into);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);

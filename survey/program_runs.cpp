@@ -10,6 +10,7 @@
 #include "common/letter_case.h"
 #include "survey/survey_files.h"
 #include "common/whole_file.h"
+#include "probes/services/common/service_texts.h"
 #include "report/verifier_log.h"
 
 #include <algorithm>
@@ -24,7 +25,7 @@ std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 class Run {
 public:
   Run(const catalogue::KitProgram& entry, const RunSettings& settings)
-      : m_entry(entry), m_settings(settings), m_session(m_result, settings.bounds), m_started(GetTickCount()) {
+      : m_entry(entry), m_settings(settings), m_session(m_result, settings.bounds, settings.job), m_started(GetTickCount()) {
     m_result.program = std::wstring(entry.name);
     m_result.component = std::wstring(entry.component);
   }
@@ -36,10 +37,10 @@ public:
       m_result.message = L"not beside kit_survey";
       return m_result;
     }
-    if (!m_session.Start(exe, m_settings.scratchFolder, m_settings.job)) return Finished();
+    if (!m_session.Start(exe, m_settings.scratchFolder)) return Finished();
     HWND form = nullptr;
     const Seen first = m_session.WaitAtStart(form);
-    if (first.kind == Seen::Ended || first.kind == Seen::TimedOut) {
+    if (first.kind != Seen::Dialog && first.kind != Seen::Done) {
       m_session.Unanswered(first, L"at start");
       return Finished();
     }
@@ -123,14 +124,14 @@ private:
     const std::wstring log = m_settings.scratchFolder + L"\\" + std::wstring(m_entry.logFile);
     std::string bytes;
     VerifierLog parsed;
+    m_session.BeginStep(m_settings.bounds.startMs);
     for (;;) {
-      const Seen seen = m_session.WaitAfterAction(
+      const Seen seen = m_session.WaitInStep(
           [&] {
             bytes = ReadWholeFile(log);
             parsed = ParseVerifierLog(FromAnsi(bytes));
             return parsed.complete;
-          },
-          m_settings.bounds.startMs);
+          });
       if (seen.kind == Seen::Done) break;
       if (seen.kind != Seen::Dialog) return m_session.Unanswered(seen, L"while writing its log");
       messages += MessageDuringCheck(seen);
@@ -174,11 +175,12 @@ private:
     m_session.Picture(form, L"Form1");
     const auto test = driver::FindItem(form, L"test");
     if (!test) return m_session.Broken(L"no \"test\" button on Form1");
+    m_session.BeginStep(m_settings.bounds.actionMs);
     driver::PushButton(test->window);
     std::wstring prompt;
     std::wstring unexpected;
     for (;;) {
-      const Seen seen = m_session.WaitAfterAction({});
+      const Seen seen = m_session.WaitInStep({});
       if (seen.kind != Seen::Dialog) return m_session.Unanswered(seen, L"after \"test\"");
       if (IsProviderPrompt(seen.dialog) && prompt.empty()) {
         prompt = seen.dialog.title;
@@ -194,6 +196,11 @@ private:
       const std::wstring text = m_session.Answer(seen.dialog, L"the answer to test");
       if (!unexpected.empty()) return m_session.Broken(unexpected + L"; then: " + text);
       if (!prompt.empty()) {
+        // With its prompt cancelled the provider fails the connection as cancelled: the probe's
+        // "Test failed" is then the answer of a working ADO. Any other answer is the probe's finding.
+        if (text != services::kTestFailed && !StartsWithNoCase(text, services::kTestOk)) {
+          return m_session.Broken(L"after the data provider's prompt \"" + prompt + L"\" (cancelled): " + text);
+        }
         return m_session.Works(L"ADO works up to the data provider's prompt \"" + prompt + L"\" (cancelled)");
       }
       if (StartsWithNoCase(text, L"Test ok")) return m_session.Works(OneLine(text));
@@ -206,6 +213,7 @@ private:
     if (first.kind == Seen::Dialog) {
       message = m_session.Answer(first.dialog, L"the message at start");
       const Seen shown = m_session.WaitAtStart(form);
+      if (shown.kind == Seen::Stopped) return;
       if (shown.kind == Seen::Dialog) m_session.Answer(shown.dialog, L"a further message");
       if (shown.kind != Seen::Done) {
         m_session.Broken(message);
@@ -234,7 +242,10 @@ private:
     return tests;
   }
 
-  // Every test button in turn: the dialog that opened (its title), cancelled, or none.
+  // Every test button in turn: the dialog that opened (its title), cancelled, or none. Only a
+  // dialog that asks for something (a file, a colour, a printer) counts as opened; a plain message
+  // instead (the probe's own, or the system's or a component's box: "install a printer first") is
+  // noted, and that dialog did not open.
   void Dialogs(const Seen& first, HWND form) {
     if (MessageInsteadOfForm(first, form)) return;
     m_session.Picture(form, L"Form1");
@@ -247,10 +258,9 @@ private:
         continue;
       }
       if (seen.kind != Seen::Dialog) return m_session.Unanswered(seen, L"after " + Quoted(item.text));
-      if (!seen.dialog.asksForInput && seen.dialog.title == m_result.program) {
-        // The probe's own message: that dialog failed to open.
-        const std::wstring text = m_session.Answer(seen.dialog, item.text + L": its message");
-        m_session.Note(item.text + L": a message instead of the dialog: " + OneLine(text));
+      if (!seen.dialog.asksForInput) {
+        const std::wstring text = m_session.Answer(seen.dialog, item.text + L": a message");
+        m_session.Note(item.text + L": a message \"" + seen.dialog.title + L"\" instead of the dialog: " + OneLine(text));
         continue;
       }
       ++opened;

@@ -13,6 +13,7 @@
 #include "report/html_report.h"
 #include "report/windows_version.h"
 #include "survey/diagnosis_child.h"
+#include "survey/program_job.h"
 #include "survey/program_runs.h"
 #include "survey/progress_window.h"
 #include "survey/report_writer.h"
@@ -159,16 +160,6 @@ std::vector<const kit::catalogue::KitProgram*> ProgramsToRun(const SurveyOptions
   return programs;
 }
 
-// Everything each program starts ends with it, and with the survey if the survey is killed.
-kit::UniqueHandleObject ProgramJob() {
-  kit::UniqueHandleObject job(CreateJobObjectW(nullptr, nullptr));
-  if (!job) return job;
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
-  return job;
-}
-
 // kit_survey --explain FILE: the diagnosis of that file alone, as a page and as text. What a
 // reading of files cannot see is said with it.
 int Explain(const SurveyOptions& options) {
@@ -264,9 +255,9 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
   ReportWriter report(reportFolder, ReportHeading{machine, WindowsName(), Stamp(now, false), compareWith}, earlier,
                       compareWith);
   if (!note.empty()) report.Heading().date += L" (" + note + L")";
-  const kit::UniqueHandleObject job = ProgramJob();
 
   std::atomic<bool> cancel = false;
+  int outsideJob = 0;
   const auto work = [&](const ProgressReport& progress) {
     const int total = static_cast<int>(programs.size());
     for (int i = 0; i < total && !cancel.load(); ++i) {
@@ -279,8 +270,13 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
       settings.bounds.startMs = options.timeoutSeconds * 1000;
       settings.bounds.actionMs = settings.bounds.startMs / 2;
       settings.bounds.closeMs = settings.bounds.startMs / 3;
+      // A job of its own: what this program started ends before its scratch folder goes, and
+      // nothing of it is still running while the next program is judged.
+      const kit::UniqueHandleObject job = MakeEndingJob();
       settings.job = job.get();
       ProgramResult result = RunProgram(*programs[i], settings);
+      EndJob(job.get(), settings.bounds.closeMs);
+      outsideJob += result.outsideJob;
       if (!settings.scratchFolder.empty()) RemoveTree(settings.scratchFolder);
       report.Add(std::move(result));
     }
@@ -297,6 +293,11 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
   if (cancel.load()) {
     report.Heading().date += L" (cancelled after " + kit::Decimal(results.size()) + L" of " +
                              kit::Decimal(programs.size()) + L" programs)";
+  }
+  if (outsideJob > 0) {
+    report.Heading().date += L" (" + kit::Decimal(outsideJob) +
+                             (outsideJob == 1 ? L" program" : L" programs") +
+                             L" ran outside a job of the survey's: the system refused it)";
   }
   if (!report.Write()) {
     const DWORD error = GetLastError();

@@ -243,7 +243,7 @@ check(code == 0 and summary_rows(prompt)[1:] == [
 # Dialogs that come late, their control waiting on other threads first (answering what is sent to
 # it meanwhile): each is still the answer to its own button.
 code, slow = survey("slowdialogs", "--only", "probe_cmdlg", env={"KIT_COMDLG_SLOW": "400"})
-check(code == 0 and summary_rows(slow)[1:] == ["probe_cmdlg,COMDLG32.OCX,works,6 of 7 test buttons opened a dialog"],
+check(code == 0 and summary_rows(slow)[1:] == ["probe_cmdlg,COMDLG32.OCX,works,5 of 7 test buttons opened a dialog"],
       f"late dialogs are credited to their buttons (exit code {code}, rows {summary_rows(slow)[1:]})")
 
 # Option buttons created and activated without fault that show nothing where the form puts them:
