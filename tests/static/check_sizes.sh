@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Static check of the size of every program of the 32-bit build, stripped as shipped: at most
 # 64 KB each, kit_survey at most 288 KB (it carries the report's page, its PNG encoder, the
-# diagnosis and the watching of every window a program's job shows). The kit travels by mail and on sticks to machines on slow links. Prints
-# every size, and what is over.
+# diagnosis and the watching of every window a program's job shows). The kit travels by mail and
+# on sticks to machines on slow links. Prints every size, and what is over.
 #   tests/static/check_sizes.sh WIN32_BUILD_DIR
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/build_folder.sh"
