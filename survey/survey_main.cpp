@@ -1,6 +1,7 @@
 // Win32-only. kit_survey: runs every program of the kit found beside it, one at a time, and writes
 // one report folder (HTML page, CSV, the verifiers' logs) as it goes. The exit code is the number
 // of programs found broken, hung or not starting, or one of the codes of survey_result.h.
+#include "common/callback_faults.h"
 #include "common/module_path.h"
 #include "common/number_text.h"
 #include "common/owners.h"
@@ -320,6 +321,7 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+  kit::RaiseCallbackFaults();
   // Added to what the survey was started with, never in place of it (SetErrorMode answers the mode
   // it replaces; GetErrorMode came only with Vista).
   SetErrorMode(SetErrorMode(0) | kQuietErrors);

@@ -3,6 +3,7 @@
 // messages during one. No exception leaves the procedure.
 #include "verifier/report_window.h"
 
+#include "common/callback_faults.h"
 #include "common/fatal_report.h"
 #include "common/kit_window.h"
 #include "common/owners.h"
@@ -183,6 +184,7 @@ LRESULT VerifierWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM 
 }  // namespace
 
 int RunVerifierProgram(const VerifierSettings& settings, int showCommand) {
+  RaiseCallbackFaults();
   VerifierWindow window(settings);
   if (!window.Create(showCommand)) {
     const DWORD code = GetLastError();

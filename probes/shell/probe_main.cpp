@@ -1,6 +1,7 @@
 // Win32-only. Start-up of every probe.
 #include "probes/shell/probe_main.h"
 
+#include "common/callback_faults.h"
 #include "common/fatal_report.h"
 
 #include <ole2.h>
@@ -20,6 +21,7 @@ bool HostsControls(FormDescription description) {
 }  // namespace
 
 int RunProbe(FormDescription description, const FormHooks& hooks) {
+  RaiseCallbackFaults();
   const HandlerKnown known = [](HandlerName name, const void* handlers) {
     return FindHandler(name, *static_cast<const std::span<const NamedHandler>*>(handlers)) != nullptr;
   };
