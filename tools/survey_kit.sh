@@ -2,7 +2,8 @@
 # Runs kit_survey under Wine over a kit folder made from a Windows build, in a Wine prefix of its
 # own (so the stand-ins registered here never leak into the other tests' prefix).
 #   tools/survey_kit.sh [--build DIR] [--home DIR] [--wine32] [--bare] [--mode M] [--control-fail F]
-#                       [--treat-as CLSID=REAL]... [--program EXE] -- [kit_survey options]
+#                       [--treat-as CLSID=REAL]... [--program EXE] [--stand-for PROGRAM=EXE]...
+#                       -- [kit_survey options]
 # The kit folder HOME/kit (HOME is DIR/survey unless --home says otherwise; the prefix lies there
 # too) holds every program of the build, kit_survey, VELutil32.dll and a
 # copy of the native-library stand-in as VEL_Intel_Win32.dll. Without --bare every stand-in COM
@@ -11,7 +12,8 @@
 # survey's programs. --treat-as makes a class stand for another (a real control of the platform) through
 # a TreatAs key for this run only. --wine32 runs the survey under 32-bit Wine (the win32 build, in
 # the test machine). --program runs EXE (copied into the kit folder) instead of kit_survey, with the
-# same setting (the benchmark's floor). Ends with kit_survey's exit code (the number of components found broken).
+# same setting (the benchmark's floor). --stand-for puts EXE in the kit folder as PROGRAM.exe for this
+# run (the folder is laid anew each run). Ends with kit_survey's exit code (the number of components found broken).
 # KIT_SURVEY_TIME_FILE, when set, receives the start and end of kit_survey's run (for the benchmark).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -23,6 +25,7 @@ mode=""
 control_fail=""
 treat_as=()
 instead=""
+stand_for=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$(cd "$2" && pwd); shift 2 ;;
@@ -33,6 +36,7 @@ while [ $# -gt 0 ]; do
     --control-fail) control_fail=$2; shift 2 ;;
     --treat-as) treat_as+=("$2"); shift 2 ;;
     --program) instead=$2; shift 2 ;;
+    --stand-for) stand_for+=("$2"); shift 2 ;;
     --) shift; break ;;
     *) echo "survey_kit: unknown option $1" >&2; exit 2 ;;
   esac
@@ -50,6 +54,9 @@ while IFS='|' read -r program _; do
 done < "$build/kit_programs.txt"
 cp "$bin/VELutil32.dll" "$kit/"
 [ $bare -eq 1 ] || cp "$bin/standin_vel_intel.dll" "$kit/VEL_Intel_Win32.dll"
+for pair in "${stand_for[@]}"; do
+  cp "${pair#*=}" "$kit/${pair%%=*}.exe"
+done
 run="$kit/kit_survey.exe"
 if [ -n "$instead" ]; then
   cp "$instead" "$kit/"

@@ -225,6 +225,34 @@ check(code == 1 and summary_rows(errorbox)[1:] == [
     'probe_dao360,DAO 3.60,broken,"a message during the test ""DAO stand-in"": The database engine could not read '
     'its system database.; then: Test ok"'], f"an unexpected box during a test (exit code {code}, rows {summary_rows(errorbox)[1:]})")
 
+# What a surveyed program inherits from the survey, journaled from inside probe_base's place right
+# after the broken graph host's diagnosis child has run: the program job, with the limits that end it
+# with the survey and on an unhandled exception, and the quiet error mode (no critical-error, fault or
+# open-file boxes); and the callback-fault policy as the shell's start left it. Wine 8 starts every
+# child with error mode 0 and answers every job limit as 0, so under Wine only the job itself can be
+# seen; the line says which platform wrote it.
+journal = os.path.join(WORK, "inherited.txt")
+if os.path.exists(journal):
+    os.remove(journal)
+code, inherited = survey("inherit", "--only", "probe_graph32,probe_base", env={"KIT_INHERIT_JOURNAL": wine_path(journal)},
+                         setup=("--bare", "--stand-for", "probe_base=" + os.path.join(BUILD, "bin", "kit_fx_inherit.exe")))
+with open(journal, encoding="utf-8") if os.path.exists(journal) else io.StringIO() as f:
+    lines = f.read().splitlines()
+found = dict(re.findall(r"(\w+)=(\S+)", lines[0])) if len(lines) == 1 else {}
+mode, limits = int(found.get("errormode", "0"), 16), int(found.get("limits", "0x0"), 16)
+QUIET, KILL_ON_JOB_CLOSE, DIE_ON_UNHANDLED_EXCEPTION = 0x8003, 0x2000, 0x400
+check(code == 1 and summary_rows(inherited)[-1:] == ["probe_base,(the kit itself),works,a plain program of the kit runs"],
+      f"the journal program runs once as probe_base (exit code {code}, rows {summary_rows(inherited)[1:]}, journal {lines})")
+check(found.get("job") == "yes", f"the program runs in the survey's job: {lines}")
+if found.get("platform", "").startswith("wine-"):
+    print(f"note: under {found['platform']} neither the inherited error mode nor the job's limits can be seen: {lines}")
+else:
+    check(mode & QUIET == QUIET, f"the program inherits the survey's quiet error mode 0x{QUIET:X}: {lines}")
+    want = KILL_ON_JOB_CLOSE | DIE_ON_UNHANDLED_EXCEPTION
+    check(limits & want == want, f"the job kills the program with the survey and on an unhandled exception: {lines}")
+    check(found.get("callbacks") in ("raised", "not"),
+          f"where the system offers the callback-fault policy, the shell's start has faults raised: {lines}")
+
 # A hostile text (markup, quotes, commas, a formula) crosses into the CSV and the page as plain text.
 code, hostile = survey("hostile", "--only", "probe_VELvbutils", setup=("--mode", "fail-hostile"))
 said = "Test 1 failed: =HYPERLINK(\"http://x/\",\"<b>click</b>\"), 'quoted', & more"
