@@ -3,7 +3,7 @@
 # own (so the stand-ins registered here never leak into the other tests' prefix).
 #   tools/survey_kit.sh [--build DIR] [--home DIR] [--wine32] [--bare] [--mode M] [--control-fail F]
 #                       [--treat-as CLSID=REAL]... [--program EXE] [--stand-for PROGRAM=EXE]...
-#                       -- [kit_survey options]
+#                       [--beside EXE]... -- [kit_survey options]
 # The kit folder HOME/kit (HOME is DIR/survey unless --home says otherwise; the prefix lies there
 # too) holds every program of the build, kit_survey, VELutil32.dll and a
 # copy of the native-library stand-in as VEL_Intel_Win32.dll. Without --bare every stand-in COM
@@ -13,7 +13,9 @@
 # a TreatAs key for this run only. --wine32 runs the survey under 32-bit Wine (the win32 build, in
 # the test machine). --program runs EXE (copied into the kit folder) instead of kit_survey, with the
 # same setting (the benchmark's floor). --stand-for puts EXE in the kit folder as PROGRAM.exe for this
-# run (the folder is laid anew each run). Ends with kit_survey's exit code (the number of components found broken).
+# run (the folder is laid anew each run). --beside starts EXE in the prefix before the survey, outside
+# its job, as another program of the desktop, and ends it after the survey if it is still running.
+# Ends with kit_survey's exit code (the number of components found broken).
 # KIT_SURVEY_TIME_FILE, when set, receives the start and end of kit_survey's run (for the benchmark).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -26,6 +28,7 @@ control_fail=""
 treat_as=()
 instead=""
 stand_for=()
+beside=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$(cd "$2" && pwd); shift 2 ;;
@@ -37,6 +40,7 @@ while [ $# -gt 0 ]; do
     --treat-as) treat_as+=("$2"); shift 2 ;;
     --program) instead=$2; shift 2 ;;
     --stand-for) stand_for+=("$2"); shift 2 ;;
+    --beside) beside+=("$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"); shift 2 ;;
     --) shift; break ;;
     *) echo "survey_kit: unknown option $1" >&2; exit 2 ;;
   esac
@@ -65,7 +69,7 @@ fi
 
 inner=$(cat <<'INNER'
 set -uo pipefail
-bin=$1; bare=$2; treat_as=($3); shift 3
+bin=$1; bare=$2; treat_as=($3); beside=($4); shift 4
 servers=("$bin"/*.OCX "$bin"/*.ocx "$bin/standin_ado.dll" "$bin/standin_dao.dll" "$bin/standin_vbutils.dll")
 ado='C:\Program Files\Common Files\System\ADO\msado15.dll'
 # One more try for a server whose (un)registration failed: under load a regsvr32 can fail to start,
@@ -81,9 +85,17 @@ for pair in "${treat_as[@]}"; do
   "$KIT_WINE" reg add "HKCR\\CLSID\\${pair%%=*}\\TreatAs" /ve /d "${pair#*=}" /f >/dev/null 2>&1 ||
     echo "survey_kit: cannot add TreatAs for $pair" >&2
 done
+others=()
+for program in "${beside[@]}"; do
+  "$KIT_WINE" "$program" & others+=($!)
+done
 start=$(date +%s.%N)
 "$KIT_WINE" "$@"
 status=$?
+for other in "${others[@]}"; do
+  kill "$other" 2>/dev/null
+  wait "$other" 2>/dev/null
+done
 for pair in "${treat_as[@]}"; do
   "$KIT_WINE" reg delete "HKCR\\CLSID\\${pair%%=*}\\TreatAs" /f >/dev/null 2>&1
 done
@@ -93,4 +105,4 @@ INNER
 )
 export KIT_STANDIN_MODE="$mode" KIT_CONTROL_FAIL="$control_fail"
 exec "$root/tools/wine_harness.sh" --build "$home" "${loader[@]}" --timeout 1200 --shell -- \
-  bash -c "$inner" inner "$bin" "$bare" "${treat_as[*]:-}" "$run" "$@"
+  bash -c "$inner" inner "$bin" "$bare" "${treat_as[*]:-}" "${beside[*]:-}" "$run" "$@"

@@ -44,6 +44,10 @@ bool FailureRequested(std::wstring_view member);
 // meanwhile as on another thread (answering what is sent to it), as the platform's dialogs do
 // while they load the shell. 0 when unset.
 DWORD DialogDelayMs();
+// Whether KIT_COMDLG_NO_DRIVER is set: the printer dialog then meets a printer driver that cannot
+// be loaded, says so in a box of its own and fails, as the platform's print dialog does when it
+// is not told to keep quiet (PD_NOWARNING).
+bool PrinterDriverMissing();
 
 // How a dialog ended.
 struct DialogOutcome {

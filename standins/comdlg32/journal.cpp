@@ -59,4 +59,6 @@ DWORD DialogDelayMs() {
   return setting.empty() ? 0 : static_cast<DWORD>(_wtoi(setting.c_str()));
 }
 
+bool PrinterDriverMissing() { return !Environment(L"KIT_COMDLG_NO_DRIVER").empty(); }
+
 }  // namespace kit::comdlg

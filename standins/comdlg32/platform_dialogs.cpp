@@ -3,6 +3,7 @@
 // here: without font flags the control refuses it.)
 #include "standins/comdlg32/comdlg_standin.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 
 namespace kit::comdlg {
@@ -34,6 +35,11 @@ DialogOutcome ShowColorDialog(HWND owner) {
 }
 
 DialogOutcome ShowPrinterDialog(HWND owner) {
+  if (PrinterDriverMissing()) {
+    // The component's own box instead of its dialog, then the failure the dialog reports.
+    MessageBoxW(owner, L"The printer driver could not be loaded.", L"Common dialog stand-in", MB_OK | MB_ICONERROR);
+    return {DialogOutcome::Failed, PDERR_LOADDRVFAILURE};
+  }
   PRINTDLGW print{};
   print.lStructSize = sizeof(print);
   print.hwndOwner = owner;

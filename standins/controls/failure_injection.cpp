@@ -37,6 +37,10 @@ std::wstring_view StageName(FailureStage stage) {
     case FailureStage::CrashOnClose: return L"crashonclose";
     case FailureStage::SlowClose: return L"slowclose";
     case FailureStage::LateMessage: return L"latemessage";
+    case FailureStage::NagBox: return L"nagbox";
+    case FailureStage::OwnClassBox: return L"ownclassbox";
+    case FailureStage::HiddenDialog: return L"hiddendialog";
+    case FailureStage::OtherProcess: return L"otherprocess";
   }
   return {};
 }

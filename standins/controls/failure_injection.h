@@ -38,6 +38,11 @@ enum class FailureStage {
   CrashOnClose,  // crashes the program when it is closed
   SlowClose,     // takes seconds to close
   LateMessage,   // shows an error box of its own shortly after it is shown
+  // What real controls put on the desktop besides their form, for the survey's window watching:
+  NagBox,        // an evaluation box owned by the form once shown, shown again each time it is answered
+  OwnClassBox,   // a modal box of a window class of its own (no dialog class) once shown
+  HiddenDialog,  // keeps a hidden dialog for its whole life, as a message sink
+  OtherProcess,  // once shown, has another process show a window and waits for it to close
 };
 
 // Pure parsing, for the tests: does `setting` ask `progId` to fail at `stage`?

@@ -6,6 +6,7 @@
 #include "standins/controls/failure_injection.h"
 #include "standins/controls/journal.h"
 #include "standins/controls/standin_control.h"
+#include "standins/controls/field_boxes.h"
 #include "standins/controls/standin_window.h"
 
 #include <objbase.h>
@@ -54,6 +55,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     // Unloaded by FreeLibrary (not process exit, when user32 may already be gone): the window
     // class names this module's code, which is about to go.
     kit::standin::UnregisterStandinWindowClass();
+    kit::standin::UnregisterBoxClass();
   }
   return TRUE;
 }

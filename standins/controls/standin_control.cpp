@@ -8,6 +8,7 @@
 #include "common/owners.h"
 #include "standins/controls/com_owners.h"
 #include "standins/controls/failure_injection.h"
+#include "standins/controls/field_boxes.h"
 #include "standins/controls/journal.h"
 #include "standins/controls/module.h"
 #include "standins/controls/standin_window.h"
@@ -80,12 +81,16 @@ public:
                  .wantsTab = FailureRequested(entry.progId, FailureStage::WantsTab),
                  .noFocus = FailureRequested(entry.progId, FailureStage::NoFocus),
                  .reflector = FailureRequested(entry.progId, FailureStage::Reflector),
-                 .lateMessage = FailureRequested(entry.progId, FailureStage::LateMessage)},
+                 .lateMessage = FailureRequested(entry.progId, FailureStage::LateMessage),
+                 .nagBox = FailureRequested(entry.progId, FailureStage::NagBox),
+                 .ownClassBox = FailureRequested(entry.progId, FailureStage::OwnClassBox),
+                 .otherProcess = FailureRequested(entry.progId, FailureStage::OtherProcess)},
         m_slowClose(FailureRequested(entry.progId, FailureStage::SlowClose)),
         m_crashOnClose(FailureRequested(entry.progId, FailureStage::CrashOnClose)) {
     if (FailureRequested(entry.progId, FailureStage::Crash)) *static_cast<volatile int*>(nullptr) = 0;
     ObjectCreated();
     Journal(L"create " + std::wstring(entry.progId));
+    if (FailureRequested(entry.progId, FailureStage::HiddenDialog)) m_sink = CreateHiddenSink(Name());
     if (FailureRequested(entry.progId, FailureStage::Leak)) {
       // The reference the host can never give back.
       ++m_refs;
@@ -94,6 +99,7 @@ public:
   }
   ~StandinControl() {
     if (m_window) DestroyWindow(PlacedWindow(m_window));
+    if (m_sink) DestroyWindow(m_sink);
     ObjectDestroyed();
   }
   StandinControl(const StandinControl&) = delete;
@@ -760,6 +766,7 @@ private:
   bool m_inPlaceActive = false;
   RECT m_position{};
   HWND m_window = nullptr;
+  HWND m_sink = nullptr;  // the hidden dialog some real controls keep as a message sink
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "standins/controls/standin_window.h"
 
 #include "common/owners.h"
+#include "standins/controls/field_boxes.h"
 #include "standins/controls/module.h"
 
 #include <new>
@@ -13,6 +14,9 @@ namespace {
 constexpr wchar_t kClassName[] = L"KitStandinControl";
 constexpr wchar_t kReflectorClassName[] = L"KitStandinReflector";
 constexpr UINT kLateMessage = WM_APP + 1;
+constexpr UINT kNagBox = WM_APP + 2;
+constexpr UINT kOwnClassBox = WM_APP + 3;
+constexpr UINT kOtherProcess = WM_APP + 4;
 
 struct WindowData {
   std::wstring progId{};
@@ -48,6 +52,18 @@ LRESULT CALLBACK StandinWindowProc(HWND window, UINT message, WPARAM wParam, LPA
       MessageBoxW(nullptr, L"The stand-in control met an error after it was shown.", L"Stand-in control",
                   MB_OK | MB_ICONERROR);
       return 0;
+    case kNagBox:
+    case kOwnClassBox:
+    case kOtherProcess: {
+      // Copied first: the window (and its data) may be gone when the box returns.
+      const WindowData* data = DataOf(window);
+      const std::wstring instance = data ? data->displayName : std::wstring();
+      const HWND form = GetAncestor(window, GA_ROOT);
+      if (message == kNagBox) NagForever(form, instance);
+      if (message == kOwnClassBox) ShowOwnClassBox(form, instance);
+      if (message == kOtherProcess) WaitForOtherProcessWindow(form, instance);
+      return 0;
+    }
     case WM_NCDESTROY:
       if (WindowData* data = DataOf(window)) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -162,6 +178,9 @@ HWND CreateStandinWindow(HWND parent, const RECT& rect, const std::wstring& prog
   data->ownedByWindow = true;
   *slot = window;
   if (habits.lateMessage) PostMessageW(window, kLateMessage, 0, 0);
+  if (habits.nagBox) PostMessageW(window, kNagBox, 0, 0);
+  if (habits.ownClassBox) PostMessageW(window, kOwnClassBox, 0, 0);
+  if (habits.otherProcess) PostMessageW(window, kOtherProcess, 0, 0);
   return window;
 }
 

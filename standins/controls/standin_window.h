@@ -21,6 +21,9 @@ struct WindowHabits {
   bool reflector = false;
   // Faults of controls met in the field, for the survey's tests:
   bool lateMessage = false;  // an error box of its own as soon as the form runs
+  bool nagBox = false;       // an evaluation box as soon as the form runs, again each time it is answered
+  bool ownClassBox = false;  // a modal box of a window class of its own as soon as the form runs
+  bool otherProcess = false; // another process's window as soon as the form runs, waited for
 };
 
 // `slot` is the owner's handle variable: the window clears it when it is destroyed, by its
