@@ -2,7 +2,8 @@
 """kit_survey end to end under Wine, through tools/survey_kit.sh: every program works with the
 stand-ins registered; with none registered each host and service probe is broken with its exact
 message; a stand-in that hangs gives "hung" and the survey still finishes; the comparison with the
-earlier report lists exactly the changed rows; controls that show nothing at their place make their
+earlier report lists exactly the changed rows; a program runs in the survey's job (and, where the
+platform shows them, with its quiet error mode and job limits); controls that show nothing at their place make their
 host broken; the report page, opened in headless Chromium, has
 one summary row per program and every picture decodes, and its heading names the Windows Wine reports.
 
