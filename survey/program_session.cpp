@@ -278,8 +278,9 @@ bool ProgramSession::IdleWithoutDialog(HWND form) {
   // has taken the marker behind the push; a round trip alone can be answered from inside the
   // handler. A dialog on its way exists by then, though it may not be shown yet: only when there is
   // none is it idle. A hidden dialog counts as on its way only if it is new in this step, and only
-  // for a moment.
-  if (!MarkerTaken() || !driver::WaitIdle(form, m_step.Left())) return false;
+  // for a moment. A disabled form is in a modal state: something on its way (a box of another
+  // process it waits for, a box of a class of its own) that the next polls will see.
+  if (!MarkerTaken() || !driver::WaitIdle(form, m_step.Left()) || !IsWindowEnabled(form)) return false;
   const DWORD now = GetTickCount();
   const std::vector<DWORD> program = ProgramProcesses();
   for (HWND window : AllTopLevel()) {

@@ -196,6 +196,12 @@ check(code == 1, f"a hanging stand-in: one component broken (exit code {code})")
 check(summary_rows(hang)[1:] == ['probe_VELvbutils,VELVBUtils.dll,hung,"hung after ""test"", 15 s"',
                          "probe_base,(the kit itself),works,a plain program of the kit runs"],
       f"the hung program is ended, the step named, and the survey goes on: {summary_rows(hang)[1:]}")
+with open(os.path.join(hang, "report.html"), encoding="utf-8") as f:
+    page = f.read()
+section = page[page.find('<section id="probe_VELvbutils">'):]
+section = section[:section.find("</section>")]
+check("still open: &quot;Form1&quot;" in section and section.count("data:image/png;base64,") >= 2,
+      "before the hung program is ended its open windows are listed and pictured")
 
 # Crashes at each step read as crashes (Wine's debugger is off in the harness, as the survey's error
 # mode turns the crash window off on Windows), a component's box after Form1 breaks its host, a slow
@@ -235,8 +241,13 @@ check(code == 1 and summary_rows(errorbox)[1:] == [
 journal = os.path.join(WORK, "inherited.txt")
 if os.path.exists(journal):
     os.remove(journal)
-code, inherited = survey("inherit", "--only", "probe_graph32,probe_base", env={"KIT_INHERIT_JOURNAL": wine_path(journal)},
-                         setup=("--bare", "--stand-for", "probe_base=" + os.path.join(BUILD, "bin", "kit_fx_inherit.exe")))
+# The survey itself is started inside a job that lets nothing break away from it, as a management
+# tool may start it: its programs still run inside a job of the survey's (nested, where the system
+# nests jobs; the page's heading says when the system refused).
+code, inherited = survey("inherit", "--only", "probe_graph32,probe_base",
+                         env={"KIT_INHERIT_JOURNAL": wine_path(journal), "KIT_IN_JOB": "closed"},
+                         setup=("--bare", "--stand-for", "probe_base=" + os.path.join(BUILD, "bin", "kit_fx_inherit.exe"),
+                                "--program", os.path.join(BUILD, "bin", "dependency_fixtures", "kit_fx_in_job.exe")))
 with open(journal, encoding="utf-8") if os.path.exists(journal) else io.StringIO() as f:
     lines = f.read().splitlines()
 found = dict(re.findall(r"(\w+)=(\S+)", lines[0])) if len(lines) == 1 else {}
@@ -274,6 +285,37 @@ check(code == 0 and summary_rows(prompt)[1:] == [
 code, slow = survey("slowdialogs", "--only", "probe_cmdlg", env={"KIT_COMDLG_SLOW": "400"})
 check(code == 0 and summary_rows(slow)[1:] == ["probe_cmdlg,COMDLG32.OCX,works,5 of 7 test buttons opened a dialog"],
       f"late dialogs are credited to their buttons (exit code {code}, rows {summary_rows(slow)[1:]})")
+
+# A hostile desktop: a nag box that comes back after every answer, a box of a window class of its
+# own, a hidden dialog a control keeps for good, a window of another process that a control waits
+# for (as for the system's error reporting), and a component's error box in place of the print
+# dialog. Each is seen, answered or its program ended, and the survey ends well within the sum of
+# its steps' bounds (12 s to start, 6 s an action, 4 s the close).
+faults = ("MSGrid.Grid:nagbox;GraphLib.Graph:ownclassbox;Threed.SSOption:hiddendialog;"
+          "MSFlexGridLib.MSFlexGrid:otherprocess")
+started = time.monotonic()
+code, hostile_desktop = survey("desktop", "--only", "probe_grid32,probe_graph32,probe_threed32,probe_msflxgrd,probe_cmdlg",
+                               "--timeout", "12", env={"KIT_COMDLG_NO_DRIVER": "1"},
+                               setup=("--control-fail", faults, "--beside", os.path.join(BUILD, "bin", "kit_fx_reporter.exe")))
+took = time.monotonic() - started
+verdicts = {line.split(",")[0]: line.split(",", 2)[2] for line in summary_rows(hostile_desktop)[1:]}
+expected = {
+    "probe_grid32": 'broken,"kept showing ""Stand-in control"": This copy of the stand-in control is for evaluation only."',
+    "probe_graph32": 'broken,"a message after Form1 opened ""Stand-in control"": The stand-in control could not find its '
+                     'licence server."',
+    "probe_threed32": "works,Form1 with 4 of 4 controls placed",
+    "probe_msflxgrd": 'broken,"a message after Form1 opened ""kit_fx_reporter"": The stand-in control stopped responding '
+                      'and is being checked for a solution."',
+    "probe_cmdlg": "works,5 of 7 test buttons opened a dialog",
+}
+for program, want in expected.items():
+    check(verdicts.get(program) == want, f"hostile desktop, {program}: {verdicts.get(program)!r}, expected {want!r}")
+with open(os.path.join(hostile_desktop, "report.html"), encoding="utf-8") as f:
+    page = f.read()
+check("a window of another program, kit_fx_reporter.exe" in page and
+      "test printer: a message &quot;Common dialog stand-in&quot; instead of the dialog" in page,
+      "the page names the other program's window and the component's box in place of the print dialog")
+check(code == 3 and took < 5 * 34 + 60, f"the hostile desktop's survey ends within its bounds: {took:.0f} s, exit code {code}")
 
 # Option buttons created and activated without fault that show nothing where the form puts them:
 # the host is broken, and the message names them.
