@@ -74,6 +74,14 @@ bool Boxlike(HWND window) {
   return (GetWindowLongW(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
 }
 
+// A window's title as the system keeps it, asking nothing of the window: a window that does not
+// answer has one too.
+std::wstring Caption(HWND window) {
+  wchar_t title[512] = {};
+  const int length = InternalGetWindowText(window, title, static_cast<int>(std::size(title)));
+  return std::wstring(title, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
 // The program file's name of a process, for the note on a window it showed ("WerFault.exe").
 std::wstring ProcessName(DWORD id) {
   using QueryName = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
@@ -351,7 +359,7 @@ void ProgramSession::PictureOpenWindows() {
   const std::vector<DWORD> program = ProgramProcesses();
   for (HWND window : AllTopLevel()) {
     if (!IsWindowVisible(window) || Transient(window) || !Contains(program, ProcessOf(window))) continue;
-    const std::wstring title = driver::WindowText(window);
+    const std::wstring title = Caption(window);
     Note(L"still open: \"" + title + L"\" (" + driver::ClassName(window) + L")");
     Picture(window, L"still open: " + title);
   }
