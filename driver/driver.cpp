@@ -11,6 +11,10 @@ namespace {
 constexpr DWORD kPollMs = 20;
 constexpr DWORD kDefaultWaitMs = 15000;
 constexpr DWORD kTextReadMs = 10000;
+// A window's text is read whole up to a million characters (a window that claims more is read so
+// far), in room for 1,024 at first.
+constexpr std::size_t kTextRoom = 1024;
+constexpr std::size_t kLongestText = 1 << 20;
 
 // Set before the first wait and only read afterwards (SetWaitScale's contract).
 DWORD g_waitScale = 1;
@@ -160,13 +164,25 @@ std::vector<HWND> TopLevelWindows(DWORD processId, bool visibleOnly) {
 std::wstring WindowText(HWND window) {
   // WM_GETTEXT with a bound: a hung program must not hang the caller (the system answers at once
   // for a window it already counts as hung); a busy one gets its time, more on a slower machine.
-  wchar_t buffer[1024] = {};
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                           kTextReadMs * g_waitScale, &copied)) {
-    return {};
+  // The length first, then the text into room for one more: a text that grew in between fills it
+  // and is asked for again, with twice the room (a window that answers no length is read so too),
+  // all within the one bound.
+  const Deadline deadline(kTextReadMs * g_waitScale);
+  std::wstring text;
+  for (std::size_t room = kTextRoom;; room *= 2) {
+    DWORD_PTR length = 0;
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, deadline.Left(), &length)) return text;
+    room = std::min(std::max<std::size_t>(room, length + 2), kLongestText + 1);
+    std::wstring read(room, L'\0');
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, room, reinterpret_cast<LPARAM>(read.data()), SMTO_ABORTIFHUNG,
+                             deadline.Left(), &copied)) {
+      return text;
+    }
+    read.resize(std::min<std::size_t>(copied, room - 1));
+    text = std::move(read);
+    if (text.size() + 1 < room || room > kLongestText || deadline.Passed()) return text;
   }
-  return std::wstring(buffer, std::min<std::size_t>(copied, std::size(buffer) - 1));
 }
 
 std::wstring ClassName(HWND window) {
