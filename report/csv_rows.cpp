@@ -65,6 +65,9 @@ std::vector<std::string> Record(std::string_view text, std::size_t& at) {
   return fields;
 }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kInProgress = "in progress: ";  // as InProgress (survey_result.h) begins
+
 bool IsHeader(std::string_view line) {
   if (line.ends_with('\r')) line.remove_suffix(1);
   const std::string_view header = kCsvHeader;
@@ -73,18 +76,19 @@ bool IsHeader(std::string_view line) {
 
 }  // namespace
 
-std::string WriteCsv(const std::vector<ProgramResult>& results) {
-  std::string csv = std::string(kCsvHeader) + "," + kCsvCauseColumn + "\r\n";
+std::string WriteCsv(const std::vector<ProgramResult>& results, std::wstring_view progress) {
+  std::string csv = std::string(kByteOrderMark) + kCsvHeader + "," + kCsvCauseColumn + "\r\n";
   for (const ProgramResult* result : SummaryOrder(results)) {
     csv += Field(result->program) + "," + Field(result->component) + "," + Field(VerdictWord(result->verdict)) + "," +
            Field(result->message) + "," + Field(result->cause) + "\r\n";
   }
+  if (!progress.empty()) csv += Field(progress) + "\r\n";
   return csv;
 }
 
 CsvReport ReadReportCsv(std::string_view utf8, std::wstring_view source) {
   CsvReport report;
-  if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
+  if (utf8.starts_with(kByteOrderMark)) utf8.remove_prefix(kByteOrderMark.size());
   const std::wstring notReport = std::wstring(source) + L" is not a kit_survey report.csv";
   if (utf8.empty()) {
     report.problem = notReport + L" (it is empty, or not a file)";
@@ -99,6 +103,8 @@ CsvReport ReadReportCsv(std::string_view utf8, std::wstring_view source) {
   ++at;
   while (at < utf8.size()) {
     const std::vector<std::string> fields = Record(utf8, at);
+    // A line of one field is no program's: "in progress: N of M" says the survey had not ended.
+    if (fields.size() == 1 && fields[0].starts_with(kInProgress)) report.progress = FromUtf8(fields[0]);
     if (fields.size() < 4) continue;
     report.rows.push_back({FromUtf8(fields[0]), FromUtf8(fields[1]), FromUtf8(fields[2]), FromUtf8(fields[3])});
   }

@@ -1,5 +1,9 @@
 // Portable. The report's CSV: one row per program, "program,component,verdict,message,cause", in the
-// summary's order, UTF-8. Read back for the comparison with an earlier report.
+// summary's order, UTF-8 with a byte-order mark (a spreadsheet otherwise reads the file in the
+// system's code page and garbles every non-English message). Read back, with or without the mark,
+// for the comparison with an earlier report. While the survey runs, a last line of one field,
+// "in progress: N of M", says the report is not whole: a reader of four columns and more leaves it
+// out, as kit_survey before it did.
 #pragma once
 
 #include "report/survey_result.h"
@@ -24,7 +28,8 @@ inline constexpr char kCsvCauseColumn[] = "cause";
 // "=", "+", "-", "@", tab or carriage return as a formula: such a field (also one whose leading
 // apostrophes stand before one of those) is written with one apostrophe more in front, and read
 // back without it.
-std::string WriteCsv(const std::vector<ProgramResult>& results);
+// `progress`, when not empty, is the last line: InProgress(N, M) while the survey runs.
+std::string WriteCsv(const std::vector<ProgramResult>& results, std::wstring_view progress = {});
 
 // An earlier report's CSV as read for the comparison. A file whose first line is not the header
 // (a further trailing column allowed) is no report of the survey: a CSV a spreadsheet re-saved,
@@ -34,6 +39,7 @@ struct CsvReport {
   bool isReport = false;
   std::vector<CsvRow> rows;  // columns past the fourth ignored; a line of fewer is left out
   std::wstring problem;
+  std::wstring progress;  // "in progress: N of M" of a survey that had not ended; "" for a whole report
 };
 CsvReport ReadReportCsv(std::string_view utf8, std::wstring_view source);
 

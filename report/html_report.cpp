@@ -51,16 +51,22 @@ std::string Seconds(double seconds) { return kit::Ascii(kit::Hundredths(seconds)
 std::string RenderHtml(const ReportHeading& heading, const std::vector<ProgramResult>& results,
                        const std::vector<Difference>& differences) {
   const int broken = BrokenCount(results);
+  const std::string progress = heading.progress.empty() ? "" : " (" + Escape(heading.progress) + ")";
   std::string html = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Kit survey of " +
-                     Escape(heading.machine) + "</title><style>" + kStyle + "</style></head><body>\n";
+                     Escape(heading.machine) + progress + "</title><style>" + kStyle + "</style></head><body>\n";
   html += "<h1>Kit survey of " + Escape(heading.machine) +
           (heading.windows.empty() ? "" : " (" + Escape(heading.windows) + ")") + ", " + Escape(heading.date) +
-          "</h1>\n";
+          progress + "</h1>\n";
   html += "<p id=\"outcome\">" + kit::Ascii(kit::Decimal(results.size())) + " programs, " + kit::Ascii(kit::Decimal(broken)) +
           (broken == 1 ? " component" : " components") + " found broken.</p>\n";
 
   if (!heading.comparedWith.empty()) {
     html += "<h2>Differences from " + Escape(heading.comparedWith) + "</h2>\n";
+    if (!heading.earlierProgress.empty()) {
+      html += "<p id=\"earlier-progress\">That report was written while its survey ran (" +
+              Escape(heading.earlierProgress) + "): the programs it had not reached read \"not in the earlier "
+              "report\".</p>\n";
+    }
     if (differences.empty()) {
       html += "<p id=\"differences\">None: every program and component file as before.</p>\n";
     } else {

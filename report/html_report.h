@@ -16,6 +16,8 @@ struct ReportHeading {
   std::wstring windows;  // WindowsVersionText of the system surveyed; empty when it could not be read
   std::wstring date;
   std::wstring comparedWith;  // the earlier CSV, empty when there is none
+  std::wstring earlierProgress{};  // that CSV's "in progress: N of M" when its survey had not ended
+  std::wstring progress{};  // InProgress(N, M) while the survey runs; empty in the final report
 };
 
 std::string RenderHtml(const ReportHeading& heading, const std::vector<ProgramResult>& results,

@@ -1,6 +1,8 @@
 // Portable. Verdict words and the summary's order.
 #include "report/survey_result.h"
 
+#include "common/number_text.h"
+
 namespace kit::report {
 
 std::wstring_view VerdictWord(Verdict verdict) {
@@ -13,6 +15,10 @@ std::wstring_view VerdictWord(Verdict verdict) {
     case Verdict::NotFound: return L"not found";
   }
   return L"?";
+}
+
+std::wstring InProgress(std::size_t surveyed, std::size_t total) {
+  return L"in progress: " + kit::Decimal(surveyed) + L" of " + kit::Decimal(total);
 }
 
 int BrokenCount(const std::vector<ProgramResult>& results) {

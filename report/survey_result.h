@@ -41,6 +41,10 @@ struct ProgramResult {
   bool outsideJob = false;            // the system would not put it in a job of the survey's
 };
 
+// What a report written while the survey runs says of it: "in progress: N of M", N programs
+// surveyed of the M it will run. The final report says nothing of progress.
+std::wstring InProgress(std::size_t surveyed, std::size_t total);
+
 // Programs found broken, hung or not starting: the exit code of the survey.
 int BrokenCount(const std::vector<ProgramResult>& results);
 

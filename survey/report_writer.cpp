@@ -39,11 +39,16 @@ std::vector<Difference> Differences(const CsvReport& earlier, const std::wstring
 
 }  // namespace
 
-ReportWriter::ReportWriter(std::wstring folder, ReportHeading heading, CsvReport earlier, std::wstring earlierFile)
+ReportWriter::ReportWriter(std::wstring folder, ReportHeading heading, CsvReport earlier, std::wstring earlierFile,
+                           std::size_t total)
     : m_folder(std::move(folder)),
       m_heading(std::move(heading)),
       m_earlier(std::move(earlier)),
-      m_earlierFile(std::move(earlierFile)) {}
+      m_earlierFile(std::move(earlierFile)),
+      m_total(total) {
+  m_heading.earlierProgress = m_earlier.progress;
+  WriteFiles(InProgress(0, m_total));
+}
 
 ReportWriter::~ReportWriter() { Finish(); }
 
@@ -72,11 +77,14 @@ void ReportWriter::Update() {
   for (Picture& picture : latest.pictures) EncodePicture(picture);
   Diagnose(latest);
   if (!m_earlierFile.empty()) m_differences = Differences(m_earlier, m_earlierFile, m_results, m_folder);
-  Write();
+  WriteFiles(InProgress(m_results.size(), m_total));
 }
 
-bool ReportWriter::Write() {
-  return WriteWholeFile(m_folder + L"\\report.csv", WriteCsv(m_results)) &&
+bool ReportWriter::Write() { return WriteFiles(L""); }
+
+bool ReportWriter::WriteFiles(const std::wstring& progress) {
+  m_heading.progress = progress;
+  return WriteWholeFile(m_folder + L"\\report.csv", WriteCsv(m_results, progress)) &&
          WriteWholeFile(m_folder + L"\\report.html", RenderHtml(m_heading, m_results, m_differences));
 }
 

@@ -1,5 +1,6 @@
 // Win32-only. The survey's report folder (report.html, report.csv), written again after each
-// program so that a survey that is killed leaves what it had found. What follows a program (its
+// program so that a survey that is killed leaves what it had found; until the survey ends, both
+// say so ("in progress: N of M" in the page's heading and on the CSV's last line). What follows a program (its
 // pictures encoded, a broken component diagnosed, the differences from an earlier report, both
 // files written) is done on a thread of its own while the next program runs: the survey's own
 // work is off the engineer's wait, and one program's turn waits for the previous one's.
@@ -19,8 +20,10 @@ using namespace kit::report;
 
 class ReportWriter {
 public:
-  // `earlierFile` is the CSV of an earlier report to compare with ("" for none), `earlier` its rows.
-  ReportWriter(std::wstring folder, ReportHeading heading, CsvReport earlier, std::wstring earlierFile);
+  // `earlierFile` is the CSV of an earlier report to compare with ("" for none), `earlier` its rows;
+  // `total` the number of programs the survey will run. Writes the report of none surveyed yet.
+  ReportWriter(std::wstring folder, ReportHeading heading, CsvReport earlier, std::wstring earlierFile,
+               std::size_t total);
   ReportWriter(const ReportWriter&) = delete;
   ReportWriter& operator=(const ReportWriter&) = delete;
   ~ReportWriter();
@@ -29,13 +32,16 @@ public:
   void Add(ProgramResult result);
   // Waits until everything taken is written: the results as they stand, pictures encoded.
   const std::vector<ProgramResult>& Finish();
-  // Once finished: the heading, for a last word, and the report written again with it.
+  // Once finished: the heading, for a last word, and the final report written with it, which says
+  // nothing of progress.
   ReportHeading& Heading() { return m_heading; }
   bool Write();
 
 private:
   static DWORD WINAPI Turn(void* self);
   void Update();
+  // `progress`: InProgress(N, M), or "" for the final report.
+  bool WriteFiles(const std::wstring& progress);
 
   std::wstring m_folder;
   ReportHeading m_heading;
@@ -43,6 +49,7 @@ private:
   std::wstring m_earlierFile;
   std::vector<ProgramResult> m_results;
   std::vector<Difference> m_differences;
+  std::size_t m_total;
   UniqueHandleObject m_turn;  // the thread of the program taken last, until it is done
 };
 

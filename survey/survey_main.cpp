@@ -254,7 +254,7 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
   if (!note.empty()) Print(L"kit_survey: " + note);
 
   ReportWriter report(reportFolder, ReportHeading{machine, WindowsName(), Stamp(now, false), compareWith}, earlier,
-                      compareWith);
+                      compareWith, programs.size());
   if (!note.empty()) report.Heading().date += L" (" + note + L")";
 
   std::atomic<bool> cancel = false;
@@ -266,6 +266,17 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
       RunSettings settings;
       settings.programFolder = kit::ProgramFolder();
       settings.scratchFolder = CreateScratchFolder(scratchRoot, std::wstring(programs[i]->name) + L"_");
+      if (settings.scratchFolder.empty()) {
+        // Not run: in the survey's own current folder it could write anywhere the survey may.
+        const DWORD error = GetLastError();
+        ProgramResult notRun;
+        notRun.program = programs[i]->name;
+        notRun.component = programs[i]->component;
+        notRun.verdict = Verdict::CannotStart;
+        notRun.message = L"no scratch folder: " + kit::DescribeError(error) + L" (" + kit::Decimal(error) + L")";
+        report.Add(std::move(notRun));
+        continue;
+      }
       settings.reportFolder = reportFolder;
       // The bounds of a slow machine scale together: an action gets half the start's, the close a third.
       settings.bounds.startMs = options.timeoutSeconds * 1000;

@@ -34,8 +34,8 @@ echo "Report: $report/report.html (CSV: $report/report.csv; the verifiers' logs 
 echo "Summary rows:"
 python3 -c '
 import csv, sys
-rows = list(csv.reader(open(sys.argv[1], encoding="utf-8", newline="")))
-widths = [max(len(r[i]) for r in rows) for i in range(3)]
+rows = list(csv.reader(open(sys.argv[1], encoding="utf-8-sig", newline="")))
+widths = [max(len(r[i]) for r in rows if len(r) > i) for i in range(3)]  # a last "in progress" line has one field
 for r in rows: print("  ".join(c.ljust(w) for c, w in zip(r, widths + [0])).rstrip())
 ' "$report/report.csv"
 [ -f "$shot" ] && echo "Screenshot of the report page: $shot"

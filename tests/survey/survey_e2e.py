@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """kit_survey end to end under Wine, through tools/survey_kit.sh: every program works with the
 stand-ins registered; with none registered each host and service probe is broken with its exact
-message; a stand-in that hangs gives "hung" and the survey still finishes; the comparison with the
-earlier report lists exactly the changed rows; a program runs in the survey's job (and, where the
-platform shows them, with its quiet error mode and job limits); controls that show nothing at their place make their
-host broken; the report page, opened in headless Chromium, has
-one summary row per program and every picture decodes, and its heading names the Windows Wine reports.
+message; a stand-in that hangs gives "hung" and the survey still finishes, its report read meanwhile
+saying "in progress", and a program whose scratch folder cannot be made is not run; the comparison
+with the earlier report lists exactly the changed rows; a program runs in the survey's job (and,
+where the platform shows them, with its quiet error mode and job limits); boxes that come back,
+boxes of their own class and other programs' windows are seen; controls that show nothing at their
+place make their host broken; the report page, opened in headless Chromium, has one summary row per
+program and every picture decodes, and its heading names the Windows Wine reports.
 
     survey_e2e.py ROOT BUILD
 """
@@ -17,6 +19,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 ROOT, BUILD = sys.argv[1], sys.argv[2]
@@ -62,7 +65,8 @@ def run(command, env=None):
 
 
 def rows(report):
-    with open(os.path.join(report, "report.csv"), encoding="utf-8", newline="") as f:
+    # The survey marks its CSV as UTF-8 (a byte-order mark); a reader takes it with or without one.
+    with open(os.path.join(report, "report.csv"), encoding="utf-8-sig", newline="") as f:
         return [line.rstrip("\r\n") for line in f]
 
 
@@ -156,6 +160,8 @@ os.makedirs(WORK, exist_ok=True)
 code, works = survey("works")
 check(code == 0, f"with the stand-ins registered the survey finds 0 broken (exit code {code})")
 expect_rows(works, "expected_works.csv")
+with open(os.path.join(works, "report.csv"), "rb") as f:
+    check(f.read(3) == b"\xef\xbb\xbf", "the CSV starts with a UTF-8 byte-order mark")
 check(all(os.path.exists(os.path.join(works, log)) for log in ("DLLver.log", "Halvard_DLLver.log")),
       "the verifiers' logs are copied beside the report")
 check_page(works, 29)
@@ -191,10 +197,50 @@ check(cause is not None and cause.group(1) ==
       "GraphLib.Graph {0842D100-1E19-101B-9AAF-1A1626551E7C} is not registered (GRAPH32.OCX)",
       f"the page gives the cause under the broken host: {cause.group(1) if cause else section[:300]!r}")
 
-code, hang = survey("hang", "--only", "probe_VELvbutils,probe_base", setup=("--mode", "hang"))
-check(code == 1, f"a hanging stand-in: one component broken (exit code {code})")
-check(summary_rows(hang)[1:] == ['probe_VELvbutils,VELVBUtils.dll,hung,"hung after ""test"", 15 s"',
-                         "probe_base,(the kit itself),works,a plain program of the kit runs"],
+# The report read while the survey runs (probe_base surveyed, probe_VELvbutils hanging): the CSV's last
+# line and the page's heading say "in progress: 1 of 3". Meanwhile the scratch folders' root is taken
+# away, so that probe_cmdlg, next, has none: it is not run, and its row says why.
+watched = {"report.csv": set(), "report.html": set(), "root taken": False}
+surveyed = threading.Event()
+PROGRESS = {"report.csv": r"\n(in progress: \d+ of \d+)\r\n$",
+            "report.html": r"<h1>[^<]*\((in progress: \d+ of \d+)\)</h1>"}
+
+
+def listing(folder):
+    try:
+        return os.listdir(folder)
+    except OSError:  # not there (yet, or any more)
+        return []
+
+
+def watch(report):
+    while not surveyed.wait(0.2):
+        for name, pattern in PROGRESS.items():
+            try:
+                with open(os.path.join(report, name), encoding="utf-8-sig", newline="") as f:
+                    said = re.search(pattern, f.read())
+            except OSError:  # not written yet
+                continue
+            if said:
+                watched[name].add(said.group(1))
+        if watched["root taken"] or "in progress: 1 of 3" not in watched["report.html"]:
+            continue
+        roots = [os.path.join(temp, f) for f in listing(temp) if f.startswith("kit_survey_")]
+        if any(f.startswith("probe_VELvbutils_") for root in roots for f in listing(root)):
+            for root in roots:
+                shutil.rmtree(root, ignore_errors=True)
+            watched["root taken"] = True
+
+
+shutil.rmtree(os.path.join(WORK, "hang"), ignore_errors=True)
+watcher = threading.Thread(target=watch, args=(os.path.join(WORK, "hang"),), daemon=True)
+watcher.start()
+code, hang = survey("hang", "--only", "probe_VELvbutils,probe_base,probe_cmdlg", setup=("--mode", "hang"))
+surveyed.set()
+watcher.join()
+check(code == 2, f"a hanging stand-in and a program not run: two counted (exit code {code})")
+check(summary_rows(hang)[1:2] == ['probe_VELvbutils,VELVBUtils.dll,hung,"hung after ""test"", 15 s"'] and
+      summary_rows(hang)[3:] == ["probe_base,(the kit itself),works,a plain program of the kit runs"],
       f"the hung program is ended, the step named, and the survey goes on: {summary_rows(hang)[1:]}")
 with open(os.path.join(hang, "report.html"), encoding="utf-8") as f:
     page = f.read()
@@ -202,6 +248,13 @@ section = page[page.find('<section id="probe_VELvbutils">'):]
 section = section[:section.find("</section>")]
 check("still open: &quot;Form1&quot;" in section and section.count("data:image/png;base64,") >= 2,
       "before the hung program is ended its open windows are listed and pictured")
+check("in progress: 1 of 3" in watched["report.csv"] and "in progress: 1 of 3" in watched["report.html"],
+      f"read while the survey runs, the CSV and the page say it is in progress: {watched}")
+with open(os.path.join(hang, "report.html"), encoding="utf-8") as f:
+    check("in progress" not in f.read() + "".join(rows(hang)), "the final report says nothing of progress")
+not_run = rows(hang)[2] if len(rows(hang)) > 2 else ""
+check(watched["root taken"] and re.fullmatch(r'probe_cmdlg,COMDLG32\.OCX,cannot start,"?no scratch folder: .+ \(3\)"?,', not_run),
+      f"a program whose scratch folder cannot be made is not run, and its row says why: {not_run!r}")
 
 # Crashes at each step read as crashes (Wine's debugger is off in the harness, as the survey's error
 # mode turns the crash window off on Windows), a component's box after Form1 breaks its host, a slow
@@ -268,7 +321,7 @@ else:
 # A hostile text (markup, quotes, commas, a formula) crosses into the CSV and the page as plain text.
 code, hostile = survey("hostile", "--only", "probe_VELvbutils", setup=("--mode", "fail-hostile"))
 said = "Test 1 failed: =HYPERLINK(\"http://x/\",\"<b>click</b>\"), 'quoted', & more"
-with open(os.path.join(hostile, "report.csv"), encoding="utf-8", newline="") as f:
+with open(os.path.join(hostile, "report.csv"), encoding="utf-8-sig", newline="") as f:
     parsed = list(csv.reader(f))
 with open(os.path.join(hostile, "report.html"), encoding="utf-8") as f:
     page = f.read()
@@ -403,7 +456,9 @@ code = run([os.path.join(ROOT, "tools", "wine_harness.sh"), "--build", os.path.j
 check(code == 101 and summary_rows(cancelled)[1:] == ['probe_VELvbutils,VELVBUtils.dll,hung,"hung after ""test"", 10 s"'],
       f"Cancel in the progress window skips the rest (exit code {code}, rows {summary_rows(cancelled)[1:]})")
 with open(os.path.join(cancelled, "report.html"), encoding="utf-8") as f:
-    check("(cancelled after 1 of 2 programs)" in f.read(), "the report says it was cancelled")
+    page = f.read()
+check("(cancelled after 1 of 2 programs)" in page and "in progress" not in page,
+      "the report says it was cancelled, and nothing of progress")
 
 print(f"survey_e2e: {len(failures)} failures")
 sys.exit(1 if failures else 0)

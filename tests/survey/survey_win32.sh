@@ -19,9 +19,9 @@ unset KIT_WINEPREFIX
   --control-fail "GraphLib.Graph:crash;VELGridViewer32.GridViewer:licensed" -- \
   --no-window --timeout 120 --report "Z:${home//\//\\}\\report"
 code=$?
-# The report's lines end in CR LF, as Windows writes them.
+# The report's lines end in CR LF, as Windows writes them, and it may start with a UTF-8 byte-order mark.
 csv="$home/report/report.lf.csv"
-tr -d '\r' <"$home/report/report.csv" >"$csv" 2>/dev/null
+sed '1s/^\xEF\xBB\xBF//' "$home/report/report.csv" 2>/dev/null | tr -d '\r' >"$csv"
 failures=0
 check() {  # condition text, description
   if eval "$1"; then echo "ok   $2"; else echo "FAIL $2"; failures=$((failures + 1)); fi

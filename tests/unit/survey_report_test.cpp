@@ -1,8 +1,10 @@
 // The survey's report logic: CSV rows that survive quoting and spreadsheets, an earlier CSV told
-// apart from other files, the summary's order, the comparison of two reports and of two
+// apart from other files, read with or without its byte-order mark, a report written while the
+// survey runs told from a whole one, the summary's order, the comparison of two reports and of two
 // verifier logs, and the heading's words for the Windows surveyed.
 #include "report/comparison.h"
 #include "report/csv_rows.h"
+#include "report/html_report.h"
 #include "report/windows_version.h"
 
 #include <gtest/gtest.h>
@@ -94,6 +96,67 @@ TEST(SurveyCsv, AnEarlierFileIsAReportOnlyWithTheHeaderFirst) {
     EXPECT_EQ(report.rows.size(), c.rows) << c.what;
     EXPECT_EQ(report.problem, c.problem ? notReport + c.problem : L"") << c.what;
   }
+}
+
+TEST(SurveyCsv, IsWrittenWithAByteOrderMarkAndReadWithOrWithoutIt) {
+  const std::vector<ProgramResult> results = {Result(L"probe_a", Verdict::Broken, L"Prueba fallida: a\u00f1o \u4e2d")};
+  const std::string written = WriteCsv(results);
+  ASSERT_TRUE(written.starts_with("\xEF\xBB\xBFprogram,component,verdict,message,cause\r\n")) << written;
+  const std::string unmarked = written.substr(3);  // as an editor or an earlier kit_survey saved it
+  for (const std::string& bytes : {written, unmarked}) {
+    const CsvReport report = ReadReportCsv(bytes, L"report.csv");
+    EXPECT_TRUE(report.isReport) << bytes;
+    ASSERT_EQ(report.rows.size(), 1u) << bytes;
+    EXPECT_EQ(report.rows[0], (CsvRow{L"probe_a", L"X.OCX", L"broken", L"Prueba fallida: a\u00f1o \u4e2d"}));
+    EXPECT_EQ(report.progress, L"") << bytes;
+  }
+}
+
+TEST(SurveyCsv, AReportWrittenWhileTheSurveyRunsSaysSoOnItsLastLine) {
+  const std::vector<ProgramResult> results = {Result(L"probe_a", Verdict::Works, L"ok")};
+  EXPECT_EQ(InProgress(1, 29), L"in progress: 1 of 29");
+  const std::string running = WriteCsv(results, InProgress(1, 29));
+  EXPECT_TRUE(running.ends_with("\r\nprobe_a,X.OCX,works,ok,\r\nin progress: 1 of 29\r\n")) << running;
+  const CsvReport report = ReadReportCsv(running, L"report.csv");
+  EXPECT_TRUE(report.isReport);
+  EXPECT_EQ(report.rows.size(), 1u) << "the line of progress is no program's row";
+  EXPECT_EQ(report.progress, L"in progress: 1 of 29");
+  EXPECT_EQ(ReadReportCsv(WriteCsv(results), L"report.csv").progress, L"") << "the final report";
+  // Only a line of one field that says so: a program's row is no progress, whatever its name.
+  struct Case {
+    const char* line;
+    const wchar_t* progress;
+  };
+  const Case cases[] = {
+      {"in progress: 0 of 2", L"in progress: 0 of 2"},
+      {"\"in progress: 1 of 2\"", L"in progress: 1 of 2"},
+      {"in progress: 1 of 2,X,works,ok", L""},
+      {"not in progress: 1 of 2", L""},
+  };
+  for (const Case& c : cases) {
+    const std::string csv = "program,component,verdict,message\r\np,X,works,ok\r\n" + std::string(c.line) + "\r\n";
+    EXPECT_EQ(ReadReportCsv(csv, L"report.csv").progress, c.progress) << c.line;
+  }
+}
+
+TEST(SurveyPage, TheHeadingSaysInProgressUntilTheSurveyEnds) {
+  const std::vector<ProgramResult> results = {Result(L"probe_a", Verdict::Works, L"ok")};
+  ReportHeading heading{L"PC1", L"32-bit Windows 5.1 build 2600", L"2026-12-08 09:30:05", L""};
+  heading.progress = InProgress(1, 2);
+  const std::string running = RenderHtml(heading, results, {});
+  EXPECT_NE(running.find("<h1>Kit survey of PC1 (32-bit Windows 5.1 build 2600), 2026-12-08 09:30:05 "
+                         "(in progress: 1 of 2)</h1>"),
+            std::string::npos)
+      << running;
+  EXPECT_NE(running.find("<title>Kit survey of PC1 (in progress: 1 of 2)</title>"), std::string::npos) << running;
+  heading.progress.clear();
+  const std::string final = RenderHtml(heading, results, {});
+  EXPECT_EQ(final.find("in progress"), std::string::npos) << final;
+  // Compared with a report written while its survey ran: the page says so.
+  heading.comparedWith = L"E:\\old\\report.csv";
+  heading.earlierProgress = InProgress(3, 29);
+  EXPECT_NE(RenderHtml(heading, results, {}).find("That report was written while its survey ran (in progress: 3 of 29)"),
+            std::string::npos);
 }
 
 TEST(SurveyComparison, ListsChangedAddedAndMissingProgramsOnly) {
