@@ -289,7 +289,7 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
       ProgramResult result = RunProgram(*programs[i], settings);
       EndJob(job.get(), settings.bounds.closeMs);
       outsideJob += result.outsideJob;
-      if (!settings.scratchFolder.empty()) RemoveTree(settings.scratchFolder);
+      RemoveTree(settings.scratchFolder);
       report.Add(std::move(result));
     }
     progress(total, total, L"");
