@@ -1,5 +1,6 @@
 // Win32-only. A picture of another program's top-level window, frame included, as pixels (not yet
-// encoded). The whole window is taken even where it is larger than the screen.
+// encoded). The whole window is taken even where it is larger than the screen. A window that does
+// not answer is never waited on past one bound (3 s): it is pictured as the screen shows it.
 #pragma once
 
 #include "common/win32.h"
