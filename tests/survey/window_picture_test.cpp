@@ -25,7 +25,7 @@ enum class Prints {
   Hangs,        // answers every other message, but hangs when asked to print
 };
 
-struct Spec {
+struct Habits {
   Prints prints = Prints::Itself;
   COLORREF colour = kSubjectColour;
   DWORD style = WS_POPUP | WS_CAPTION;
@@ -35,7 +35,7 @@ struct Spec {
 };
 
 LRESULT CALLBACK SubjectProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const auto* spec = reinterpret_cast<const Spec*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  const auto* habits = reinterpret_cast<const Habits*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == WM_NCCREATE) {
     SetWindowLongPtrW(window, GWLP_USERDATA,
                       reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
@@ -43,7 +43,7 @@ LRESULT CALLBACK SubjectProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   const auto fill = [&](HDC dc) {
     RECT client{};
     GetClientRect(window, &client);
-    HBRUSH brush = CreateSolidBrush(spec->colour);
+    HBRUSH brush = CreateSolidBrush(habits->colour);
     FillRect(dc, &client, brush);
     DeleteObject(brush);
   };
@@ -56,11 +56,11 @@ LRESULT CALLBACK SubjectProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     }
     case WM_PRINTCLIENT:
-      if (spec->prints == Prints::Itself) fill(reinterpret_cast<HDC>(wParam));
+      if (habits->prints == Prints::Itself) fill(reinterpret_cast<HDC>(wParam));
       return 0;
     case WM_PRINT:
-      if (spec->prints == Prints::Ignores) return 0;
-      if (spec->prints == Prints::Hangs) WaitForSingleObject(spec->release, INFINITE);
+      if (habits->prints == Prints::Ignores) return 0;
+      if (habits->prints == Prints::Hangs) WaitForSingleObject(habits->release, INFINITE);
       break;
   }
   return DefWindowProcW(window, message, wParam, lParam);
@@ -80,10 +80,10 @@ void Pump(DWORD ms) {
 // A window on a thread of its own, shown and painted when the constructor returns.
 class WindowThread {
 public:
-  explicit WindowThread(const Spec& spec) : m_spec(spec) {
+  explicit WindowThread(const Habits& habits) : m_habits(habits) {
     m_ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    m_spec.release = m_release;
+    m_habits.release = m_release;
     m_thread = CreateThread(nullptr, 0, &WindowThread::Run, this, 0, &m_threadId);
     WaitForSingleObject(m_ready, 10000);
   }
@@ -104,21 +104,21 @@ private:
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszClassName = kClass;
     RegisterClassW(&wc);  // once for the process; later threads find it
-    const RECT& place = m_spec.place;
-    m_window = CreateWindowExW(0, kClass, L"subject", m_spec.style, place.left, place.top, place.right - place.left,
-                               place.bottom - place.top, nullptr, nullptr, wc.hInstance, &m_spec);
+    const RECT& place = m_habits.place;
+    m_window = CreateWindowExW(0, kClass, L"subject", m_habits.style, place.left, place.top, place.right - place.left,
+                               place.bottom - place.top, nullptr, nullptr, wc.hInstance, &m_habits);
     ShowWindow(m_window, SW_SHOWNOACTIVATE);
     UpdateWindow(m_window);
     Pump(300);
     SetEvent(m_ready);
-    if (m_spec.hangs) WaitForSingleObject(m_release, INFINITE);
+    if (m_habits.hangs) WaitForSingleObject(m_release, INFINITE);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     DestroyWindow(m_window);
     return 0;
   }
 
-  Spec m_spec;
+  Habits m_habits;
   HWND m_window = nullptr;
   HANDLE m_ready = nullptr;
   HANDLE m_release = nullptr;
@@ -149,7 +149,7 @@ TEST(WindowPicture, ShowsTheWindowWhateverItDoesAndNeverWaitsOnAHungOne) {
   const RECT larger{-100, 50, screenWidth + 300, screenHeight + 200};
   struct Case {
     const char* name;
-    Spec spec;
+    Habits habits;
     bool covered;        // another window lies over it
     bool showsColour;    // the picture's inside is the window's colour (not so for a hung, covered one)
   };
@@ -168,11 +168,11 @@ TEST(WindowPicture, ShowsTheWindowWhateverItDoesAndNeverWaitsOnAHungOne) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    WindowThread subject(c.spec);
+    WindowThread subject(c.habits);
     ASSERT_TRUE(subject.Window());
     std::optional<WindowThread> cover;
     if (c.covered) {
-      cover.emplace(Spec{.colour = kCoverColour, .place = c.spec.place});
+      cover.emplace(Habits{.colour = kCoverColour, .place = c.habits.place});
     }
     RECT before{};
     GetWindowRect(subject.Window(), &before);
@@ -182,7 +182,7 @@ TEST(WindowPicture, ShowsTheWindowWhateverItDoesAndNeverWaitsOnAHungOne) {
     const DWORD took = GetTickCount() - start;
 
     // A hung window costs one bound (3 s) and the copy; one that answers is not waited on for long.
-    const bool hangs = c.spec.hangs || c.spec.prints == Prints::Hangs;
+    const bool hangs = c.habits.hangs || c.habits.prints == Prints::Hangs;
     EXPECT_LE(took, Scaled(hangs ? 4000 : 8000));
     ASSERT_TRUE(picture.has_value());
     ASSERT_EQ(picture->width, before.right - before.left);
