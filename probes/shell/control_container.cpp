@@ -59,11 +59,13 @@ private:
   std::size_t m_next;
 };
 
+// Compared by their pointers: MinGW's ComPtr has no ==, and two of them compare through their
+// conversion to bool, equal whenever both are set.
 bool SameObject(IUnknown* a, IUnknown* b) {
   ComPtr<IUnknown> identityA;
   ComPtr<IUnknown> identityB;
   return SUCCEEDED(a->QueryInterface(IID_IUnknown, &identityA)) &&
-         SUCCEEDED(b->QueryInterface(IID_IUnknown, &identityB)) && identityA == identityB;
+         SUCCEEDED(b->QueryInterface(IID_IUnknown, &identityB)) && identityA.Get() == identityB.Get();
 }
 
 }  // namespace
@@ -117,13 +119,19 @@ void ControlContainer::Leave(ControlSite* site) {
 HRESULT ControlContainer::TranslateAccelerator(MSG* message) {
   // Held for the call: the hook may UI-deactivate its own control.
   const ComPtr<IOleInPlaceActiveObject> active = m_activeObject;
-  return active ? active->TranslateAccelerator(message) : S_FALSE;
+  if (!active) return S_FALSE;
+  // Keys are for the control that is UI-active now, never for one it replaced that left its
+  // active object behind.
+  if (m_uiActive && m_uiActive->Control() && !SameObject(active.Get(), m_uiActive->Control())) return S_FALSE;
+  return active->TranslateAccelerator(message);
 }
 
 HRESULT ControlContainer::HandleKey(const MSG& message, DWORD modifiers) {
   const std::optional<bool> forward = TabForward(message, modifiers);
   if (!forward || !m_frame) return S_FALSE;
-  SendMessageW(m_frame, WM_NEXTDLGCTL, *forward ? 0 : 1, 0);
+  // Posted: the control is still inside its own accelerator hook, and moving the focus now would
+  // UI-deactivate it under its feet.
+  PostMessageW(m_frame, WM_NEXTDLGCTL, *forward ? 0 : 1, 0);
   return S_OK;
 }
 
@@ -141,9 +149,10 @@ void ControlContainer::OnUIActivate(ControlSite* site) {
   // identity: the active object and the control object are different interfaces of one object.
   const ComPtr<IOleInPlaceActiveObject> early = m_activeObject;
   previous->UIDeactivateControl();
-  if (early && !m_activeObject && site->Control() && SameObject(early.Get(), site->Control())) {
-    m_activeObject = early;
-  }
+  const auto newcomers = [site](IUnknown* object) { return site->Control() && SameObject(object, site->Control()); };
+  if (early && !m_activeObject && newcomers(early.Get())) m_activeObject = early;
+  // One the control before left behind (it never cleared it) is not the newcomer's.
+  if (m_activeObject && !newcomers(m_activeObject.Get())) m_activeObject.Reset();
 }
 
 void ControlContainer::OnUIDeactivate(ControlSite* site) {

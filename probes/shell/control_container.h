@@ -43,7 +43,7 @@ public:
   HRESULT TranslateAccelerator(MSG* message);
   // A key a control hands back (IOleControlSite::TranslateAccelerator), with its modifier flags:
   // the form's own handling of it, S_OK when there was one (Tab and Shift+Tab move the focus
-  // through WM_NEXTDLGCTL to the frame), S_FALSE otherwise.
+  // by a WM_NEXTDLGCTL posted to the frame), S_FALSE otherwise.
   HRESULT HandleKey(const MSG& message, DWORD modifiers);
   // Form1 became active or inactive: the active object hears of it.
   void FrameActivated(bool active);

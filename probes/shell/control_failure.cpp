@@ -19,8 +19,12 @@ constexpr std::uint32_t kClassNotLicensed = 0x80040112u;
 std::wstring WhatFailed(const ItemRecord& item, CreationStage stage, std::uint32_t code,
                         const ClassRegistration& registration) {
   switch (stage) {
+    case CreationStage::ClientSite:
+      return L"it refused its client site";
     case CreationStage::LoadProperties:
       return L"it refused its saved properties";
+    case CreationStage::Events:
+      return L"it refused the connection for its events";
     case CreationStage::Activate:
       return L"it could not be placed in the window";
     case CreationStage::Create:

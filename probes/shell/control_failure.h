@@ -13,7 +13,9 @@ namespace kit::shell {
 
 enum class CreationStage : std::uint8_t {
   Create,          // creating the object from its class
+  ClientSite,      // giving it its place on the form (its client site)
   LoadProperties,  // handing it its saved properties
+  Events,          // connecting the form to the events its class says it raises
   Activate,        // placing it in the window
 };
 

@@ -1,6 +1,7 @@
-// Win32-only. The life of a hosted control: the creation sequence (client site, host names,
-// saved properties, extent, in-place activation) and its orderly end (close without saving,
-// client site cleared, release). A step that fails undoes the ones before it.
+// Win32-only. The life of a hosted control: the creation sequence (client site and host names
+// before or after the saved properties, as the control's flags ask; its events connected; extent;
+// in-place activation) and its orderly end (events unadvised, close without saving, client site
+// cleared, release). A step that fails undoes the ones before it.
 #include "probes/shell/control_site.h"
 
 #include "common/com_values.h"
@@ -9,6 +10,7 @@
 #include "common/system_error.h"
 #include "common/twips.h"
 #include "licence/embedded_keys.h"
+#include "probes/shell/event_sink.h"
 #include "probes/shell/property_bag.h"
 #include "probes/shell/site_object.h"
 
@@ -72,12 +74,14 @@ public:
   }
 
   bool Focusable() const override { return m_object && m_window && !(m_misc & kNeverFocused); }
+  bool ActsLikeLabel() const override { return (m_misc & OLEMISC_ACTSLIKELABEL) != 0; }
 
   bool TakeFocus() override {
     if (!Focusable()) return false;
+    // The parent is the site's window, where the control was placed: not the wrapper some
+    // controls put around their own window.
     RECT position = m_site->Rect();
-    HWND parent = GetParent(m_window);
-    const HRESULT hr = m_object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, m_site.Get(), 0, parent, &position);
+    const HRESULT hr = m_object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, m_site.Get(), 0, m_site->Window(), &position);
     // A control that does not know the verb has no UI of its own to show, but its window can
     // still hold the focus; any other refusal means it takes none.
     if (FAILED(hr) && hr != E_NOTIMPL && hr != OLEOBJ_E_INVALIDVERB) return false;
@@ -98,6 +102,8 @@ public:
     if (!m_object || m_closing) return;
     m_closing = true;
     const ComPtr<IOleObject> object = m_object;
+    // Nobody listens once the form is going: its events are unadvised before anything else.
+    m_events.Disconnect();
     // Out of UI and in-place activation first, as a form takes its controls down.
     ComPtr<IOleInPlaceObject> inPlace;
     if (SUCCEEDED(object.As(&inPlace))) {
@@ -113,9 +119,16 @@ public:
     m_placed = nullptr;
   }
 
+  HRESULT ConnectEvents() { return m_events.Connect(m_object.Get()); }
+
   HRESULT Activate(HWND parent, const RECT& rect) {
     RECT position = rect;
-    const HRESULT hr = m_object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_site.Get(), 0, parent, &position);
+    HRESULT hr = m_object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_site.Get(), 0, parent, &position);
+    // Older controls know only the verbs to show and hide; showing activates them in place.
+    if (hr == OLEOBJ_E_INVALIDVERB || hr == E_NOTIMPL) {
+      position = rect;
+      hr = m_object->DoVerb(OLEIVERB_SHOW, nullptr, m_site.Get(), 0, parent, &position);
+    }
     if (FAILED(hr)) return hr;
     ComPtr<IOleInPlaceObject> inPlace;
     if (SUCCEEDED(m_object.As(&inPlace))) inPlace->GetWindow(&m_window);
@@ -134,6 +147,7 @@ private:
 
   ComPtr<IOleObject> m_object;
   ComPtr<ControlSite> m_site;
+  EventConnection m_events;
   DWORD m_misc;
   HWND m_window = nullptr;
   HWND m_placed = nullptr;
@@ -230,13 +244,22 @@ std::unique_ptr<HostedControl> CreateHostedControl(const ItemRecord& item, const
   }
   auto hosted = std::make_unique<ActiveXItem>(object, site, misc);
 
-  object->SetClientSite(site.Get());
-  const std::wstring program = ProgramTitle();
-  const std::wstring name = site->DisplayName();
-  object->SetHostNames(program.c_str(), name.c_str());
-
+  // The client site before the saved properties only for a control that asks for it; the others
+  // read their properties first and meet their site after.
+  const bool siteFirst = (misc & OLEMISC_SETCLIENTSITEFIRST) != 0;
+  const auto giveSite = [&] {
+    const HRESULT given = object->SetClientSite(site.Get());
+    if (FAILED(given)) return given;
+    const std::wstring program = ProgramTitle();
+    const std::wstring name = site->DisplayName();
+    object->SetHostNames(program.c_str(), name.c_str());
+    return S_OK;
+  };
+  if (siteFirst && FAILED(hr = giveSite())) return fail(CreationStage::ClientSite, hr);
   hr = LoadSavedState(object.Get(), item.saved);
   if (FAILED(hr)) return fail(CreationStage::LoadProperties, hr);
+  if (!siteFirst && FAILED(hr = giveSite())) return fail(CreationStage::ClientSite, hr);
+  if (FAILED(hr = hosted->ConnectEvents())) return fail(CreationStage::Events, hr);
 
   SIZEL extent{TwipsToHimetric(item.width), TwipsToHimetric(item.height)};
   object->SetExtent(DVASPECT_CONTENT, &extent);  // a control may keep its own size; the form's place holds
@@ -246,6 +269,7 @@ std::unique_ptr<HostedControl> CreateHostedControl(const ItemRecord& item, const
     hr = hosted->Activate(host.parent, place);
     if (FAILED(hr)) return fail(CreationStage::Activate, hr);
   }
+  site->ReadMnemonics();
   return hosted;
 }
 

@@ -37,6 +37,8 @@ public:
   // Whether the control takes the keyboard focus at all: it has a window, and its class does not
   // say it acts like a label or never UI-activates.
   virtual bool Focusable() const = 0;
+  // Its class says it acts like a label: its mnemonic moves the focus to the item after it.
+  virtual bool ActsLikeLabel() const = 0;
   // Gives it the focus the way a form does, by UI activation, its window getting it only when
   // the control does not take it itself; false when it refuses or its window passes it on.
   virtual bool TakeFocus() = 0;

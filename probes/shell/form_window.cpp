@@ -192,11 +192,11 @@ bool Form::FocusItem(std::size_t record) {
   return true;
 }
 
-void Form::MoveFocus(bool forward) {
+void Form::MoveFocus(bool forward, std::size_t from) {
   const std::vector<std::size_t> order = TabOrder(m_description);
   if (order.empty()) return;
   const std::size_t count = order.size();
-  const std::size_t current = RecordOfFocus();
+  const std::size_t current = from ? from : RecordOfFocus();
   std::size_t position = forward ? count - 1 : 0;  // from nowhere: the first (or the last)
   for (std::size_t i = 0; i < count; ++i) {
     if (order[i] == current) position = i;
@@ -225,6 +225,7 @@ bool Form::PreTranslate(MSG& message) {
   if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !m_window) return false;
   if (message.hwnd != m_window && !IsChild(m_window, message.hwnd)) return false;
   if (m_container && m_container->TranslateAccelerator(&message) == S_OK) return true;
+  if (TakeMnemonic(message)) return true;
   // Tab is the form's whatever a window answers to WM_GETDLGCODE: a control that wants it takes
   // it in its accelerator hook above.
   if (const std::optional<bool> forward = TabForward(message, HeldKeyModifiers())) {
@@ -237,6 +238,26 @@ bool Form::PreTranslate(MSG& message) {
   if (record > 0 && m_controls[record]) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
+    return true;
+  }
+  return false;
+}
+
+bool Form::TakeMnemonic(MSG& message) {
+  // A control's mnemonic focuses it as a click would (a label-like control passes the focus to
+  // the item after it in tab order), then the control hears which key it was.
+  for (std::size_t record = 1; record < m_controls.size(); ++record) {
+    ControlSite* site = m_controls[record] ? m_controls[record]->Site() : nullptr;
+    if (!site || !site->HasMnemonic(message)) continue;
+    if (m_controls[record]->ActsLikeLabel()) {
+      MoveFocus(true, record);
+    } else if (CanFocus(record)) {
+      FocusItem(record);
+    }
+    Microsoft::WRL::ComPtr<IOleControl> control;
+    if (IUnknown* object = m_controls[record]->Object(); object && SUCCEEDED(object->QueryInterface(IID_IOleControl, &control))) {
+      control->OnMnemonic(&message);
+    }
     return true;
   }
   return false;

@@ -58,8 +58,9 @@ public:
   // focus by the form's tab indexes, whatever the focused window claims through WM_GETDLGCODE;
   // other keys inside a control are the control's. True when the message is handled.
   bool PreTranslate(MSG& message);
-  // Moves the focus to the next (or previous) item in tab-index order that can take it.
-  void MoveFocus(bool forward);
+  // Moves the focus to the next (or previous) item in tab-index order that can take it, from the
+  // item holding it or from record `from`.
+  void MoveFocus(bool forward, std::size_t from = 0);
   // Runs until the window is gone; returns the process exit code.
   int RunMessageLoop();
   // Closes the window as its close box does: the window gets its close notification, then
@@ -97,6 +98,8 @@ private:
   bool CanFocus(std::size_t record) const;
   bool FocusItem(std::size_t record);
   void FollowFocus();
+  // Alt+key (or a key) that is a control's mnemonic: its focus and its OnMnemonic; true when taken.
+  bool TakeMnemonic(MSG& message);
   std::size_t RecordOfWindow(HWND item) const;
   // The item holding the focus (the innermost, for a control inside another), or 0.
   std::size_t RecordOfFocus() const;

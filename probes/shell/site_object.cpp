@@ -227,7 +227,10 @@ HRESULT ControlSite::OnDefWindowMessage(UINT, WPARAM, LPARAM, LRESULT* result) {
 
 // --- IOleControlSite --------------------------------------------------------------------------
 
-HRESULT ControlSite::OnControlInfoChanged() { return S_OK; }
+HRESULT ControlSite::OnControlInfoChanged() {
+  ReadMnemonics();
+  return S_OK;
+}
 HRESULT ControlSite::LockInPlaceActive(BOOL) { return S_OK; }
 HRESULT ControlSite::GetExtendedControl(IDispatch** control) {
   if (!control) return E_POINTER;

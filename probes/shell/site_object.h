@@ -6,6 +6,7 @@
 
 #include "common/win32.h"
 #include "probes/shell/control_container.h"
+#include "probes/shell/mnemonics.h"
 #include "catalogue/form_model.h"
 
 #include <ocidl.h>
@@ -47,6 +48,11 @@ public:
   const RECT& Rect() const { return m_rect; }
   // Asks the control to leave UI activation (another item takes the focus).
   void UIDeactivateControl();
+  // The window the control lives in (the form's, or its frame control's).
+  HWND Window() const { return m_window; }
+  // The control's mnemonics: read once it is set up, and again on OnControlInfoChanged.
+  void ReadMnemonics() { m_mnemonics.Read(m_control); }
+  bool HasMnemonic(const MSG& message) const { return m_control && m_mnemonics.Matches(message); }
 
   // What the control's extender object reports.
   const ItemRecord& Item() const { return m_item; }
@@ -138,6 +144,7 @@ private:
   LOGFONTW m_ambientFont;
   IOleObject* m_control = nullptr;  // not owned: the hosted control owns the site, not the reverse
   bool m_placing = false;           // a control's OnPosRectChange while it is being placed
+  ControlMnemonics m_mnemonics;
 };
 
 }  // namespace kit::shell

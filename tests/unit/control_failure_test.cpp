@@ -34,7 +34,9 @@ TEST(ControlFailure, DiagnosesWhatPreciselyFailed) {
       {CreationStage::Create, 0x8007007Eu, fileGone, L"its file C:\\windows\\system32\\MSCOMCTL.OCX is missing."},
       {CreationStage::Create, 0x8007007Eu, fileThere, L"a file it needs is missing (C:\\windows\\system32\\MSCOMCTL.OCX is there)."},
       {CreationStage::Create, 0x8007000Eu, fileThere, L"creating it failed."},
+      {CreationStage::ClientSite, 0x80004005u, fileThere, L"it refused its client site."},
       {CreationStage::LoadProperties, 0x80004005u, fileThere, L"it refused its saved properties."},
+      {CreationStage::Events, 0x80040202u, fileThere, L"it refused the connection for its events."},
       {CreationStage::Activate, 0x80004005u, fileThere, L"it could not be placed in the window."},
   };
   for (const Case& c : cases) {

@@ -7,6 +7,7 @@
 #include "probes/services/ado26/ado_interfaces.h"
 #include "probes/services/dao360/dao_interfaces.h"
 #include "probes/shell/control_container.h"
+#include "probes/shell/event_sink.h"
 #include "probes/shell/property_bag.h"
 #include "probes/shell/site_object.h"
 #include "standins/comdlg32/comdlg_standin.h"
@@ -34,6 +35,9 @@ constexpr IID kNobodysInterface = {0x0d1b5e3a, 0x47c2, 0x4f6e, {0x9a, 0x10, 0x3c
 const IID* const kAskedOfContainers[] = {&kNobodysInterface,     &IID_IServiceProvider,  &IID_ISimpleFrameSite,
                                          &IID_IPropertyNotifySink, &IID_IDocHostUIHandler, &IID_IOleCommandTarget,
                                          &IID_IConnectionPointContainer, &IID_IBindHost,         &IID_IAdviseSink};
+
+// The events interface of a control nobody wrote: the sink answers for it.
+constexpr IID kNobodysEvents = {0x5a0c7e2b, 0x19d4, 0x4b8f, {0x86, 0x3e, 0x0f, 0x71, 0xc2, 0x9a, 0x44, 0xd5}};
 
 std::string Name(REFIID iid) {
   wchar_t text[64] = {};
@@ -170,6 +174,8 @@ TEST_F(ComConformance, EveryObjectHandedOutAnswersUnknownInterfacesIdentityAndRe
        },
        {&IID_IDispatch, &IID_IOleContainer}},
       {"property bag", [] { return ComPtr<IUnknown>(CreatePropertyBag({})); }, {&IID_IPropertyBag}},
+      {"event sink", [] { return ComPtr<IUnknown>(CreateEventSink(kNobodysEvents)); },
+       {&IID_IDispatch, &kNobodysEvents}},
       {"container's enumerator",
        [&] {
          ComPtr<IEnumUnknown> objects;

@@ -65,7 +65,8 @@ TEST_F(HostedControls, SitesAndBagsAreAllReleasedWhenTheFormCloses) {
 }
 
 // A key a control hands back to its site: Tab and Shift+Tab are the form's (the focus moves by
-// tab index, S_OK), any other key is left to the control (S_FALSE, the focus stays).
+// tab index once the control is out of its hook, S_OK), any other key is left to the control
+// (S_FALSE, the focus stays).
 TEST_F(HostedControls, AKeyHandedBackToTheSiteIsTheFormsOnlyForTab) {
   ASSERT_EQ(RegisterBesideMe(L"MSCOMCTL.OCX"), S_OK);
   BuildFailure failure;
@@ -74,6 +75,7 @@ TEST_F(HostedControls, AKeyHandedBackToTheSiteIsTheFormsOnlyForTab) {
   form->Show(SW_SHOWNOACTIVATE);
   HWND tree = form->ItemWindow(L"Tree_mscomctl");
   HWND slider = form->ItemWindow(L"sld_mscomctl");
+  HWND progress = form->ItemWindow(L"prg_mscomctl");
   SendMessageW(form->Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree), TRUE);
   ASSERT_EQ(GetFocus(), tree);
   Microsoft::WRL::ComPtr<IOleObject> control;
@@ -91,7 +93,7 @@ TEST_F(HostedControls, AKeyHandedBackToTheSiteIsTheFormsOnlyForTab) {
   };
   const Case cases[] = {
       {WM_KEYDOWN, VK_TAB, 0, S_OK, slider},
-      {WM_KEYDOWN, VK_TAB, kKeyModShift, S_OK, tree},
+      {WM_KEYDOWN, VK_TAB, kKeyModShift, S_OK, progress},
       {WM_KEYDOWN, 'A', 0, S_FALSE, tree},
       {WM_KEYDOWN, VK_TAB, kKeyModControl, S_FALSE, tree},
       {WM_CHAR, L'\t', 0, S_FALSE, tree},
@@ -99,9 +101,56 @@ TEST_F(HostedControls, AKeyHandedBackToTheSiteIsTheFormsOnlyForTab) {
   for (const Case& c : cases) {
     MSG key{tree, c.message, c.key, 0, 0, {}};
     EXPECT_EQ(site->TranslateAccelerator(&key, c.modifiers), c.expected) << "key " << c.key << " " << c.modifiers;
+    // The focus moves once the control is out of its hook: by a message the form handles next.
+    EXPECT_EQ(GetFocus(), tree) << "moved while the control was still in its hook";
+    for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
     EXPECT_EQ(GetFocus(), c.focus) << "key " << c.key << " " << c.modifiers;
+    SendMessageW(form->Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tree), TRUE);
   }
   EXPECT_EQ(site->TranslateAccelerator(nullptr, 0), E_POINTER);
+}
+
+// Keys go only to the active object of the control that is UI-active now: one that another
+// control's UI activation left behind (its control never cleared it) hears none.
+TEST_F(HostedControls, KeysReachOnlyTheActiveObjectOfTheUIActiveControl) {
+  ASSERT_EQ(RegisterBesideMe(L"MSCOMCTL.OCX"), S_OK);
+  const std::wstring journal = kit::driver::BesideMe(L"stale.journal");
+  DeleteFileW(journal.c_str());
+  SetEnvironmentVariableW(L"KIT_CONTROL_JOURNAL", journal.c_str());
+  SetEnvironmentVariableW(L"KIT_CONTROL_FAIL", L"MSComctlLib.Slider:keyhook");
+  HWND window = CreateWindowExW(0, L"STATIC", L"Form1", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                nullptr, nullptr);
+  constexpr ItemRecord kItem{.name = L"item", .kind = ItemKind::ActiveX, .width = 100, .height = 100};
+  LOGFONTW font{};
+  HRESULT keys[2] = {E_FAIL, E_FAIL};
+  {
+    auto container = ControlContainer::Create(window, L"Form1");
+    auto first = ControlSite::Create(window, RECT{0, 0, 10, 10}, kItem, container, nullptr, font);
+    auto second = ControlSite::Create(window, RECT{0, 20, 10, 30}, kItem, container, nullptr, font);
+    Microsoft::WRL::ComPtr<IOleObject> slider, tree;
+    Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> sliderActive;
+    CLSID sliderClass{}, treeClass{};
+    CLSIDFromString(const_cast<LPOLESTR>(kit::catalogue::kSlider.classId.data()), &sliderClass);
+    CLSIDFromString(const_cast<LPOLESTR>(kit::catalogue::kTreeView.classId.data()), &treeClass);
+    ASSERT_EQ(CoCreateInstance(sliderClass, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&slider)), S_OK);
+    ASSERT_EQ(CoCreateInstance(treeClass, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&tree)), S_OK);
+    ASSERT_EQ(slider.As(&sliderActive), S_OK);
+    first->SetControl(slider.Get());
+    second->SetControl(tree.Get());
+    first->OnUIActivate();
+    container->SetActiveObject(sliderActive.Get(), nullptr);
+    MSG down{window, WM_KEYDOWN, VK_DOWN, 0, 0, {}};
+    keys[0] = container->TranslateAccelerator(&down);
+    second->OnUIActivate();  // the slider is told to leave UI activation and keeps its active object
+    keys[1] = container->TranslateAccelerator(&down);
+    first->SetControl(nullptr);
+    second->SetControl(nullptr);
+  }
+  SetEnvironmentVariableW(L"KIT_CONTROL_FAIL", nullptr);
+  SetEnvironmentVariableW(L"KIT_CONTROL_JOURNAL", nullptr);
+  DestroyWindow(window);
+  EXPECT_EQ(keys[0], S_OK) << "the UI-active slider's hook took Down";
+  EXPECT_EQ(keys[1], S_FALSE) << "Down went to the slider after the tree took UI activation";
 }
 
 // The graph stand-in as a licensed class; the key is the test's own, never a maker's.
