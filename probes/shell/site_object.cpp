@@ -240,16 +240,16 @@ HRESULT ControlSite::GetExtendedControl(IDispatch** control) {
 
 HRESULT ControlSite::TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) {
   if (!himetric || !container) return E_POINTER;
-  // The container's unit is the pixel; HIMETRIC goes through twips at the screen's resolution.
-  const int dpiX = ScreenDpiX();
-  const int dpiY = ScreenDpiY();
+  // The form's unit is the twip (its ScaleMode, and what the extenders answer in), for positions
+  // and sizes alike: a pure scale, no origin.
+  constexpr double kTwipsPerHimetric = static_cast<double>(kTwipsPerInch) / kHimetricPerInch;
   if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
-    container->x = static_cast<float>(himetric->x) * dpiX / kHimetricPerInch;
-    container->y = static_cast<float>(himetric->y) * dpiY / kHimetricPerInch;
+    container->x = static_cast<float>(himetric->x * kTwipsPerHimetric);
+    container->y = static_cast<float>(himetric->y * kTwipsPerHimetric);
   } else if (flags & XFORMCOORDS_CONTAINERTOHIMETRIC) {
     // To the nearest unit, halves away from zero, left of and above the form as well.
-    himetric->x = std::lround(static_cast<double>(container->x) * kHimetricPerInch / dpiX);
-    himetric->y = std::lround(static_cast<double>(container->y) * kHimetricPerInch / dpiY);
+    himetric->x = std::lround(container->x / kTwipsPerHimetric);
+    himetric->y = std::lround(container->y / kTwipsPerHimetric);
   } else {
     return E_INVALIDARG;
   }

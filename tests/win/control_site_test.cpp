@@ -237,7 +237,8 @@ TEST_F(HostedControls, FlagsKeptInTheRegistryAreRead) {
                                                              << lines;
 }
 
-// Container coordinates to HIMETRIC to the nearest unit, left of and above the form as well.
+// HIMETRIC and the form's unit, twips, both ways, for positions and sizes alike: a pure scale
+// (1440 twips are 2540 HIMETRIC), to HIMETRIC to the nearest unit, halves away from zero.
 TEST_F(HostedControls, CoordinatesConvertToTheNearestUnitOnBothSidesOfZero) {
   HWND window = CreateWindowExW(0, L"STATIC", L"Form1", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
                                 nullptr, nullptr);
@@ -248,13 +249,28 @@ TEST_F(HostedControls, CoordinatesConvertToTheNearestUnitOnBothSidesOfZero) {
     auto site = ControlSite::Create(window, RECT{0, 0, 10, 10}, kItem, ControlContainer::Create(window, L"Form1"),
                                     nullptr, font);
     ASSERT_TRUE(site);
-    const int dpi = kit::ScreenDpiX();
-    for (const float pixels : {10.0f, -10.0f, 0.3f, -0.3f, -37.0f}) {
-      POINTF container{pixels, pixels};
-      POINTL himetric{12345, 12345};
-      ASSERT_EQ(site->TransformCoords(&himetric, &container, XFORMCOORDS_CONTAINERTOHIMETRIC), S_OK);
-      const long expected = std::lround(static_cast<double>(pixels) * 2540 / dpi);
-      EXPECT_EQ(himetric.x, expected) << pixels << " px";
+    struct Case {
+      float twips;
+      LONG himetric;
+    };
+    // 36 twips are 63.5 HIMETRIC exactly.
+    const Case toHimetric[] = {{1440, 2540}, {-1440, -2540}, {36, 64}, {-36, -64}, {0.3f, 1}, {-0.2f, 0}, {15, 26}};
+    const Case toTwips[] = {{1440, 2540}, {-72, -127}, {0, 0}, {566.929f, 1000}};
+    for (const DWORD kind : {XFORMCOORDS_POSITION, XFORMCOORDS_SIZE}) {
+      for (const Case& c : toHimetric) {
+        POINTF container{c.twips, -c.twips};
+        POINTL himetric{12345, 12345};
+        ASSERT_EQ(site->TransformCoords(&himetric, &container, kind | XFORMCOORDS_CONTAINERTOHIMETRIC), S_OK);
+        EXPECT_EQ(himetric.x, c.himetric) << c.twips << " twips, kind " << kind;
+        EXPECT_EQ(himetric.y, -c.himetric) << -c.twips << " twips, kind " << kind;
+      }
+      for (const Case& c : toTwips) {
+        POINTL himetric{c.himetric, -c.himetric};
+        POINTF container{12345, 12345};
+        ASSERT_EQ(site->TransformCoords(&himetric, &container, kind | XFORMCOORDS_HIMETRICTOCONTAINER), S_OK);
+        EXPECT_NEAR(container.x, c.twips, 0.01) << c.himetric << " HIMETRIC, kind " << kind;
+        EXPECT_NEAR(container.y, -c.twips, 0.01) << -c.himetric << " HIMETRIC, kind " << kind;
+      }
     }
   }
   DestroyWindow(window);
