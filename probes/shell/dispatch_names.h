@@ -8,15 +8,24 @@
 #include <oaidl.h>
 
 #include <span>
-#include <string>
-#include <string_view>
 
 namespace kit::shell {
 
+// Member names are ASCII and kept narrow: the tables of all the shell's objects go into every
+// probe.
 struct DispatchName {
-  std::wstring_view name;
+  const char* name;
   DISPID id;
 };
+
+// Names compare as dispatch names do, without regard to case: the members' names are letters
+// (and an underscore), where setting bit 5 folds the case.
+inline bool SameName(const wchar_t* asked, const char* name) {
+  for (; *name; ++asked, ++name) {
+    if ((*asked | 0x20) != (static_cast<unsigned char>(*name) | 0x20)) return false;
+  }
+  return !*asked;
+}
 
 inline HRESULT NoTypeInfoCount(UINT* count) {
   if (!count) return E_POINTER;
@@ -35,7 +44,7 @@ inline HRESULT IdsOfNames(std::span<const DispatchName> members, LPOLESTR* names
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
   if (count == 0 || !names[0]) return DISP_E_UNKNOWNNAME;
   for (const DispatchName& member : members) {
-    if (lstrcmpiW(names[0], std::wstring(member.name).c_str()) == 0) {
+    if (SameName(names[0], member.name)) {
       ids[0] = member.id;
       return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
     }

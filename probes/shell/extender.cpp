@@ -22,11 +22,11 @@ enum class Member : DISPID {
 constexpr DISPID Id(Member member) { return static_cast<DISPID>(member); }
 
 constexpr DispatchName kMembers[] = {
-    {L"Name", Id(Member::Name)}, {L"Index", Id(Member::Index)}, {L"Left", Id(Member::Left)},
-    {L"Top", Id(Member::Top)}, {L"Width", Id(Member::Width)}, {L"Height", Id(Member::Height)},
-    {L"Visible", Id(Member::Visible)}, {L"Enabled", Id(Member::Enabled)}, {L"TabIndex", Id(Member::TabIndex)},
-    {L"TabStop", Id(Member::TabStop)}, {L"Tag", Id(Member::Tag)}, {L"Parent", Id(Member::Parent)},
-    {L"Container", Id(Member::Container)}, {L"Object", Id(Member::Object)},
+    {"Name", Id(Member::Name)}, {"Index", Id(Member::Index)}, {"Left", Id(Member::Left)},
+    {"Top", Id(Member::Top)}, {"Width", Id(Member::Width)}, {"Height", Id(Member::Height)},
+    {"Visible", Id(Member::Visible)}, {"Enabled", Id(Member::Enabled)}, {"TabIndex", Id(Member::TabIndex)},
+    {"TabStop", Id(Member::TabStop)}, {"Tag", Id(Member::Tag)}, {"Parent", Id(Member::Parent)},
+    {"Container", Id(Member::Container)}, {"Object", Id(Member::Object)},
 };
 
 void SetBool(VARIANT* result, bool value) {

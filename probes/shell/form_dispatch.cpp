@@ -24,11 +24,11 @@ enum class Member : DISPID {
 constexpr DISPID Id(Member member) { return static_cast<DISPID>(member); }
 
 constexpr DispatchName kMembers[] = {
-    {L"Name", Id(Member::Name)},         {L"hWnd", Id(Member::HWnd)},
-    {L"ScaleMode", Id(Member::ScaleMode)}, {L"ScaleWidth", Id(Member::ScaleWidth)},
-    {L"ScaleHeight", Id(Member::ScaleHeight)}, {L"Width", Id(Member::Width)},
-    {L"Height", Id(Member::Height)},     {L"Font", Id(Member::Font)},
-    {L"BackColor", Id(Member::BackColor)}, {L"Controls", Id(Member::Controls)},
+    {"Name", Id(Member::Name)},         {"hWnd", Id(Member::HWnd)},
+    {"ScaleMode", Id(Member::ScaleMode)}, {"ScaleWidth", Id(Member::ScaleWidth)},
+    {"ScaleHeight", Id(Member::ScaleHeight)}, {"Width", Id(Member::Width)},
+    {"Height", Id(Member::Height)},     {"Font", Id(Member::Font)},
+    {"BackColor", Id(Member::BackColor)}, {"Controls", Id(Member::Controls)},
 };
 
 constexpr short kScaleTwips = 1;
@@ -47,7 +47,7 @@ public:
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return NoTypeInfoCount(count); }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override { return NoTypeInfo(info); }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-    static constexpr DispatchName kCollection[] = {{L"Count", kDispidCount}, {L"Item", DISPID_VALUE}};
+    static constexpr DispatchName kCollection[] = {{"Count", kDispidCount}, {"Item", DISPID_VALUE}};
     return IdsOfNames(kCollection, names, count, ids);
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,

@@ -7,6 +7,7 @@
 #include "common/kit_window.h"
 #include "common/number_text.h"
 #include "common/twips.h"
+#include "probes/shell/dispatch_names.h"
 #include "probes/shell/extender.h"
 #include "probes/shell/form_dispatch.h"
 #include "probes/shell/property_bag.h"
@@ -266,16 +267,25 @@ HRESULT ControlSite::ShowPropertyFrame() { return E_NOTIMPL; }
 
 // --- IDispatch: ambient properties ------------------------------------------------------------
 
-HRESULT ControlSite::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
+HRESULT ControlSite::GetTypeInfoCount(UINT* count) { return NoTypeInfoCount(count); }
+HRESULT ControlSite::GetTypeInfo(UINT, LCID, ITypeInfo** info) { return NoTypeInfo(info); }
+HRESULT ControlSite::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  // The ambient properties Invoke answers, by their standard names.
+  static constexpr DispatchName kAmbient[] = {
+      {"BackColor", DISPID_AMBIENT_BACKCOLOR},
+      {"DisplayName", DISPID_AMBIENT_DISPLAYNAME},
+      {"Font", DISPID_AMBIENT_FONT},
+      {"ForeColor", DISPID_AMBIENT_FORECOLOR},
+      {"LocaleID", DISPID_AMBIENT_LOCALEID},
+      {"MessageReflect", DISPID_AMBIENT_MESSAGEREFLECT},
+      {"UserMode", DISPID_AMBIENT_USERMODE},
+      {"UIDead", DISPID_AMBIENT_UIDEAD},
+      {"ShowGrabHandles", DISPID_AMBIENT_SHOWGRABHANDLES},
+      {"ShowHatching", DISPID_AMBIENT_SHOWHATCHING},
+      {"SupportsMnemonics", DISPID_AMBIENT_SUPPORTSMNEMONICS},
+  };
+  return IdsOfNames(kAmbient, names, count, ids);
 }
-HRESULT ControlSite::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-  if (info) *info = nullptr;
-  return E_NOTIMPL;
-}
-HRESULT ControlSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return DISP_E_UNKNOWNNAME; }
 
 HRESULT ControlSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) {
   if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;

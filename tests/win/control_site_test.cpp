@@ -355,4 +355,41 @@ TEST_F(HostedControls, TheSiteOffersContainerExtenderAndExtendedSitesButNoWindow
   DestroyWindow(window);
 }
 
+// The ambient properties a control may look up by name before it asks for them.
+TEST_F(HostedControls, TheSiteNamesTheAmbientPropertiesItAnswers) {
+  HWND window = CreateWindowExW(0, L"STATIC", L"Form1", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                nullptr, nullptr);
+  constexpr ItemRecord kItem{.name = L"item", .kind = ItemKind::ActiveX, .width = 100, .height = 100};
+  LOGFONTW font{};
+  lstrcpyW(font.lfFaceName, L"Tahoma");
+  font.lfHeight = -11;
+  {
+    auto site = ControlSite::Create(window, RECT{0, 0, 10, 10}, kItem, ControlContainer::Create(window, L"Form1"),
+                                    nullptr, font);
+    ASSERT_TRUE(site);
+    const std::pair<const wchar_t*, DISPID> names[] = {
+        {L"BackColor", DISPID_AMBIENT_BACKCOLOR},     {L"forecolor", DISPID_AMBIENT_FORECOLOR},
+        {L"Font", DISPID_AMBIENT_FONT},               {L"LocaleID", DISPID_AMBIENT_LOCALEID},
+        {L"UserMode", DISPID_AMBIENT_USERMODE},       {L"UIDead", DISPID_AMBIENT_UIDEAD},
+        {L"ShowGrabHandles", DISPID_AMBIENT_SHOWGRABHANDLES}, {L"ShowHatching", DISPID_AMBIENT_SHOWHATCHING},
+        {L"MessageReflect", DISPID_AMBIENT_MESSAGEREFLECT},   {L"SupportsMnemonics", DISPID_AMBIENT_SUPPORTSMNEMONICS},
+        {L"DisplayName", DISPID_AMBIENT_DISPLAYNAME},
+    };
+    for (const auto& [name, id] : names) {
+      HRESULT hr = E_FAIL;
+      Read(site.Get(), name, &hr);
+      EXPECT_EQ(hr, S_OK) << kit::driver::Narrow(name);
+      DISPID got = 12345;
+      LPOLESTR asked[] = {const_cast<LPOLESTR>(name)};
+      EXPECT_EQ(site->GetIDsOfNames(IID_NULL, asked, 1, LOCALE_USER_DEFAULT, &got), S_OK);
+      EXPECT_EQ(got, id) << kit::driver::Narrow(name);
+    }
+    EXPECT_EQ(Read(site.Get(), L"DisplayName"), L"item");
+    HRESULT unknown = S_OK;
+    Read(site.Get(), L"ScaleUnits", &unknown);
+    EXPECT_EQ(unknown, DISP_E_UNKNOWNNAME);
+  }
+  DestroyWindow(window);
+}
+
 }  // namespace
