@@ -10,6 +10,7 @@
 #include <oleidl.h>
 #include <wrl/client.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,27 @@
 namespace kit::shell {
 
 class ControlSite;
+
+// What changed when a control's code set a property through its extender (the site keeps the
+// new value).
+enum class ItemChange : std::uint8_t { Place, Visible, Enabled };
+
+// The form's side of a control's extender: it acts on what the control's code sets (moves, shows,
+// enables the control's window, reorders the keyboard order) and answers what only it knows.
+// The form gives its container one while it has controls; sites find it through their container.
+class FormItems {
+public:
+  virtual void Apply(ControlSite& site, ItemChange change) = 0;
+  // The control's tab index: its place in the keyboard order, from 0, as a form numbers its items
+  // (a description's indexes are those places); setting one renumbers the others.
+  virtual std::int16_t TabIndex(ControlSite& site) = 0;
+  virtual void SetTabIndex(ControlSite& site, std::int16_t place) = 0;
+  // The control's own window, or null (a control invisible at run time has none).
+  virtual HWND ControlWindow(ControlSite& site) = 0;
+
+protected:
+  ~FormItems() = default;
+};
 
 // IOleControlSite::TranslateAccelerator's modifier flags (KEYMOD_*; MinGW's headers lack them).
 constexpr DWORD kKeyModShift = 0x1;
@@ -56,6 +78,9 @@ public:
   // The form's name and the sites of its controls, in creation order (for the form's dispatch).
   const std::wstring& FormName() const { return m_formName; }
   std::vector<ControlSite*> Sites() const;
+  // The form acting on its controls' extenders; null when there is none (a site on its own).
+  void SetFormItems(FormItems* items) { m_formItems = items; }
+  FormItems* Items() const { return m_formItems; }
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -104,6 +129,7 @@ private:
   std::vector<Member> m_members;
   Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> m_activeObject;
   ControlSite* m_uiActive = nullptr;
+  FormItems* m_formItems = nullptr;  // not owned: the form outlives its controls' use of it
 };
 
 }  // namespace kit::shell

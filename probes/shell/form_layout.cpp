@@ -81,8 +81,12 @@ std::size_t ContainerOf(FormDescription form, std::size_t item) {
 }
 
 PixelRect ItemPixels(const ItemRecord& item, Dpi dpi) {
-  return {TwipsToPixels(item.left, dpi.x), TwipsToPixels(item.top, dpi.y), TwipsToPixels(item.width, dpi.x),
-          TwipsToPixels(item.height, dpi.y)};
+  return TwipsPixels(item.left, item.top, item.width, item.height, dpi);
+}
+
+PixelRect TwipsPixels(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height, Dpi dpi) {
+  return {TwipsToPixels(left, dpi.x), TwipsToPixels(top, dpi.y), TwipsToPixels(width, dpi.x),
+          TwipsToPixels(height, dpi.y)};
 }
 
 PixelRect ClientPixels(const ItemRecord& window, Dpi dpi) {
@@ -111,6 +115,15 @@ std::vector<std::size_t> TabOrder(FormDescription form) {
     order.insert(place, i);
   }
   return order;
+}
+
+void MoveInTabOrder(std::vector<std::size_t>& order, std::size_t item, std::size_t place) {
+  std::size_t at = 0;
+  while (at < order.size() && order[at] != item) ++at;
+  if (at == order.size()) return;
+  // Step by step to its place: the items in between move one place towards where it was.
+  for (place = std::min(place, order.size() - 1); at > place; --at) std::swap(order[at], order[at - 1]);
+  for (; at < place; ++at) std::swap(order[at], order[at + 1]);
 }
 
 int FontHeightPixels(double points, int dpiY) {

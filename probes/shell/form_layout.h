@@ -36,6 +36,8 @@ std::size_t ContainerOf(FormDescription form, std::size_t item);
 // The item's rectangle in pixels relative to its container's client area. An item without a
 // size (an invisible-at-run-time control's placeholder) keeps its stated size.
 PixelRect ItemPixels(const ItemRecord& item, Dpi dpi);
+// The same for a place given in twips.
+PixelRect TwipsPixels(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height, Dpi dpi);
 
 // The window's client size in pixels.
 PixelRect ClientPixels(const ItemRecord& window, Dpi dpi);
@@ -47,6 +49,10 @@ PixelRect AlignedPixels(const ItemRecord& item, PixelRect current, int clientWid
 // The items (record indexes, the window excluded) that carry a tab index, in keyboard order:
 // by tab index, ties in creation order.
 std::vector<std::size_t> TabOrder(FormDescription form);
+// Setting an item's tab index as a form does: the item takes that place in the keyboard order
+// (the last place when the index is beyond it) and the items from there on move one place down.
+// An item without a place (one invisible at run time) gets none.
+void MoveInTabOrder(std::vector<std::size_t>& order, std::size_t item, std::size_t place);
 
 // Point size to the font height in pixels (negative: a character height, as LOGFONT wants it).
 int FontHeightPixels(double points, int dpiY);

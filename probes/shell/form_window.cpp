@@ -34,7 +34,8 @@ Form::Form(FormDescription description, const FormHooks& hooks)
       m_hooks(hooks),
       m_dpi{ScreenDpiX(), ScreenDpiY()},
       m_items(description.size(), nullptr),
-      m_controls(description.size()) {}
+      m_controls(description.size()),
+      m_tabOrder(TabOrder(description)) {}
 
 Form::~Form() {
   CloseControls();
@@ -46,6 +47,7 @@ void Form::CloseControls() {
   for (auto control = m_controls.rbegin(); control != m_controls.rend(); ++control) {
     if (*control) (*control)->Close();
   }
+  if (m_container) m_container->SetFormItems(nullptr);
 }
 
 std::unique_ptr<Form> Form::Build(FormDescription description, const FormHooks& hooks, BuildFailure& failure) {
@@ -114,7 +116,10 @@ bool Form::CreateItem(std::size_t record, BuildFailure& failure) {
   const PixelRect rect = ItemPixels(item, m_dpi);
 
   if (item.kind == ItemKind::ActiveX) {
-    if (!m_container) m_container = ControlContainer::Create(m_window, std::wstring(m_description[0].name));
+    if (!m_container) {
+      m_container = ControlContainer::Create(m_window, std::wstring(m_description[0].name));
+      if (m_container) m_container->SetFormItems(this);
+    }
     if (!m_container) {
       failure = {static_cast<std::uint32_t>(E_OUTOFMEMORY), FormatErrorReport(E_OUTOFMEMORY, DescribeError(E_OUTOFMEMORY))};
       return false;
@@ -158,17 +163,76 @@ void Form::LayAlignedItems() {
   GetClientRect(m_window, &client);
   for (std::size_t i = 1; i < m_description.size(); ++i) {
     const ItemRecord& item = m_description[i];
-    if (item.align == Align::None || (!m_items[i] && !m_controls[i])) continue;
-    const PixelRect placed = AlignedPixels(item, ItemPixels(item, m_dpi), client.right, client.bottom);
+    if (item.align == Align::None) continue;
     if (m_controls[i]) {
-      const TwipsPlace twips{PixelsToTwips(placed.left, m_dpi.x), PixelsToTwips(placed.top, m_dpi.y),
-                             PixelsToTwips(placed.width, m_dpi.x), PixelsToTwips(placed.height, m_dpi.y)};
-      m_controls[i]->Place(placed, &twips);
-    } else {
+      PlaceControl(i);
+    } else if (m_items[i]) {
+      const PixelRect placed = AlignedPixels(item, ItemPixels(item, m_dpi), client.right, client.bottom);
       SetWindowPos(m_items[i], nullptr, placed.left, placed.top, placed.width, placed.height,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
+}
+
+void Form::PlaceControl(std::size_t record) {
+  ControlSite* site = m_controls[record]->Site();
+  if (!site) return;
+  TwipsPlace twips = site->Twips();
+  PixelRect rect = TwipsPixels(twips.left, twips.top, twips.width, twips.height, m_dpi);
+  if (m_description[record].align != Align::None) {
+    // An aligned bar stays on its edge across the client area whatever the code sets: only a
+    // new height moves it (a bottom bar grows upwards); Left, Top and Width read back as it lies.
+    RECT client{};
+    GetClientRect(m_window, &client);
+    rect = AlignedPixels(m_description[record], rect, client.right, client.bottom);
+    twips = {PixelsToTwips(rect.left, m_dpi.x), PixelsToTwips(rect.top, m_dpi.y), PixelsToTwips(rect.width, m_dpi.x),
+             PixelsToTwips(rect.height, m_dpi.y)};
+  }
+  m_controls[record]->Place(rect, &twips);
+}
+
+std::size_t Form::RecordOfSite(const ControlSite& site) const {
+  for (std::size_t i = 1; i < m_controls.size(); ++i) {
+    if (m_controls[i] && m_controls[i]->Site() == &site) return i;
+  }
+  return 0;
+}
+
+bool Form::TabStop(std::size_t record) const {
+  ControlSite* site = m_controls[record] ? m_controls[record]->Site() : nullptr;
+  return !site || site->Extended().tabStop;
+}
+
+void Form::Apply(ControlSite& site, ItemChange change) {
+  const std::size_t record = RecordOfSite(site);
+  if (!record) return;
+  if (change == ItemChange::Place) return PlaceControl(record);
+  // A control hidden or disabled while it holds the focus hands it on, as on any form.
+  const bool hadFocus = RecordOfFocus() == record;
+  bool on = site.Extended().enabled;
+  if (change == ItemChange::Visible) {
+    on = site.Extended().visible;
+    if (HWND placed = m_controls[record]->PlacedWindow()) ShowWindow(placed, on ? SW_SHOWNA : SW_HIDE);
+  } else if (m_items[record]) {
+    EnableWindow(m_items[record], on);
+  }
+  if (hadFocus && !on) MoveFocus(true);
+}
+
+std::int16_t Form::TabIndex(ControlSite& site) {
+  const std::size_t record = RecordOfSite(site);
+  std::size_t place = 0;
+  while (place < m_tabOrder.size() && m_tabOrder[place] != record) ++place;
+  return static_cast<std::int16_t>(place < m_tabOrder.size() ? place : 0);
+}
+
+void Form::SetTabIndex(ControlSite& site, std::int16_t place) {
+  MoveInTabOrder(m_tabOrder, RecordOfSite(site), static_cast<std::size_t>(place));
+}
+
+HWND Form::ControlWindow(ControlSite& site) {
+  const std::size_t record = RecordOfSite(site);
+  return record ? m_items[record] : nullptr;
 }
 
 bool Form::CanFocus(std::size_t record) const {
@@ -193,7 +257,9 @@ bool Form::FocusItem(std::size_t record) {
 }
 
 void Form::MoveFocus(bool forward, std::size_t from) {
-  const std::vector<std::size_t> order = TabOrder(m_description);
+  // By place, not by iterator: a control taking the focus may set a tab index (the order only
+  // grows).
+  const std::vector<std::size_t>& order = m_tabOrder;
   if (order.empty()) return;
   const std::size_t count = order.size();
   const std::size_t current = from ? from : RecordOfFocus();
@@ -203,7 +269,7 @@ void Form::MoveFocus(bool forward, std::size_t from) {
   }
   for (std::size_t step = 1; step <= count; ++step) {
     const std::size_t next = order[(forward ? position + step : position + count - step) % count];
-    if (next != current && CanFocus(next) && FocusItem(next)) return;
+    if (next != current && TabStop(next) && CanFocus(next) && FocusItem(next)) return;
   }
 }
 
@@ -211,7 +277,8 @@ void Form::Show(int showCommand) {
   m_shown = true;
   ShowWindow(m_window, showCommand);
   UpdateWindow(m_window);
-  for (std::size_t record : TabOrder(m_description)) {
+  for (std::size_t i = 0; i < m_tabOrder.size(); ++i) {
+    const std::size_t record = m_tabOrder[i];
     if (CanFocus(record) && FocusItem(record)) break;
   }
   m_lastFocus = GetFocus();

@@ -41,7 +41,8 @@ struct FormHooks {
   void (*onLoad)(Form& form) = nullptr;
 };
 
-class Form {
+// The form acts on what its controls' code sets through their extenders (FormItems).
+class Form final : private FormItems {
 public:
   // Builds the window and every item, in description order; shows nothing. Returns null and
   // fills `failure` when an item cannot be created.
@@ -95,6 +96,15 @@ private:
   void StackInCreationOrder();
   void LayAlignedItems();
   void CloseControls();
+  // Places a control where its site's twips say; an aligned one keeps to its edge.
+  void PlaceControl(std::size_t record);
+  std::size_t RecordOfSite(const ControlSite& site) const;
+  // False for a control whose code set TabStop to False: Tab passes it by.
+  bool TabStop(std::size_t record) const;
+  void Apply(ControlSite& site, ItemChange change) override;
+  std::int16_t TabIndex(ControlSite& site) override;
+  void SetTabIndex(ControlSite& site, std::int16_t place) override;
+  HWND ControlWindow(ControlSite& site) override;
   bool CanFocus(std::size_t record) const;
   bool FocusItem(std::size_t record);
   void FollowFocus();
@@ -125,6 +135,7 @@ private:
   Microsoft::WRL::ComPtr<ControlContainer> m_container;  // created with the first control
   std::vector<HWND> m_items;  // per record; [0] is the window
   std::vector<std::unique_ptr<HostedControl>> m_controls;  // per record; null for other items
+  std::vector<std::size_t> m_tabOrder;  // the keyboard order, by record
   UniqueFont m_defaultFont;
   LOGFONTW m_defaultFontInfo{};
   std::vector<UniqueFont> m_fonts;

@@ -47,10 +47,14 @@ ControlSite::ControlSite(HWND window, const RECT& rect, const ItemRecord& item, 
       m_outerSite(std::move(outerSite)),
       m_displayName(DisplayNameOf(item)),
       m_ambientFont(ambientFont) {
+  m_extended.tabStop = item.tabIndex && !item.invisibleAtRunTime;
   ++g_liveSites;
 }
 
-ControlSite::~ControlSite() { --g_liveSites; }
+ControlSite::~ControlSite() {
+  if (m_extender) ForgetSite(m_extender.Get());
+  --g_liveSites;
+}
 
 ComPtr<ControlSite> ControlSite::Create(HWND window, const RECT& rect, const ItemRecord& item,
                                         ComPtr<ControlContainer> container, ComPtr<ControlSite> outerSite,
@@ -235,8 +239,11 @@ HRESULT ControlSite::OnControlInfoChanged() {
 HRESULT ControlSite::LockInPlaceActive(BOOL) { return S_OK; }
 HRESULT ControlSite::GetExtendedControl(IDispatch** control) {
   if (!control) return E_POINTER;
-  *control = CreateExtender(this).Detach();
-  return *control ? S_OK : E_OUTOFMEMORY;
+  if (!m_extender) m_extender = CreateExtender(this);
+  *control = m_extender.Get();
+  if (!*control) return E_OUTOFMEMORY;
+  (*control)->AddRef();
+  return S_OK;
 }
 
 HRESULT ControlSite::TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) {

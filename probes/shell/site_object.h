@@ -25,6 +25,14 @@ struct TwipsPlace {
   std::int32_t height = 0;
 };
 
+// What a control's code set through its extender beside its place (the form acts on these).
+struct ExtenderState {
+  std::wstring tag{};
+  bool visible = true;
+  bool enabled = true;
+  bool tabStop = true;
+};
+
 class ControlSite final : public IOleClientSite,
                           public IOleInPlaceSiteWindowless,
                           public IOleControlSite,
@@ -57,10 +65,12 @@ public:
   // What the control's extender object reports.
   const ItemRecord& Item() const { return m_item; }
   const TwipsPlace& Twips() const { return m_twips; }
+  TwipsPlace& Twips() { return m_twips; }
+  ExtenderState& Extended() { return m_extended; }
   IOleObject* Control() const { return m_control; }
   ControlContainer* Container() const { return m_container.Get(); }
   ControlSite* OuterSite() const { return m_outerSite.Get(); }
-  std::wstring DisplayName() const { return m_displayName; }
+  const std::wstring& DisplayName() const { return m_displayName; }
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -138,6 +148,10 @@ private:
   RECT m_rect;
   const ItemRecord& m_item;
   TwipsPlace m_twips;
+  ExtenderState m_extended;
+  // The one extender of the control, for the site's whole life: controls compare extenders (and
+  // containers) by identity. It does not hold the site; the site tells it when it goes.
+  Microsoft::WRL::ComPtr<IDispatch> m_extender;
   Microsoft::WRL::ComPtr<ControlContainer> m_container;
   Microsoft::WRL::ComPtr<ControlSite> m_outerSite;
   std::wstring m_displayName;

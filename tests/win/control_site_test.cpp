@@ -2,6 +2,9 @@
 // and property bag the shell made has reached its last release.
 #include "catalogue/forms/probe_VELGraphControl.h"
 #include "catalogue/forms/probe_mscomctl.h"
+#include "catalogue/forms/probe_threed32.h"
+#include "common/com_values.h"
+#include "common/twips.h"
 #include "probes/shell/control_container.h"
 #include "probes/shell/form_window.h"
 #include "probes/shell/property_bag.h"
@@ -17,6 +20,8 @@
 #include <olectl.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -24,6 +29,7 @@
 
 namespace {
 using namespace kit::shell;
+using kit::UniqueVariant;
 
 HRESULT RegisterBesideMe(const wchar_t* file) { return kit::driver::RegisterServer(kit::driver::BesideMe(file)); }
 
@@ -353,6 +359,239 @@ TEST_F(HostedControls, TheSiteOffersContainerExtenderAndExtendedSitesButNoWindow
   }
   EXPECT_EQ(ControlContainer::Live(), 0);
   DestroyWindow(window);
+}
+
+// Late-bound, as a control's code calls: the member by name, then Invoke with at most one
+// argument (a put's with its DISPID_PROPERTYPUT name).
+HRESULT Call(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* argument, VARIANT* result) {
+  DISPID id = DISPID_UNKNOWN;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (FAILED(hr)) return hr;
+  DISPID named = DISPID_PROPERTYPUT;
+  const bool put = flags == DISPATCH_PROPERTYPUT;
+  DISPPARAMS parameters{argument, put ? &named : nullptr, argument ? 1u : 0u, put ? 1u : 0u};
+  return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, result, nullptr, nullptr);
+}
+
+HRESULT Put(IDispatch* object, const wchar_t* name, VARIANT value) {
+  return Call(object, name, DISPATCH_PROPERTYPUT, &value, nullptr);
+}
+
+VARIANT Value(VARTYPE type, double number, const wchar_t* text = nullptr) {
+  VARIANT value;
+  VariantInit(&value);
+  if (text) {
+    value.vt = VT_BSTR;
+    value.bstrVal = SysAllocString(text);  // left for the test process to end with
+    return value;
+  }
+  value.vt = VT_R8;
+  value.dblVal = number;
+  VariantChangeType(&value, &value, 0, type);
+  return value;
+}
+
+// The extender a hosted control's site hands it.
+Microsoft::WRL::ComPtr<IDispatch> ExtenderOf(Form& form, const wchar_t* name,
+                                            std::optional<std::int16_t> index = std::nullopt) {
+  Microsoft::WRL::ComPtr<IOleObject> control;
+  Microsoft::WRL::ComPtr<IOleClientSite> client;
+  Microsoft::WRL::ComPtr<IOleControlSite> site;
+  Microsoft::WRL::ComPtr<IDispatch> extender;
+  IUnknown* object = form.ControlObject(name, index);
+  if (object && SUCCEEDED(object->QueryInterface(IID_PPV_ARGS(&control))) &&
+      SUCCEEDED(control->GetClientSite(&client)) && SUCCEEDED(client.As(&site))) {
+    site->GetExtendedControl(&extender);
+  }
+  return extender;
+}
+
+Microsoft::WRL::ComPtr<IDispatch> Member(IDispatch* object, const wchar_t* name) {
+  UniqueVariant value;
+  if (FAILED(Call(object, name, DISPATCH_PROPERTYGET, nullptr, value.get())) || value.value().vt != VT_DISPATCH) {
+    return nullptr;
+  }
+  return Microsoft::WRL::ComPtr<IDispatch>(value.value().pdispVal);
+}
+
+std::unique_ptr<Form> BuildThreed(BuildFailure& failure) {
+  if (RegisterBesideMe(L"THREED32.OCX") != S_OK) return nullptr;
+  return Form::Build(kit::catalogue::probe_threed32::kForm, {}, failure);
+}
+
+// One extender per site for its whole life, and Container is the frame's own extender, so that
+// option buttons grouping by container find one group; one on the form gets the form.
+TEST_F(HostedControls, ExtendersAndContainersKeepTheirIdentity) {
+  const int sitesBefore = ControlSite::Live();
+  BuildFailure failure;
+  auto form = BuildThreed(failure);
+  ASSERT_TRUE(form) << std::string(failure.message.begin(), failure.message.end());
+  const auto frame = ExtenderOf(*form, L"Frame_threed32");
+  const auto option0 = ExtenderOf(*form, L"Option_threed32", 0);
+  const auto option1 = ExtenderOf(*form, L"Option_threed32", 1);
+  const auto check = ExtenderOf(*form, L"Check_threed32");
+  ASSERT_TRUE(frame && option0 && option1 && check);
+  EXPECT_EQ(ExtenderOf(*form, L"Option_threed32", 0), option0);
+  EXPECT_EQ(Member(option0.Get(), L"Container"), frame);
+  EXPECT_EQ(Member(option1.Get(), L"Container"), frame);
+  EXPECT_EQ(Member(option0.Get(), L"Container"), Member(option1.Get(), L"Container"));
+  EXPECT_EQ(Member(check.Get(), L"Container"), Member(check.Get(), L"Parent"));
+  // A control may keep its extender after its form is gone: it answers, with an error.
+  form.reset();
+  EXPECT_EQ(ControlSite::Live(), sitesBefore) << "a site outlived its control";
+  EXPECT_EQ(ControlContainer::Live(), 0);
+  HRESULT gone = S_OK;
+  Read(option0.Get(), L"Name", &gone);
+  EXPECT_EQ(gone, CO_E_OBJNOTCONNECTED);
+  EXPECT_EQ(Put(option0.Get(), L"Left", Value(VT_I4, 10)), CO_E_OBJNOTCONNECTED);
+}
+
+// Each property a control's code sets on an extender: the form acts on it and reads it back.
+TEST_F(HostedControls, ExtenderPutsActOnTheFormAndReadBack) {
+  ASSERT_EQ(RegisterBesideMe(L"MSCOMCTL.OCX"), S_OK);
+  BuildFailure failure;
+  auto form = Form::Build(kit::catalogue::probe_mscomctl::kForm, {}, failure);
+  ASSERT_TRUE(form) << std::string(failure.message.begin(), failure.message.end());
+  form->Show(SW_SHOWNOACTIVATE);
+  const Dpi dpi = form->ScreenDpi();
+  RECT client{};
+  GetClientRect(form->Window(), &client);
+  const std::int32_t clientTwips = kit::PixelsToTwips(client.bottom, dpi.y);
+  // Where the window lies in its parent, in pixels: left, top, width, height.
+  const auto placeOf = [](HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
+    return PixelRect{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+  };
+  struct Case {
+    const wchar_t* control;
+    const wchar_t* property;
+    VARIANT value;
+    HRESULT expected;
+    std::wstring readBack;
+    int pixels;  // the window's left, top, width or height afterwards; -1: not a place
+  };
+  const int px600 = kit::TwipsToPixels(600, dpi.x);
+  const Case cases[] = {
+      {L"Tree_mscomctl", L"Left", Value(VT_I4, 600), S_OK, L"600", px600},
+      {L"Tree_mscomctl", L"Top", Value(VT_BSTR, 0, L"300"), S_OK, L"300", kit::TwipsToPixels(300, dpi.y)},
+      {L"Tree_mscomctl", L"Width", Value(VT_R8, 1499.6), S_OK, L"1500", kit::TwipsToPixels(1500, dpi.x)},
+      {L"Tree_mscomctl", L"Height", Value(VT_R4, 900), S_OK, L"900", kit::TwipsToPixels(900, dpi.y)},
+      {L"Tree_mscomctl", L"Width", Value(VT_I4, -15), CTL_E_INVALIDPROPERTYVALUE, L"1500", -1},
+      {L"Tree_mscomctl", L"Left", Value(VT_BSTR, 0, L"left"), DISP_E_TYPEMISMATCH, L"600", -1},
+      {L"Tree_mscomctl", L"Visible", Value(VT_I4, 0), S_OK, L"False", -1},
+      {L"sld_mscomctl", L"Enabled", Value(VT_BOOL, 0), S_OK, L"False", -1},
+      {L"prg_mscomctl", L"Tag", Value(VT_BSTR, 0, L"partner"), S_OK, L"partner", -1},
+      {L"prg_mscomctl", L"TabStop", Value(VT_BOOL, 0), S_OK, L"False", -1},
+      // Aligned bars keep to their edge: Left and Top read back where the bar lies, a new height
+      // is taken and a bottom bar grows upwards.
+      {L"Status_mscomctl", L"Top", Value(VT_I4, 0), S_OK, L"", -1},
+      {L"Status_mscomctl", L"Height", Value(VT_I4, 600), S_OK, L"600", kit::TwipsToPixels(600, dpi.y)},
+      {L"tlb_mscomctl", L"Left", Value(VT_I4, 500), S_OK, L"0", 0},
+      {L"Tree_mscomctl", L"Name", Value(VT_BSTR, 0, L"other"), CTL_E_SETNOTSUPPORTED, L"Tree_mscomctl", -1},
+      {L"Tree_mscomctl", L"hWnd", Value(VT_I4, 0), CTL_E_SETNOTSUPPORTED, L"", -1},
+      {L"Tree_mscomctl", L"Parent", Value(VT_I4, 0), CTL_E_SETNOTSUPPORTED, L"(Form1)", -1},
+  };
+  for (const Case& c : cases) {
+    const std::string what = kit::driver::Narrow(c.control) + "." + kit::driver::Narrow(c.property);
+    const auto extender = ExtenderOf(*form, c.control);
+    ASSERT_TRUE(extender) << what;
+    EXPECT_EQ(Put(extender.Get(), c.property, c.value), c.expected) << what;
+    if (!c.readBack.empty()) {
+      EXPECT_EQ(Read(extender.Get(), c.property), c.readBack) << what;
+    }
+    HWND window = form->ItemWindow(c.control);
+    const PixelRect place = placeOf(window);
+    const std::wstring property = c.property;
+    if (c.pixels >= 0) {
+      const int got = property == L"Left" ? place.left : property == L"Top" ? place.top
+                                          : property == L"Width" ? place.width : place.height;
+      EXPECT_EQ(got, c.pixels) << what;
+    }
+    if (property == L"Visible") {
+      EXPECT_FALSE(GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) << what;
+    } else if (property == L"Enabled") {
+      EXPECT_FALSE(IsWindowEnabled(window)) << what;
+    }
+    if (std::wstring(c.control) == L"Status_mscomctl") {
+      EXPECT_EQ(place.top + place.height, client.bottom) << what << ": the status bar left the bottom edge";
+      EXPECT_EQ(Read(extender.Get(), L"Top"), std::to_wstring(clientTwips - _wtoi(Read(extender.Get(), L"Height").c_str())))
+          << what;
+    }
+    if (property == L"hWnd") {
+      EXPECT_EQ(Read(extender.Get(), L"hWnd"), std::to_wstring(static_cast<LONG>(reinterpret_cast<LONG_PTR>(window))));
+    }
+  }
+  // Shown again and enabled again, the controls are back.
+  const auto tree = ExtenderOf(*form, L"Tree_mscomctl");
+  EXPECT_EQ(Put(tree.Get(), L"Visible", Value(VT_BOOL, 1)), S_OK);
+  EXPECT_TRUE(GetWindowLongW(form->ItemWindow(L"Tree_mscomctl"), GWL_STYLE) & WS_VISIBLE);
+}
+
+// The item holding the focus, by name ("" for none of the form's).
+std::wstring Focused(const Form& form) {
+  HWND focus = GetFocus();
+  for (const ItemRecord& item : form.Description()) {
+    HWND window = form.ItemWindow(item.name, item.index);
+    if (window && focus && (window == focus || IsChild(window, focus))) return std::wstring(item.name);
+  }
+  return L"";
+}
+
+// The items Tab reaches from Command_done, one round.
+std::vector<std::wstring> TabWalk(Form& form) {
+  SendMessageW(form.Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(form.ItemWindow(L"Command_done")), TRUE);
+  std::vector<std::wstring> walk{Focused(form)};
+  for (std::size_t i = 0; i < form.Description().size(); ++i) {
+    form.MoveFocus(true);
+    if (Focused(form) == walk.front()) break;
+    walk.push_back(Focused(form));
+  }
+  return walk;
+}
+
+// TabIndex n moves a control to place n of the keyboard order and renumbers the others, as a
+// form does; TabStop False leaves it out of Tab.
+TEST_F(HostedControls, TabIndexAndTabStopSetByAControlChangeTheKeyboardOrder) {
+  ASSERT_EQ(RegisterBesideMe(L"MSCOMCTL.OCX"), S_OK);
+  BuildFailure failure;
+  auto form = Form::Build(kit::catalogue::probe_mscomctl::kForm, {}, failure);
+  ASSERT_TRUE(form) << std::string(failure.message.begin(), failure.message.end());
+  form->Show(SW_SHOWNOACTIVATE);
+  const std::vector<std::wstring> before = TabWalk(*form);
+  const auto has = [](const std::vector<std::wstring>& walk, const wchar_t* name) {
+    return std::find(walk.begin(), walk.end(), name) != walk.end();
+  };
+  ASSERT_TRUE(has(before, L"sld_mscomctl") && has(before, L"Tree_mscomctl") && before.front() == L"Command_done")
+      << kit::driver::Narrow(before.back());
+  // The walk a keyboard order gives, over the items that take the focus at all.
+  const auto walkOf = [&](std::vector<std::wstring> order) {
+    std::rotate(order.begin(), std::find(order.begin(), order.end(), L"Command_done"), order.end());
+    std::erase_if(order, [&](const std::wstring& name) { return !has(before, name.c_str()); });
+    return order;
+  };
+  const auto slider = ExtenderOf(*form, L"sld_mscomctl");
+  const auto tree = ExtenderOf(*form, L"Tree_mscomctl");
+  EXPECT_EQ(Read(tree.Get(), L"TabIndex"), L"4");
+  // The tree to place 0: everything before it moves down one.
+  EXPECT_EQ(Put(tree.Get(), L"TabIndex", Value(VT_I4, 0)), S_OK);
+  EXPECT_EQ(Read(tree.Get(), L"TabIndex"), L"0");
+  EXPECT_EQ(Read(ExtenderOf(*form, L"tlb_mscomctl").Get(), L"TabIndex"), L"2");
+  EXPECT_EQ(Read(slider.Get(), L"TabIndex"), L"5");
+  EXPECT_EQ(TabWalk(*form), walkOf({L"Tree_mscomctl", L"Command_done", L"tlb_mscomctl", L"Status_mscomctl",
+                                    L"prg_mscomctl", L"sld_mscomctl"}));
+  // An index beyond the last place is the last place.
+  EXPECT_EQ(Put(tree.Get(), L"TabIndex", Value(VT_I4, 99)), S_OK);
+  EXPECT_EQ(Read(tree.Get(), L"TabIndex"), L"5");
+  EXPECT_EQ(Read(slider.Get(), L"TabIndex"), L"4");
+  EXPECT_EQ(Put(tree.Get(), L"TabIndex", Value(VT_I4, -1)), CTL_E_INVALIDPROPERTYVALUE);
+  // Without a tab stop the slider is passed by; its index stays.
+  EXPECT_EQ(Put(slider.Get(), L"TabStop", Value(VT_BOOL, 0)), S_OK);
+  EXPECT_EQ(TabWalk(*form), walkOf({L"Command_done", L"tlb_mscomctl", L"Status_mscomctl", L"prg_mscomctl",
+                                    L"Tree_mscomctl"}));
+  EXPECT_EQ(Read(slider.Get(), L"TabIndex"), L"4");
 }
 
 // The ambient properties a control may look up by name before it asks for them.
