@@ -78,6 +78,9 @@ public:
   // The form's name and the sites of its controls, in creation order (for the form's dispatch).
   const std::wstring& FormName() const { return m_formName; }
   std::vector<ControlSite*> Sites() const;
+  // The site of the control at `place` in creation order; null beyond the last.
+  ControlSite* SiteAt(std::size_t place) const { return place < m_members.size() ? m_members[place].site : nullptr; }
+  std::size_t SiteCount() const { return m_members.size(); }
   // The form acting on its controls' extenders; null when there is none (a site on its own).
   void SetFormItems(FormItems* items) { m_formItems = items; }
   FormItems* Items() const { return m_formItems; }

@@ -1,8 +1,8 @@
 // Win32-only. The form as its controls read it through their extender's Parent and Container: the
 // members a control written for a full form container asks for while it loads. hWnd, Name,
 // ScaleMode (twips), ScaleWidth and ScaleHeight (the client area), Width and Height (the whole
-// window), Font, BackColor and Controls (Count; Item by index from 0 or by name, giving the
-// controls' extenders). Read-only, as the extender is.
+// window), Font, BackColor and Controls (Count, Item by index from 0 or by name, and For Each,
+// giving the controls' extenders; Controls(key) in one call is its Item). Read-only.
 #pragma once
 
 #include "common/win32.h"

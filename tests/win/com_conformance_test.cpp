@@ -101,6 +101,23 @@ protected:
     OleUninitialize();
   }
 
+  // A member of the form (its dispatch face), as a control's code reads it.
+  ComPtr<IUnknown> FormMember(const wchar_t* name) {
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    VARIANT value;
+    VariantInit(&value);
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    ComPtr<IUnknown> member;
+    if (SUCCEEDED(m_container->GetIDsOfNames(IID_NULL, names, 1, 0, &id)) &&
+        SUCCEEDED(m_container->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr)) &&
+        value.vt == VT_DISPATCH) {
+      member = value.pdispVal;
+    }
+    VariantClear(&value);
+    return member;
+  }
+
   // The class object a stand-in DLL beside the test hands out for `clsid`, loaded by its path
   // (nothing is registered: the prefix's own classes stay as they are).
   ComPtr<IClassFactory> StandinFactory(const wchar_t* file, REFCLSID clsid) {
@@ -173,6 +190,22 @@ TEST_F(ComConformance, EveryObjectHandedOutAnswersUnknownInterfacesIdentityAndRe
          return ComPtr<IUnknown>(form);
        },
        {&IID_IDispatch, &IID_IOleContainer}},
+      {"form's Controls", [&] { return FormMember(L"Controls"); }, {&IID_IDispatch}},
+      {"Controls' enumerator",
+       [&] {
+         ComPtr<IUnknown> controls = FormMember(L"Controls");
+         ComPtr<IDispatch> collection;
+         VARIANT each;
+         VariantInit(&each);
+         DISPPARAMS none{nullptr, nullptr, 0, 0};
+         if (controls) controls.As(&collection);
+         if (collection) collection->Invoke(DISPID_NEWENUM, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &each, nullptr, nullptr);
+         ComPtr<IUnknown> enumerator;
+         if (each.vt == VT_UNKNOWN) enumerator = each.punkVal;
+         VariantClear(&each);
+         return enumerator;
+       },
+       {&IID_IEnumVARIANT}},
       {"property bag", [] { return ComPtr<IUnknown>(CreatePropertyBag({})); }, {&IID_IPropertyBag}},
       {"event sink", [] { return ComPtr<IUnknown>(CreateEventSink(kNobodysEvents)); },
        {&IID_IDispatch, &kNobodysEvents}},

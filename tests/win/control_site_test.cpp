@@ -420,6 +420,72 @@ std::unique_ptr<Form> BuildThreed(BuildFailure& failure) {
   return Form::Build(kit::catalogue::probe_threed32::kForm, {}, failure);
 }
 
+// Parent.Controls(key) in one call (property or method), the collection's Item and Count, and
+// For Each through _NewEnum: the same extenders, in creation order.
+TEST_F(HostedControls, TheFormsControlsAnswerByIndexByNameAndForEach) {
+  BuildFailure failure;
+  auto form = BuildThreed(failure);
+  ASSERT_TRUE(form) << std::string(failure.message.begin(), failure.message.end());
+  const Microsoft::WRL::ComPtr<IDispatch> check = ExtenderOf(*form, L"Check_threed32");
+  ASSERT_TRUE(check);
+  const Microsoft::WRL::ComPtr<IDispatch> parent = Member(check.Get(), L"Parent");
+  ASSERT_TRUE(parent);
+  const Microsoft::WRL::ComPtr<IDispatch> inCreationOrder[] = {
+      ExtenderOf(*form, L"Frame_threed32"), ExtenderOf(*form, L"Option_threed32", 1),
+      ExtenderOf(*form, L"Option_threed32", 0), check};
+  struct Case {
+    WORD flags;
+    VARIANT key;
+    HRESULT expected;
+    IDispatch* extender;
+  };
+  const Case cases[] = {
+      {DISPATCH_PROPERTYGET, Value(VT_I4, 0), S_OK, inCreationOrder[0].Get()},
+      {DISPATCH_METHOD, Value(VT_I2, 3), S_OK, check.Get()},
+      {DISPATCH_PROPERTYGET | DISPATCH_METHOD, Value(VT_BSTR, 0, L"option_threed32(0)"), S_OK,
+       inCreationOrder[2].Get()},
+      {DISPATCH_METHOD, Value(VT_BSTR, 0, L"Check_threed32"), S_OK, check.Get()},
+      {DISPATCH_PROPERTYGET, Value(VT_R8, 1), S_OK, inCreationOrder[1].Get()},
+      {DISPATCH_PROPERTYGET, Value(VT_I4, 4), DISP_E_BADINDEX, nullptr},
+      {DISPATCH_PROPERTYGET, Value(VT_I4, -1), DISP_E_BADINDEX, nullptr},
+      {DISPATCH_METHOD, Value(VT_BSTR, 0, L"Command_done"), DISP_E_BADINDEX, nullptr},
+  };
+  const Microsoft::WRL::ComPtr<IDispatch> controls = Member(parent.Get(), L"Controls");
+  ASSERT_TRUE(controls);
+  for (const Case& c : cases) {
+    for (IDispatch* asked : {parent.Get(), controls.Get()}) {
+      VARIANT key = c.key;
+      UniqueVariant got;
+      const HRESULT hr = Call(asked, asked == parent.Get() ? L"Controls" : L"Item", c.flags, &key, got.get());
+      const std::string what = std::string(asked == parent.Get() ? "Controls" : "Controls.Item") + " flags " +
+                               std::to_string(c.flags) + " key type " + std::to_string(c.key.vt);
+      EXPECT_EQ(hr, c.expected) << what;
+      if (c.extender) {
+        EXPECT_EQ(got.value().vt, VT_DISPATCH) << what;
+        EXPECT_EQ(got.value().pdispVal, c.extender) << what << " gave " << kit::driver::Narrow(Read(got.value().pdispVal, L"Name"));
+      }
+    }
+  }
+  EXPECT_EQ(Read(controls.Get(), L"Count"), L"4");
+
+  for (const WORD flags : {DISPATCH_PROPERTYGET, DISPATCH_METHOD}) {
+    UniqueVariant got;
+    ASSERT_EQ(Call(controls.Get(), L"_NewEnum", flags, nullptr, got.get()), S_OK);
+    ASSERT_EQ(got.value().vt, VT_UNKNOWN);
+    Microsoft::WRL::ComPtr<IEnumVARIANT> each;
+    ASSERT_EQ(got.value().punkVal->QueryInterface(IID_PPV_ARGS(&each)), S_OK);
+    std::vector<IDispatch*> seen;
+    VARIANT item;
+    while (each->Next(1, &item, nullptr) == S_OK) {
+      EXPECT_EQ(item.vt, VT_DISPATCH);
+      seen.push_back(item.pdispVal);
+      VariantClear(&item);
+    }
+    EXPECT_EQ(seen, (std::vector<IDispatch*>{inCreationOrder[0].Get(), inCreationOrder[1].Get(),
+                                              inCreationOrder[2].Get(), check.Get()}));
+  }
+}
+
 // One extender per site for its whole life, and Container is the frame's own extender, so that
 // option buttons grouping by container find one group; one on the form gets the form.
 TEST_F(HostedControls, ExtendersAndContainersKeepTheirIdentity) {
