@@ -147,7 +147,6 @@ private:
       return hr;
     }
     const VARIANT& v = value.value();
-    const bool on = V_BOOL(&v) != VARIANT_FALSE;
     TwipsPlace& place = m_site->Twips();
     ExtenderState& state = m_site->Extended();
     FormItems* form = Form();
@@ -160,9 +159,9 @@ private:
         if (V_I4(&v) < 0) return CTL_E_INVALIDPROPERTYVALUE;
         (member == Member::Width ? place.width : place.height) = V_I4(&v);
         break;
-      case Member::Visible: state.visible = on; change = ItemChange::Visible; break;
-      case Member::Enabled: state.enabled = on; change = ItemChange::Enabled; break;
-      case Member::TabStop: state.tabStop = on; return S_OK;
+      case Member::Visible: state.visible = V_BOOL(&v) != VARIANT_FALSE; change = ItemChange::Visible; break;
+      case Member::Enabled: state.enabled = V_BOOL(&v) != VARIANT_FALSE; change = ItemChange::Enabled; break;
+      case Member::TabStop: state.tabStop = V_BOOL(&v) != VARIANT_FALSE; return S_OK;
       case Member::Tag: state.tag.assign(V_BSTR(&v), SysStringLen(V_BSTR(&v))); return S_OK;
       case Member::TabIndex:
         if (V_I2(&v) < 0) return CTL_E_INVALIDPROPERTYVALUE;

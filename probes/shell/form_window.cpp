@@ -192,10 +192,12 @@ void Form::PlaceControl(std::size_t record) {
 }
 
 std::size_t Form::RecordOfSite(const ControlSite& site) const {
-  for (std::size_t i = 1; i < m_controls.size(); ++i) {
-    if (m_controls[i] && m_controls[i]->Site() == &site) return i;
-  }
-  return 0;
+  // A site keeps the record it was made from, the form's own: found while its control loads too,
+  // before the form holds the control.
+  const auto at = reinterpret_cast<std::uintptr_t>(&site.Item());
+  const auto first = reinterpret_cast<std::uintptr_t>(m_description.data());
+  const std::size_t record = at >= first ? (at - first) / sizeof(ItemRecord) : 0;
+  return record < m_description.size() ? record : 0;
 }
 
 bool Form::TabStop(std::size_t record) const {
@@ -205,7 +207,7 @@ bool Form::TabStop(std::size_t record) const {
 
 void Form::Apply(ControlSite& site, ItemChange change) {
   const std::size_t record = RecordOfSite(site);
-  if (!record) return;
+  if (!record || !m_controls[record]) return;  // a control still loading is placed as it activates
   if (change == ItemChange::Place) return PlaceControl(record);
   // A control hidden or disabled while it holds the focus hands it on, as on any form.
   const bool hadFocus = RecordOfFocus() == record;
@@ -257,8 +259,8 @@ bool Form::FocusItem(std::size_t record) {
 }
 
 void Form::MoveFocus(bool forward, std::size_t from) {
-  // By place, not by iterator: a control taking the focus may set a tab index (the order only
-  // grows).
+  // By place, not by iterator: a control taking the focus may set a tab index (the order keeps
+  // its length).
   const std::vector<std::size_t>& order = m_tabOrder;
   if (order.empty()) return;
   const std::size_t count = order.size();
