@@ -33,6 +33,17 @@ std::wstring_view StageName(FailureStage stage) {
     case FailureStage::HandsBack: return L"handsback";
     case FailureStage::NoFocus: return L"nofocus";
     case FailureStage::Reflector: return L"reflector";
+    case FailureStage::WalkControls: return L"walkcontrols";
+    case FailureStage::MoveSibling: return L"movesibling";
+    case FailureStage::Transform: return L"transform";
+    case FailureStage::SameContainer: return L"samecontainer";
+    case FailureStage::Events: return L"event";
+    case FailureStage::NoAdvise: return L"noadvise";
+    case FailureStage::ClassInfoOnly: return L"classinfoonly";
+    case FailureStage::PropsFirst: return L"propsfirst";
+    case FailureStage::RefuseSite: return L"refusesite";
+    case FailureStage::Mnemonic: return L"mnemonic";
+    case FailureStage::ShowOnly: return L"showonly";
     case FailureStage::Crash: return L"crash";
     case FailureStage::CrashOnClose: return L"crashonclose";
     case FailureStage::SlowClose: return L"slowclose";

@@ -33,6 +33,19 @@ enum class FailureStage {
   HandsBack,     // its accelerator hook keeps the arrows and hands every other key to its site
   NoFocus,       // no UI activation, and its window passes the focus straight back (frames, bars)
   Reflector,     // its window lies inside a wrapper window of its own, which the container places
+  // What controls written for a full form container do against their form (form_habits.h,
+  // control_events.h), each journaled with what the form answered:
+  WalkControls,   // walks Parent.Controls by index and by For Each
+  MoveSibling,    // moves, hides, shows and widens the first other control through its extender
+  Transform,      // converts a position and a size through its site's TransformCoords, both ways
+  SameContainer,  // compares the identities of its extender, its Container and its frame's extender
+  Events,         // has events: class info, a connection point, one event raised once active
+  NoAdvise,       // has events, but refuses every sink (CONNECT_E_CANNOTCONNECT)
+  ClassInfoOnly,  // has events, named only through IProvideClassInfo (no IProvideClassInfo2)
+  PropsFirst,     // wants its saved properties before its client site, and refuses them after
+  RefuseSite,     // refuses the client site it is given
+  Mnemonic,       // a caption with an accelerator, announced through its site, answered in OnMnemonic
+  ShowOnly,       // knows only the verbs Show and Hide
   // Faults met in the field, for the survey:
   Crash,         // crashes the program as the instance is created
   CrashOnClose,  // crashes the program when it is closed

@@ -7,8 +7,10 @@
 #include "common/letter_case.h"
 #include "common/owners.h"
 #include "standins/controls/com_owners.h"
+#include "standins/controls/control_events.h"
 #include "standins/controls/failure_injection.h"
 #include "standins/controls/field_boxes.h"
+#include "standins/controls/form_habits.h"
 #include "standins/controls/journal.h"
 #include "standins/controls/module.h"
 #include "standins/controls/standin_window.h"
@@ -18,6 +20,8 @@
 #include <olectl.h>
 #include <wrl/client.h>
 
+#include <memory>
+#include <optional>
 #include <new>
 #include <string>
 
@@ -44,6 +48,19 @@ std::wstring RectText(const RECT& r) {
   return std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
          std::to_wstring(r.bottom - r.top);
 }
+
+// The event habit asked of a class, if any.
+std::optional<EventHabit> EventHabitOf(const StandinClass& entry) {
+  if (FailureRequested(entry.progId, FailureStage::NoAdvise)) return EventHabit::NoAdvise;
+  if (FailureRequested(entry.progId, FailureStage::ClassInfoOnly)) return EventHabit::ClassInfoOnly;
+  if (FailureRequested(entry.progId, FailureStage::Events)) return EventHabit::Events;
+  return std::nullopt;
+}
+
+// The caption a control with a mnemonic takes once active, and its key: Alt+T.
+constexpr wchar_t kMnemonicCaption[] = L"&Test";
+constexpr WORD kMnemonicKey = 'T';
+constexpr WORD kMnemonicCommand = 1;
 
 DWORD WINAPI CrashingWorker(LPVOID) {
   *static_cast<volatile int*>(nullptr) = 0;
@@ -86,8 +103,20 @@ public:
                  .ownClassBox = FailureRequested(entry.progId, FailureStage::OwnClassBox),
                  .otherProcess = FailureRequested(entry.progId, FailureStage::OtherProcess)},
         m_slowClose(FailureRequested(entry.progId, FailureStage::SlowClose)),
-        m_crashOnClose(FailureRequested(entry.progId, FailureStage::CrashOnClose)) {
+        m_crashOnClose(FailureRequested(entry.progId, FailureStage::CrashOnClose)),
+        m_formHabits{.walkControls = FailureRequested(entry.progId, FailureStage::WalkControls),
+                     .moveSibling = FailureRequested(entry.progId, FailureStage::MoveSibling),
+                     .transform = FailureRequested(entry.progId, FailureStage::Transform),
+                     .sameContainer = FailureRequested(entry.progId, FailureStage::SameContainer)},
+        m_propsFirst(FailureRequested(entry.progId, FailureStage::PropsFirst)),
+        m_refusesSite(FailureRequested(entry.progId, FailureStage::RefuseSite)),
+        m_mnemonic(FailureRequested(entry.progId, FailureStage::Mnemonic)),
+        m_showOnly(FailureRequested(entry.progId, FailureStage::ShowOnly)) {
     if (FailureRequested(entry.progId, FailureStage::Crash)) *static_cast<volatile int*>(nullptr) = 0;
+    if (const auto habit = EventHabitOf(entry)) {
+      m_events.reset(new (std::nothrow) ControlEvents(static_cast<IOleObject*>(this), entry, *habit,
+                                                      [this] { return Name(); }));
+    }
     ObjectCreated();
     Journal(L"create " + std::wstring(entry.progId));
     if (FailureRequested(entry.progId, FailureStage::HiddenDialog)) m_sink = CreateHiddenSink(Name());
@@ -100,6 +129,7 @@ public:
   ~StandinControl() {
     if (m_window) DestroyWindow(PlacedWindow(m_window));
     if (m_sink) DestroyWindow(m_sink);
+    if (m_accelerators) DestroyAcceleratorTable(m_accelerators);
     ObjectDestroyed();
   }
   StandinControl(const StandinControl&) = delete;
@@ -131,6 +161,7 @@ public:
         {&IID_IPersistPropertyBag, [](StandinControl* c) -> void* { return static_cast<IPersistPropertyBag*>(c); }},
         {&IID_IPersistStorage, [](StandinControl* c) -> void* { return static_cast<IPersistStorage*>(c); }},
     };
+    if (m_events && m_events->Offers(iid, object)) return S_OK;
     if ((m_noPropertyBag || m_storageOnly) && IsEqualIID(iid, IID_IPersistPropertyBag)) return E_NOINTERFACE;
     if (m_storageOnly && IsEqualIID(iid, IID_IPersistStreamInit)) return E_NOINTERFACE;
     if (!m_storageOnly && IsEqualIID(iid, IID_IPersistStorage)) return E_NOINTERFACE;
@@ -179,9 +210,14 @@ public:
       Journal(L"site null");
       return S_OK;
     }
+    if (m_refusesSite) {
+      Journal(L"site refused");
+      return E_FAIL;
+    }
     m_site = site;
     ReadAmbientProperties();
     Journal(L"site");
+    if (m_propsFirst) Journal(m_loaded ? L"site after its properties" : L"site before its properties");
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override {
@@ -196,6 +232,7 @@ public:
   }
   HRESULT STDMETHODCALLTYPE Close(DWORD saveOption) override {
     Journal(L"close " + std::to_wstring(saveOption));
+    if (m_events) m_events->Closing();
     if (m_slowClose) Sleep(kSlowCloseMs);
     if (m_pumpsOnClose) PumpMessages(kPumpMs);
     // On a worker thread of its own, as controls that crash on closing mostly do: a fault inside a
@@ -220,6 +257,7 @@ public:
   }
   HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) override {
     if (m_failActivate) return E_FAIL;
+    if (m_showOnly) return ShowOnlyVerb(verb);
     switch (verb) {
       case OLEIVERB_INPLACEACTIVATE: return ActivateInPlace();
       case OLEIVERB_PRIMARY:
@@ -281,6 +319,7 @@ public:
   HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD, DWORD* status) override {
     if (!status) return E_POINTER;
     *status = m_useRegistry ? 0 : MiscStatusOf(m_entry);
+    if (m_propsFirst) *status &= ~static_cast<DWORD>(OLEMISC_SETCLIENTSITEFIRST);
     return m_useRegistry ? OLE_S_USEREG : S_OK;
   }
   HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
@@ -362,12 +401,17 @@ public:
   // IOleControl
   HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) override {
     if (!info) return E_POINTER;
-    info->hAccel = nullptr;
-    info->cAccel = 0;
+    // Its mnemonic once it has its caption; Enter stays the container's.
+    info->hAccel = m_accelerators;
+    info->cAccel = m_accelerators ? 1 : 0;
     info->dwFlags = 0;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE OnMnemonic(MSG*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnMnemonic(MSG* message) override {
+    if (!message) return E_POINTER;
+    if (m_mnemonic) Journal(L"mnemonic " + std::to_wstring(message->wParam));
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID dispid) override {
     if (dispid == DISPID_UNKNOWN || dispid == DISPID_AMBIENT_DISPLAYNAME || dispid == DISPID_AMBIENT_USERMODE) {
       ReadAmbientProperties();
@@ -419,12 +463,14 @@ public:
   // IPersistPropertyBag, IPersistStreamInit
   HRESULT STDMETHODCALLTYPE InitNew() override {
     Journal(L"initnew");
+    if (RefusesPropertiesNow()) return E_UNEXPECTED;
     if (m_needsSite && FAILED(ReadContainerAndExtender())) return E_FAIL;
     return m_failLoad ? E_FAIL : S_OK;
   }
   HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) override {
     if (!bag) return E_POINTER;
     Journal(L"load-bag");
+    if (RefusesPropertiesNow()) return E_UNEXPECTED;
     for (const wchar_t* name : m_entry.savedNames) ReadSavedProperty(bag, log, name);
     ReadSavedProperty(bag, log, kNeverSaved);
     if (m_needsSite && FAILED(ReadContainerAndExtender())) return E_FAIL;
@@ -446,6 +492,7 @@ public:
     }
     Journal(L"load-stream " + std::to_wstring(total));
     if (FAILED(hr)) return hr;
+    if (RefusesPropertiesNow()) return E_UNEXPECTED;
     return m_failLoad ? E_FAIL : S_OK;
   }
   HRESULT STDMETHODCALLTYPE Save(IStream*, BOOL) override { return S_OK; }
@@ -454,6 +501,7 @@ public:
   HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) override {
     if (!storage) return E_POINTER;
     Journal(L"initnew-storage");
+    if (RefusesPropertiesNow()) return E_UNEXPECTED;
     return m_failLoad ? E_FAIL : S_OK;
   }
   HRESULT STDMETHODCALLTYPE Load(IStorage* storage) override { return storage ? S_OK : E_POINTER; }
@@ -553,7 +601,46 @@ private:
     m_position = position;
     Journal(L"inplace " + RectText(m_position));
     Journal(L"activate");
+    AfterActivation();
     return S_OK;
+  }
+
+  // What a control does once it is active: acts against its form, announces its mnemonic,
+  // raises its event.
+  void AfterActivation() {
+    if (m_formHabits.Any()) ActAgainstForm(m_site.Get(), static_cast<IOleObject*>(this), m_formHabits, Name());
+    if (m_mnemonic && !m_accelerators) {
+      ACCEL key{FALT | FVIRTKEY, kMnemonicKey, kMnemonicCommand};
+      m_accelerators = CreateAcceleratorTableW(&key, 1);
+      Journal(L"caption " + std::wstring(kMnemonicCaption));
+      ComPtr<IOleControlSite> controlSite;
+      if (m_site && SUCCEEDED(m_site.As(&controlSite))) controlSite->OnControlInfoChanged();
+    }
+    if (m_events) m_events->Raise();
+  }
+
+  // A control that wants its properties before its site refuses them once it has one: it set
+  // itself up from the site's ambient properties already.
+  bool RefusesPropertiesNow() {
+    if (!m_propsFirst) return false;
+    if (m_site) {
+      Journal(L"properties after its site: refused");
+      return true;
+    }
+    m_loaded = true;
+    return false;
+  }
+
+  // A control that knows only Show and Hide: Show activates it in place (its container gives it
+  // the focus), every other verb is not one of its own.
+  HRESULT ShowOnlyVerb(LONG verb) {
+    switch (verb) {
+      case OLEIVERB_SHOW: return ActivateInPlace();
+      case OLEIVERB_HIDE:
+        if (m_window) ShowWindow(PlacedWindow(m_window), SW_HIDE);
+        return S_OK;
+      default: Journal(L"verb " + std::to_wstring(verb) + L" invalid"); return OLEOBJ_E_INVALIDVERB;
+    }
   }
 
   // The site's answer decides: S_OK when the container took the key. The modifier flags are
@@ -736,6 +823,14 @@ private:
   const WindowHabits m_habits;
   const bool m_slowClose;
   const bool m_crashOnClose;
+  const FormHabits m_formHabits;
+  const bool m_propsFirst;
+  const bool m_refusesSite;
+  const bool m_mnemonic;
+  const bool m_showOnly;
+  bool m_loaded = false;
+  HACCEL m_accelerators = nullptr;
+  std::unique_ptr<ControlEvents> m_events;
   static constexpr DWORD kSlowCloseMs = 4000;
   static constexpr DWORD kPumpMs = 1500;
 
