@@ -545,4 +545,278 @@ TEST(StandinHabits, AControlThatNeedsItsContainerAndExtenderFailsToLoadWithoutTh
   EXPECT_NE(std::find(lines.begin(), lines.end(), "sld no container"), lines.end());
 }
 
+// The [default, source] interface a coclass names, as a container finds it without
+// IProvideClassInfo2 (GUID_NULL when there is none).
+IID SourceOf(ITypeInfo* coclass) {
+  TYPEATTR* attributes = nullptr;
+  if (FAILED(coclass->GetTypeAttr(&attributes))) return GUID_NULL;
+  const WORD count = attributes->cImplTypes;
+  coclass->ReleaseTypeAttr(attributes);
+  for (UINT i = 0; i < count; ++i) {
+    INT flags = 0;
+    HREFTYPE reference = 0;
+    ComPtr<ITypeInfo> face;
+    if (FAILED(coclass->GetImplTypeFlags(i, &flags)) || flags != (IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE) ||
+        FAILED(coclass->GetRefTypeOfImplType(i, &reference)) || FAILED(coclass->GetRefTypeInfo(reference, &face)) ||
+        FAILED(face->GetTypeAttr(&attributes))) {
+      continue;
+    }
+    const IID found = attributes->guid;
+    face->ReleaseTypeAttr(attributes);
+    return found;
+  }
+  return GUID_NULL;
+}
+
+// An event sink as a container makes one: it answers for the event dispinterface it was made for
+// (or, when that is null, for IDispatch only) and counts the Clicks it hears.
+class EventSink final : public IDispatch {
+public:
+  explicit EventSink(const IID* events) : m_events(events) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch) && !(m_events && IsEqualIID(iid, *m_events))) {
+      return E_NOINTERFACE;
+    }
+    *object = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --m_refs; }  // on the test's stack
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    if (id == DISPID_CLICK && flags == DISPATCH_METHOD) ++clicks;
+    return S_OK;
+  }
+  int clicks = 0;
+  ULONG m_refs = 1;
+
+private:
+  const IID* m_events;
+};
+
+// A control with events names its source dispinterface through IProvideClassInfo2 and through its
+// coclass's [default, source] interface, takes only sinks for that interface, raises Click on
+// them once active in place, and says when it is closed with a sink still advised.
+TEST(StandinHabits, AControlWithEventsNamesItsSourceAndRaisesClickOnItsSinks) {
+  RegisteredStandin standin(L"MSCOMCTL.OCX");
+  ASSERT_EQ(standin.registerResult(), S_OK);
+  Journal journal;
+  FormWindow form;
+  const RECT position{0, 0, 50, 20};
+  ComPtr<IOleObject> control;
+  ASSERT_EQ(CreateByProgId(L"MSComctlLib.Slider", control), S_OK);
+  ComPtr<IProvideClassInfo> classInfo;
+  ComPtr<IConnectionPointContainer> points;
+  EXPECT_EQ(control.As(&classInfo), E_NOINTERFACE) << "no events without the habit";
+  EXPECT_EQ(control.As(&points), E_NOINTERFACE);
+
+  FailureSetting habit(L"MSComctlLib.Slider:event;MSComctlLib.TreeView:noadvise;MSComctlLib.Toolbar:classinfoonly");
+  ASSERT_EQ(CreateByProgId(L"MSComctlLib.Slider", control), S_OK);
+  ComPtr<IProvideClassInfo2> classInfo2;
+  ASSERT_EQ(control.As(&classInfo2), S_OK);
+  IID events = GUID_NULL;
+  ASSERT_EQ(classInfo2->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
+  EXPECT_FALSE(IsEqualIID(events, GUID_NULL));
+  ComPtr<ITypeInfo> coclass;
+  ASSERT_EQ(classInfo2->GetClassInfo(&coclass), S_OK);
+  TYPEATTR* attributes = nullptr;
+  ASSERT_EQ(coclass->GetTypeAttr(&attributes), S_OK);
+  EXPECT_EQ(attributes->typekind, TKIND_COCLASS);
+  EXPECT_TRUE(IsEqualGUID(attributes->guid, ClassIdOf(L"{F08DF954-8592-11D1-B16A-00C0F0283628}")));
+  const WORD implemented = attributes->cImplTypes;
+  coclass->ReleaseTypeAttr(attributes);
+  int sources = 0;
+  for (UINT i = 0; i < implemented; ++i) {
+    INT flags = 0;
+    HREFTYPE reference = 0;
+    ComPtr<ITypeInfo> face;
+    ASSERT_EQ(coclass->GetImplTypeFlags(i, &flags), S_OK);
+    if (flags != (IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE)) continue;
+    ++sources;
+    ASSERT_EQ(coclass->GetRefTypeOfImplType(i, &reference), S_OK);
+    ASSERT_EQ(coclass->GetRefTypeInfo(reference, &face), S_OK);
+    ASSERT_EQ(face->GetTypeAttr(&attributes), S_OK);
+    EXPECT_EQ(attributes->typekind, TKIND_DISPATCH);
+    EXPECT_TRUE(IsEqualGUID(attributes->guid, events)) << "the coclass and GetGUID name one source";
+    face->ReleaseTypeAttr(attributes);
+    MEMBERID click = DISPID_UNKNOWN;
+    LPOLESTR name[] = {const_cast<LPOLESTR>(L"Click")};
+    EXPECT_EQ(face->GetIDsOfNames(name, 1, &click), S_OK);
+    EXPECT_EQ(click, DISPID_CLICK);
+  }
+  EXPECT_EQ(sources, 1);
+
+  ASSERT_EQ(control.As(&points), S_OK);
+  ComPtr<IConnectionPoint> point;
+  EXPECT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, &point), CONNECT_E_NOCONNECTION);
+  ASSERT_EQ(points->FindConnectionPoint(events, &point), S_OK);
+  IID pointInterface = GUID_NULL;
+  EXPECT_EQ(point->GetConnectionInterface(&pointInterface), S_OK);
+  EXPECT_TRUE(IsEqualIID(pointInterface, events));
+  EventSink plain(nullptr), sink(&events);
+  DWORD cookie = 1234;
+  EXPECT_EQ(point->Advise(&plain, &cookie), CONNECT_E_CANNOTCONNECT) << "a sink without the event interface";
+  EXPECT_EQ(cookie, 0u);
+  ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+  TestSite* site = new TestSite(form.get(), position, L"sld");
+  ASSERT_EQ(control->SetClientSite(site), S_OK);
+  ASSERT_EQ(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, form.get(), &position), S_OK);
+  EXPECT_EQ(sink.clicks, 1);
+  EXPECT_EQ(point->Unadvise(cookie), S_OK);
+  EXPECT_EQ(point->Unadvise(cookie), CONNECT_E_NOCONNECTION);
+  EXPECT_EQ(sink.m_refs, 1u) << "the sink is given back once unadvised";
+  control->Close(OLECLOSE_NOSAVE);
+  control->SetClientSite(nullptr);
+  point.Reset();
+  points.Reset();
+  classInfo2.Reset();
+  coclass.Reset();
+
+  // Refusing every sink; named through IProvideClassInfo only; closed while advised.
+  ASSERT_EQ(CreateByProgId(L"MSComctlLib.TreeView", control), S_OK);
+  ASSERT_EQ(control.As(&classInfo2), S_OK);
+  ASSERT_EQ(classInfo2->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
+  ASSERT_EQ(control.As(&points), S_OK);
+  ASSERT_EQ(points->FindConnectionPoint(events, &point), S_OK);
+  EventSink treeSink(&events);
+  EXPECT_EQ(point->Advise(&treeSink, &cookie), CONNECT_E_CANNOTCONNECT);
+  ASSERT_EQ(CreateByProgId(L"MSComctlLib.Toolbar", control), S_OK);
+  EXPECT_EQ(control.As(&classInfo2), E_NOINTERFACE);
+  ASSERT_EQ(control.As(&classInfo), S_OK);
+  ASSERT_EQ(classInfo->GetClassInfo(&coclass), S_OK);
+  const IID toolbarEvents = SourceOf(coclass.Get());
+  ASSERT_EQ(control.As(&points), S_OK);
+  ASSERT_EQ(points->FindConnectionPoint(toolbarEvents, &point), S_OK);
+  ComPtr<IConnectionPointContainer> back;
+  EXPECT_EQ(point->GetConnectionPointContainer(&back), S_OK);
+  EXPECT_EQ(back.Get(), points.Get());
+  EventSink toolbarSink(&toolbarEvents);
+  ASSERT_EQ(point->Advise(&toolbarSink, &cookie), S_OK);
+  TestSite* toolbarSite = new TestSite(form.get(), position, L"tlb");
+  ASSERT_EQ(control->SetClientSite(toolbarSite), S_OK);
+  ASSERT_EQ(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, toolbarSite, 0, form.get(), &position), S_OK);
+  EXPECT_EQ(toolbarSink.clicks, 1);
+  control->Close(OLECLOSE_NOSAVE);
+  control->SetClientSite(nullptr);
+  point.Reset();
+  points.Reset();
+  back.Reset();
+  coclass.Reset();
+  classInfo.Reset();
+  control.Reset();
+  EXPECT_EQ(toolbarSink.m_refs, 1u) << "the sink is given back as the control goes";
+  toolbarSite->Release();
+  site->Release();
+
+  const auto lines = journal.Lines();
+  const std::vector<std::string> expected = {"sld advised",  "sld event heard",  "sld unadvised",
+                                             "sld close 1",  "MSComctlLib.TreeView advise refused",
+                                             "tlb event heard", "tlb close 1", "tlb close while advised"};
+  std::size_t next = 0;
+  for (const std::string& line : lines) {
+    if (next < expected.size() && line == expected[next]) ++next;
+  }
+  std::ostringstream all;
+  for (const std::string& line : lines) all << line << "\n";
+  EXPECT_EQ(next, expected.size()) << all.str();
+  EXPECT_EQ(all.str().find("sld close while advised"), std::string::npos) << all.str();
+}
+
+// Controls that want their properties before their site, refuse their site, know only Show and
+// Hide, or take a caption with a mnemonic once active: each answers as such a control does.
+TEST(StandinHabits, OrderSiteVerbAndMnemonicHabitsAnswerAsSuchControlsDo) {
+  RegisteredStandin standin(L"MSCOMCTL.OCX");
+  ASSERT_EQ(standin.registerResult(), S_OK);
+  Journal journal;
+  FormWindow form;
+  const RECT position{0, 0, 50, 20};
+  FailureSetting habit(L"MSComctlLib.Slider:propsfirst;MSComctlLib.TreeView:refusesite;"
+                       L"MSComctlLib.ProgressBar:showonly;MSComctlLib.StatusBar:mnemonic");
+  TestSite* site = new TestSite(form.get(), position, L"ctl");
+  ComPtr<IOleObject> control;
+  ComPtr<IPersistStreamInit> persist;
+
+  ASSERT_EQ(CreateByProgId(L"MSComctlLib.Slider", control), S_OK);
+  DWORD misc = 0;
+  ASSERT_EQ(control->GetMiscStatus(DVASPECT_CONTENT, &misc), S_OK);
+  EXPECT_EQ(misc & OLEMISC_SETCLIENTSITEFIRST, 0u);
+  ASSERT_EQ(control.As(&persist), S_OK);
+  EXPECT_EQ(persist->InitNew(), S_OK) << "properties before the site";
+  EXPECT_EQ(control->SetClientSite(site), S_OK);
+  control->SetClientSite(nullptr);
+  ASSERT_EQ(CreateByProgId(L"MSComctlLib.Slider", control), S_OK);
+  ASSERT_EQ(control.As(&persist), S_OK);
+  ASSERT_EQ(control->SetClientSite(site), S_OK);
+  EXPECT_EQ(persist->InitNew(), E_UNEXPECTED) << "properties after the site";
+  control->SetClientSite(nullptr);
+  persist.Reset();
+
+  ASSERT_EQ(CreateByProgId(L"MSComctlLib.TreeView", control), S_OK);
+  EXPECT_EQ(control->SetClientSite(site), E_FAIL);
+  IOleClientSite* kept = reinterpret_cast<IOleClientSite*>(0x1234);
+  EXPECT_EQ(control->GetClientSite(&kept), S_OK);
+  EXPECT_EQ(kept, nullptr) << "a refused site is not kept";
+
+  ASSERT_EQ(CreateByProgId(L"MSComctlLib.ProgressBar", control), S_OK);
+  ASSERT_EQ(control->SetClientSite(site), S_OK);
+  for (LONG verb : {OLEIVERB_INPLACEACTIVATE, OLEIVERB_UIACTIVATE, OLEIVERB_PRIMARY, OLEIVERB_OPEN}) {
+    EXPECT_EQ(control->DoVerb(verb, nullptr, site, 0, form.get(), &position), OLEOBJ_E_INVALIDVERB) << verb;
+  }
+  EXPECT_EQ(form.StandinChild(), nullptr);
+  EXPECT_EQ(control->DoVerb(OLEIVERB_SHOW, nullptr, site, 0, form.get(), &position), S_OK);
+  ASSERT_TRUE(form.StandinChild());
+  EXPECT_TRUE(IsWindowVisible(form.StandinChild()));
+  EXPECT_EQ(control->DoVerb(OLEIVERB_HIDE, nullptr, site, 0, form.get(), &position), S_OK);
+  EXPECT_FALSE(IsWindowVisible(form.StandinChild()));
+  control->Close(OLECLOSE_NOSAVE);
+  control->SetClientSite(nullptr);
+
+  ASSERT_EQ(CreateByProgId(L"MSComctlLib.StatusBar", control), S_OK);
+  ComPtr<IOleControl> info;
+  ASSERT_EQ(control.As(&info), S_OK);
+  CONTROLINFO described{sizeof(CONTROLINFO), reinterpret_cast<HACCEL>(0x1234), 99, 99};
+  ASSERT_EQ(info->GetControlInfo(&described), S_OK);
+  EXPECT_EQ(described.cAccel, 0) << "no mnemonic before its caption";
+  EXPECT_EQ(described.hAccel, nullptr);
+  ASSERT_EQ(control->SetClientSite(site), S_OK);
+  ASSERT_EQ(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, form.get(), &position), S_OK);
+  ASSERT_EQ(info->GetControlInfo(&described), S_OK);
+  ASSERT_EQ(described.cAccel, 1);
+  EXPECT_EQ(described.dwFlags, 0u) << "Enter stays the container's";
+  ACCEL key{};
+  ASSERT_EQ(CopyAcceleratorTableW(described.hAccel, &key, 1), 1);
+  EXPECT_EQ(key.fVirt, FALT | FVIRTKEY);
+  EXPECT_EQ(key.key, 'T');
+  MSG mnemonic{form.StandinChild(), WM_SYSKEYDOWN, 'T', 0x20000001, 0, {}};
+  EXPECT_EQ(info->OnMnemonic(&mnemonic), S_OK);
+  control->Close(OLECLOSE_NOSAVE);
+  control->SetClientSite(nullptr);
+  info.Reset();
+  control.Reset();
+  site->Release();
+
+  const auto lines = journal.Lines();
+  std::ostringstream all;
+  for (const std::string& line : lines) all << line << "\n";
+  const std::vector<std::string> expected = {
+      "MSComctlLib.Slider initnew",         "ctl site after its properties", "ctl initnew",
+      "ctl properties after its site: refused", "MSComctlLib.TreeView site refused", "ctl verb -5 invalid",
+      "ctl caption &Test",                   "ctl mnemonic 84"};
+  std::size_t next = 0;
+  for (const std::string& line : lines) {
+    if (next < expected.size() && line == expected[next]) ++next;
+  }
+  EXPECT_EQ(next, expected.size()) << "missing " << (next < expected.size() ? expected[next] : "") << " in:\n"
+                                   << all.str();
+}
+
 }  // namespace
