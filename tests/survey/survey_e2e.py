@@ -6,7 +6,8 @@ saying "in progress", and a program whose scratch folder cannot be made is not r
 with the earlier report lists exactly the changed rows; a program runs in the survey's job (and,
 where the platform shows them, with its quiet error mode and job limits); boxes that come back,
 boxes of their own class and other programs' windows are seen; controls that show nothing at their
-place make their host broken; the report page, opened in headless Chromium, has one summary row per
+place make their host broken, and controls that act against their form as those written for a full
+form container do leave it working; the report page, opened in headless Chromium, has one summary row per
 program and every picture decodes, and its heading names the Windows Wine reports.
 
     survey_e2e.py ROOT BUILD
@@ -377,6 +378,21 @@ check(code == 1 and summary_rows(unseen)[1:] == [
     "probe_threed32,THREED32.OCX,broken,\"Form1 with 2 of 4 controls placed; nothing shown at the place of "
     "Option_threed32(1), Option_threed32(0)\""],
       f"controls that show nothing at their place make the host broken (exit code {code}, rows {summary_rows(unseen)[1:]})")
+
+# Controls written for a full form container, each acting against its form the way such controls do
+# (walking and moving its siblings, converting coordinates, comparing extenders, events, properties
+# before the site, a mnemonic, only the verb Show): their hosts work.
+habits = ("Threed.SSCheck:walkcontrols;Threed.SSCheck:mnemonic;Threed.SSOption:samecontainer;Threed.SSFrame:propsfirst;"
+          "MSComctlLib.Slider:transform;MSComctlLib.TreeView:event;MSComctlLib.ProgressBar:showonly;"
+          "MSComCtl2.UpDown:movesibling;MSComCtl2.MonthView:classinfoonly")
+code, habitual = survey("habits", "--only", "probe_threed32,probe_mscomctl,probe_mscomct2",
+                        setup=("--control-fail", habits))
+check(code == 0 and summary_rows(habitual)[1:] == [
+    "probe_threed32,THREED32.OCX,works,Form1 with 4 of 4 controls placed",
+    "probe_mscomctl,MSCOMCTL.OCX,works,Form1 with 5 of 5 controls placed",
+    "probe_mscomct2,MSCOMCT2.OCX,works,Form1 with 3 of 3 controls placed"],
+      f"controls written for a full form container leave their hosts working (exit code {code}, "
+      f"rows {summary_rows(habitual)[1:]})")
 
 # Real controls of the platform standing for catalogue classes (TreatAs keys for this run): the
 # hosts they serve work.
