@@ -119,7 +119,7 @@ void Act(const Case& c, Host& host) {
   }
 }
 
-void Run(const Case& c) {
+void RunCase(const Case& c) {
   SCOPED_TRACE(driver::Narrow(c.habits));
   if (c.action == Action::Report) {
     ASSERT_EQ(RegisterStandin(c.file), S_OK);
@@ -173,7 +173,7 @@ TEST(FormHabits, ControlsReadAndChangeTheirFormThroughItsExtenders) {
          {L"extender same", L"container Frame_threed32 same", L"frame Frame_threed32 same"}},
         {L"Check_threed32", {L"extender same", L"container Form1 same"}}}},
   };
-  for (const Case& c : cases) Run(c);
+  for (const Case& c : cases) RunCase(c);
 }
 
 // A control with events is advised before it raises one and unadvised before it is closed, its
@@ -191,7 +191,7 @@ TEST(EventHabits, SinksAreAdvisedBeforeTheFirstEventAndUnadvisedBeforeClose) {
        L"GRAPH32.OCX\r\n\r\nThe control GraphLib.Graph (graph32) could not be created: it refused the connection for "
        L"its events.\r\n"},
   };
-  for (const Case& c : cases) Run(c);
+  for (const Case& c : cases) RunCase(c);
 }
 
 // Creation as each control wants it: properties before the site when it does not ask for the site
@@ -209,15 +209,15 @@ TEST(CreationHabits, EachControlIsCreatedAndShownAsItAsks) {
        {{L"MonthView1", {L"verb -5 invalid", L"activate"}}},
        Action::Shown, L"MonthView1"},
   };
-  for (const Case& c : cases) Run(c);
+  for (const Case& c : cases) RunCase(c);
 }
 
 // A mnemonic a control announces once active (its caption "&Test") reaches it from the form,
 // and the focus with it.
 TEST(MnemonicHabit, AltAndTheControlsKeyReachItAndGiveItTheFocus) {
-  Run({L"probe_threed32", L"THREED32.OCX", L"Threed.SSCheck:mnemonic",
-       {{L"Check_threed32", {L"caption &Test", L"mnemonic 84"}}},
-       Action::AltT, L"Check_threed32"});
+  RunCase({L"probe_threed32", L"THREED32.OCX", L"Threed.SSCheck:mnemonic",
+           {{L"Check_threed32", {L"caption &Test", L"mnemonic 84"}}},
+           Action::AltT, L"Check_threed32"});
 }
 
 }  // namespace
