@@ -173,6 +173,62 @@ private:
   ControlEvents* m_events;
 };
 
+// The container's one connection point, listed: an enumerator that holds it.
+class PointList final : public IEnumConnectionPoints {
+public:
+  PointList(ComPtr<IConnectionPoint> point, ULONG next) : m_point(std::move(point)), m_next(next) { ObjectCreated(); }
+  ~PointList() { ObjectDestroyed(); }
+  PointList(const PointList&) = delete;
+  PointList& operator=(const PointList&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IEnumConnectionPoints)) return E_NOINTERFACE;
+    *object = static_cast<IEnumConnectionPoints*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG refs = InterlockedDecrement(&m_refs);
+    if (refs == 0) delete this;
+    return static_cast<ULONG>(refs);
+  }
+
+  HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** points, ULONG* fetched) override {
+    if (!points || (count != 1 && !fetched)) return E_POINTER;
+    ULONG given = 0;
+    if (count > 0 && m_next == 0) {
+      points[0] = m_point.Get();
+      points[0]->AddRef();
+      given = 1;
+      m_next = 1;
+    }
+    if (fetched) *fetched = given;
+    return given == count ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+    const ULONG skipped = count > 0 && m_next == 0 ? 1 : 0;
+    m_next += skipped;
+    return skipped == count ? S_OK : S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE Reset() override {
+    m_next = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** copy) override {
+    if (!copy) return E_POINTER;
+    *copy = new (std::nothrow) PointList(m_point, m_next);
+    return *copy ? S_OK : E_OUTOFMEMORY;
+  }
+
+private:
+  LONG m_refs = 1;
+  ComPtr<IConnectionPoint> m_point;
+  ULONG m_next;
+};
+
 }  // namespace
 
 IID EventInterfaceOf(const StandinClass& entry) { return Derived(entry, kEventsMark); }
@@ -245,8 +301,13 @@ HRESULT ControlEvents::GetGUID(DWORD kind, GUID* guid) {
 }
 
 HRESULT ControlEvents::EnumConnectionPoints(IEnumConnectionPoints** points) {
-  if (points) *points = nullptr;
-  return E_NOTIMPL;
+  if (!points) return E_POINTER;
+  *points = nullptr;
+  ComPtr<IConnectionPoint> point;
+  const HRESULT hr = FindConnectionPoint(m_eventIid, &point);
+  if (FAILED(hr)) return hr;
+  *points = new (std::nothrow) PointList(std::move(point), 0);
+  return *points ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT ControlEvents::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {

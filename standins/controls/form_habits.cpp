@@ -187,7 +187,10 @@ public:
         sibling = control;
       }
     }
-    if (!sibling) return Journal(L"sibling not found " + Hex(hr));
+    if (!sibling) {
+      return Journal(FAILED(hr) ? L"sibling not found " + Hex(hr)
+                                : L"sibling not found among " + Number(count) + L" controls");
+    }
     const std::wstring name = Text(sibling.Get(), L"Name");
     double left = 0, top = 0, width = 0;
     hr = Number(sibling.Get(), L"Left", left);

@@ -662,6 +662,16 @@ TEST(StandinHabits, AControlWithEventsNamesItsSourceAndRaisesClickOnItsSinks) {
   IID pointInterface = GUID_NULL;
   EXPECT_EQ(point->GetConnectionInterface(&pointInterface), S_OK);
   EXPECT_TRUE(IsEqualIID(pointInterface, events));
+  ComPtr<IEnumConnectionPoints> listed;
+  ASSERT_EQ(points->EnumConnectionPoints(&listed), S_OK);
+  IConnectionPoint* each[2] = {};
+  ULONG fetched = 99;
+  EXPECT_EQ(listed->Next(2, each, &fetched), S_FALSE) << "one point only";
+  ASSERT_EQ(fetched, 1u);
+  ComPtr<IConnectionPoint> first;
+  first.Attach(each[0]);
+  EXPECT_EQ(first->GetConnectionInterface(&pointInterface), S_OK);
+  EXPECT_TRUE(IsEqualIID(pointInterface, events));
   EventSink plain(nullptr), sink(&events);
   DWORD cookie = 1234;
   EXPECT_EQ(point->Advise(&plain, &cookie), CONNECT_E_CANNOTCONNECT) << "a sink without the event interface";
@@ -677,6 +687,8 @@ TEST(StandinHabits, AControlWithEventsNamesItsSourceAndRaisesClickOnItsSinks) {
   control->Close(OLECLOSE_NOSAVE);
   control->SetClientSite(nullptr);
   point.Reset();
+  first.Reset();
+  listed.Reset();
   points.Reset();
   classInfo2.Reset();
   coclass.Reset();

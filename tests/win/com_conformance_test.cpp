@@ -250,6 +250,17 @@ TEST_F(ComConformance, EveryObjectHandedOutAnswersUnknownInterfacesIdentityAndRe
          return ComPtr<IUnknown>(point);
        },
        {&IID_IConnectionPoint}},
+      {"stand-in control's list of connection points",
+       [&] {
+         SetEnvironmentVariableW(L"KIT_CONTROL_FAIL", L"GraphLib.Graph:event");
+         auto control = StandinObject(L"GRAPH32.OCX", graph);
+         SetEnvironmentVariableW(L"KIT_CONTROL_FAIL", nullptr);
+         ComPtr<IConnectionPointContainer> points;
+         ComPtr<IEnumConnectionPoints> listed;
+         if (control && SUCCEEDED(control.As(&points))) points->EnumConnectionPoints(&listed);
+         return ComPtr<IUnknown>(listed);
+       },
+       {&IID_IEnumConnectionPoints}},
       {"stand-in control's factory", [&] { return ComPtr<IUnknown>(StandinFactory(L"GRAPH32.OCX", graph)); },
        {&IID_IClassFactory}},
       {"stand-in licensing factory",
