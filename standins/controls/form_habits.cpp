@@ -60,7 +60,7 @@ HRESULT Put(IDispatch* object, const wchar_t* name, VARIANT value) {
 }
 
 // An object-valued member; null with the failure in `hr`.
-ComPtr<IDispatch> GetObject(IDispatch* object, const wchar_t* name, HRESULT& hr, VARIANT* argument = nullptr) {
+ComPtr<IDispatch> MemberObject(IDispatch* object, const wchar_t* name, HRESULT& hr, VARIANT* argument = nullptr) {
   UniqueVariant value;
   hr = Get(object, name, value.get(), argument);
   if (SUCCEEDED(hr) && (V_VT(&value.value()) != VT_DISPATCH || !V_DISPATCH(&value.value()))) hr = DISP_E_TYPEMISMATCH;
@@ -112,14 +112,14 @@ public:
     if (m_site) hr = m_site->QueryInterface(IID_PPV_ARGS(&controlSite));
     if (SUCCEEDED(hr)) hr = controlSite->GetExtendedControl(&m_extender);
     if (SUCCEEDED(hr) && !m_extender) hr = E_POINTER;
-    if (SUCCEEDED(hr)) m_form = GetObject(m_extender.Get(), L"Parent", hr);
+    if (SUCCEEDED(hr)) m_form = MemberObject(m_extender.Get(), L"Parent", hr);
     if (FAILED(hr)) Journal(L"no form " + Hex(hr));
     return SUCCEEDED(hr);
   }
 
   void WalkByIndex() {
     HRESULT hr = S_OK;
-    const ComPtr<IDispatch> controls = GetObject(m_form.Get(), L"Controls", hr);
+    const ComPtr<IDispatch> controls = MemberObject(m_form.Get(), L"Controls", hr);
     double count = 0;
     if (SUCCEEDED(hr)) hr = Number(controls.Get(), L"Count", count);
     if (FAILED(hr)) return Journal(L"controls by index failed " + Hex(hr));
@@ -127,7 +127,7 @@ public:
     std::wstring names;
     for (LONG i = 0; i < static_cast<LONG>(count); ++i) {
       VARIANT index = Index(i);
-      const ComPtr<IDispatch> control = GetObject(m_form.Get(), L"Controls", hr, &index);
+      const ComPtr<IDispatch> control = MemberObject(m_form.Get(), L"Controls", hr, &index);
       if (FAILED(hr)) return Journal(L"controls by index failed at " + std::to_wstring(i) + L" " + Hex(hr));
       names += L" " + Text(control.Get(), L"Name");
     }
@@ -137,7 +137,7 @@ public:
   // For Each: the collection's enumerator (DISPID_NEWENUM), as a method or a property.
   void WalkByEach() {
     HRESULT hr = S_OK;
-    const ComPtr<IDispatch> controls = GetObject(m_form.Get(), L"Controls", hr);
+    const ComPtr<IDispatch> controls = MemberObject(m_form.Get(), L"Controls", hr);
     UniqueVariant made;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     if (SUCCEEDED(hr)) {
@@ -171,14 +171,14 @@ public:
   // The first control of the form that is not this one, by its Object.
   void MoveSibling() {
     HRESULT hr = S_OK;
-    const ComPtr<IDispatch> controls = GetObject(m_form.Get(), L"Controls", hr);
+    const ComPtr<IDispatch> controls = MemberObject(m_form.Get(), L"Controls", hr);
     double count = 0;
     if (SUCCEEDED(hr)) hr = Number(controls.Get(), L"Count", count);
     if (FAILED(hr)) return Journal(L"sibling not found " + Hex(hr));
     ComPtr<IDispatch> sibling;
     for (LONG i = 0; !sibling && i < static_cast<LONG>(count) && i < kMostControls; ++i) {
       VARIANT index = Index(i);
-      ComPtr<IDispatch> control = GetObject(m_form.Get(), L"Controls", hr, &index);
+      ComPtr<IDispatch> control = MemberObject(m_form.Get(), L"Controls", hr, &index);
       if (FAILED(hr)) break;
       UniqueVariant object;
       if (SUCCEEDED(Get(control.Get(), L"Object", object.get())) &&
@@ -274,9 +274,9 @@ public:
     if (FAILED(hr) || !again) return Journal(L"extender again failed " + Hex(hr));
     Journal(SameObject(m_extender.Get(), again.Get()) ? L"extender same" : L"extender differs");
 
-    const ComPtr<IDispatch> container = GetObject(m_extender.Get(), L"Container", hr);
+    const ComPtr<IDispatch> container = MemberObject(m_extender.Get(), L"Container", hr);
     ComPtr<IDispatch> containerAgain;
-    if (SUCCEEDED(hr)) containerAgain = GetObject(again.Get(), L"Container", hr);
+    if (SUCCEEDED(hr)) containerAgain = MemberObject(again.Get(), L"Container", hr);
     if (FAILED(hr)) return Journal(L"container failed " + Hex(hr));
     const std::wstring name = Text(container.Get(), L"Name");
     Journal(L"container " + name + (SameObject(container.Get(), containerAgain.Get()) ? L" same" : L" differs"));
@@ -287,7 +287,7 @@ public:
     VariantInit(&key);
     V_VT(&key) = VT_BSTR;
     V_BSTR(&key) = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
-    const ComPtr<IDispatch> frame = GetObject(m_form.Get(), L"Controls", hr, &key);
+    const ComPtr<IDispatch> frame = MemberObject(m_form.Get(), L"Controls", hr, &key);
     VariantClear(&key);
     if (FAILED(hr)) return Journal(L"frame " + name + L" not found " + Hex(hr));
     Journal(L"frame " + name + (SameObject(frame.Get(), container.Get()) ? L" same" : L" differs"));
