@@ -194,10 +194,10 @@ void Form::PlaceControl(std::size_t record) {
 std::size_t Form::RecordOfSite(const ControlSite& site) const {
   // A site keeps the record it was made from, the form's own: found while its control loads too,
   // before the form holds the control.
-  const auto at = reinterpret_cast<std::uintptr_t>(&site.Item());
-  const auto first = reinterpret_cast<std::uintptr_t>(m_description.data());
-  const std::size_t record = at >= first ? (at - first) / sizeof(ItemRecord) : 0;
-  return record < m_description.size() ? record : 0;
+  for (std::size_t record = 1; record < m_description.size(); ++record) {
+    if (&m_description[record] == &site.Item()) return record;
+  }
+  return 0;
 }
 
 bool Form::TabStop(std::size_t record) const {
@@ -324,9 +324,8 @@ bool Form::TakeMnemonic(MSG& message) {
       FocusItem(record);
     }
     Microsoft::WRL::ComPtr<IOleControl> control;
-    if (IUnknown* object = m_controls[record]->Object(); object && SUCCEEDED(object->QueryInterface(IID_IOleControl, &control))) {
-      control->OnMnemonic(&message);
-    }
+    IUnknown* object = m_controls[record]->Object();
+    if (object && SUCCEEDED(object->QueryInterface(IID_IOleControl, &control))) control->OnMnemonic(&message);
     return true;
   }
   return false;
