@@ -15,30 +15,13 @@ constexpr wchar_t kNotListed[] = L"(not listed)";
 
 std::wstring Describe(const CsvRow& row) { return row.verdict + (row.message.empty() ? L"" : L": " + row.message); }
 
-// Where a file was found, for comparing two machines: System32 seen by a 64-bit program and
-// SysWOW64, where 32-bit programs on 64-bit Windows find the same system files, are one place, and
-// so is the system folder under any drive and Windows folder ("C:\Windows", "D:\WINNT").
-std::wstring Place(std::wstring_view file) {
-  constexpr std::wstring_view kSystemFolder = L"<system folder>\\";
-  constexpr std::wstring_view kTwins[] = {L"system32\\", L"syswow64\\"};
-  std::wstring place = Lower(file);
-  std::replace(place.begin(), place.end(), L'/', L'\\');
-  const std::size_t windows = place.find(L'\\', 3);
-  if (place.size() < 3 || place[1] != L':' || place[2] != L'\\' || windows == std::wstring::npos) return place;
-  const std::wstring_view inWindows = std::wstring_view(place).substr(windows + 1);
-  for (const std::wstring_view twin : kTwins) {
-    if (inWindows.starts_with(twin)) return std::wstring(kSystemFolder).append(inWindows.substr(twin.size()));
-  }
-  return place;
-}
-
 // A component file that differs between the two machines: located on one only, or, located on
 // both, found in another place or with another version, size or (where comparable) date. Two rows
 // that both failed to locate the file say nothing more about it.
 bool Differs(const VerifierLogRow& earlier, const VerifierLogRow& now, bool compareDates) {
   if (earlier.located != now.located) return true;
   if (!now.located) return false;
-  return Place(earlier.file) != Place(now.file) || earlier.version != now.version || earlier.size != now.size ||
+  return ComponentPlace(earlier.file) != ComponentPlace(now.file) || earlier.version != now.version || earlier.size != now.size ||
          (compareDates && earlier.date != now.date);
 }
 
@@ -58,6 +41,20 @@ DatePattern DatesOf(const VerifierLog& log) {
 std::wstring MdacText(const VerifierLog& log) { return log.complete ? L"MDAC," + log.mdac : kNotListed; }
 
 }  // namespace
+
+std::wstring ComponentPlace(std::wstring_view file) {
+  constexpr std::wstring_view kSystemFolder = L"<system folder>\\";
+  constexpr std::wstring_view kTwins[] = {L"system32\\", L"syswow64\\"};
+  std::wstring place = Lower(file);
+  std::replace(place.begin(), place.end(), L'/', L'\\');
+  const std::size_t windows = place.find(L'\\', 3);
+  if (place.size() < 3 || place[1] != L':' || place[2] != L'\\' || windows == std::wstring::npos) return place;
+  const std::wstring_view inWindows = std::wstring_view(place).substr(windows + 1);
+  for (const std::wstring_view twin : kTwins) {
+    if (inWindows.starts_with(twin)) return std::wstring(kSystemFolder).append(inWindows.substr(twin.size()));
+  }
+  return place;
+}
 
 std::vector<Difference> CompareRows(const std::vector<CsvRow>& earlier, const std::vector<CsvRow>& now) {
   std::vector<Difference> differences;

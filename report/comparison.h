@@ -16,6 +16,11 @@ struct Difference {
   std::wstring now;
 };
 
+// Where a verifier found a file, for comparing machines: the path in lower case, with System32 and
+// SysWOW64 (where 32-bit programs on 64-bit Windows find the same system files) as one place, under
+// any drive and Windows folder ("C:\\Windows", "D:\\WINNT").
+std::wstring ComponentPlace(std::wstring_view file);
+
 // Programs present in both reports whose verdict or message differ, and programs in only one.
 std::vector<Difference> CompareRows(const std::vector<CsvRow>& earlier, const std::vector<CsvRow>& now);
 

@@ -22,7 +22,9 @@ bool NeedsGuard(std::string_view text) {
   return first != std::string_view::npos && kFormulaStarts.find(text[first]) != std::string_view::npos;
 }
 
-std::string Field(std::wstring_view text) {
+}  // namespace
+
+std::string CsvField(std::wstring_view text) {
   std::string utf8 = ToUtf8(text);
   if (NeedsGuard(utf8)) utf8.insert(utf8.begin(), kFormulaGuard);
   if (utf8.find_first_of(",\"\r\n") == std::string::npos) return utf8;
@@ -33,6 +35,8 @@ std::string Field(std::wstring_view text) {
   }
   return quoted + "\"";
 }
+
+namespace {
 
 // Splits one record starting at `at`; moves `at` past it.
 std::vector<std::string> Record(std::string_view text, std::size_t& at) {
@@ -65,7 +69,7 @@ std::vector<std::string> Record(std::string_view text, std::size_t& at) {
   return fields;
 }
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kByteOrderMark = kCsvByteOrderMark;
 constexpr std::string_view kInProgress = "in progress: ";  // as InProgress (survey_result.h) begins
 
 bool IsHeader(std::string_view line) {
@@ -79,10 +83,10 @@ bool IsHeader(std::string_view line) {
 std::string WriteCsv(const std::vector<ProgramResult>& results, std::wstring_view progress) {
   std::string csv = std::string(kByteOrderMark) + kCsvHeader + "," + kCsvCauseColumn + "\r\n";
   for (const ProgramResult* result : SummaryOrder(results)) {
-    csv += Field(result->program) + "," + Field(result->component) + "," + Field(VerdictWord(result->verdict)) + "," +
-           Field(result->message) + "," + Field(result->cause) + "\r\n";
+    csv += CsvField(result->program) + "," + CsvField(result->component) + "," + CsvField(VerdictWord(result->verdict)) + "," +
+           CsvField(result->message) + "," + CsvField(result->cause) + "\r\n";
   }
-  if (!progress.empty()) csv += Field(progress) + "\r\n";
+  if (!progress.empty()) csv += CsvField(progress) + "\r\n";
   return csv;
 }
 
@@ -106,7 +110,8 @@ CsvReport ReadReportCsv(std::string_view utf8, std::wstring_view source) {
     // A line of one field is no program's: "in progress: N of M" says the survey had not ended.
     if (fields.size() == 1 && fields[0].starts_with(kInProgress)) report.progress = FromUtf8(fields[0]);
     if (fields.size() < 4) continue;
-    report.rows.push_back({FromUtf8(fields[0]), FromUtf8(fields[1]), FromUtf8(fields[2]), FromUtf8(fields[3])});
+    report.rows.push_back({FromUtf8(fields[0]), FromUtf8(fields[1]), FromUtf8(fields[2]), FromUtf8(fields[3]),
+                           fields.size() > 4 ? FromUtf8(fields[4]) : std::wstring()});
   }
   return report;
 }

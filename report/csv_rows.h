@@ -16,6 +16,7 @@ namespace kit::report {
 
 struct CsvRow {
   std::wstring program, component, verdict, message;
+  std::wstring cause{};  // "" in a four-column report
   bool operator==(const CsvRow&) const = default;
 };
 
@@ -31,13 +32,18 @@ inline constexpr char kCsvCauseColumn[] = "cause";
 // `progress`, when not empty, is the last line: InProgress(N, M) while the survey runs.
 std::string WriteCsv(const std::vector<ProgramResult>& results, std::wstring_view progress = {});
 
+// One field as WriteCsv writes it: guarded against formulas, quoted where it needs to be. For
+// other tables written for spreadsheets (kit_fleet's), which start with the same byte-order mark.
+std::string CsvField(std::wstring_view text);
+inline constexpr char kCsvByteOrderMark[] = "\xEF\xBB\xBF";
+
 // An earlier report's CSV as read for the comparison. A file whose first line is not the header
 // (a further trailing column allowed) is no report of the survey: a CSV a spreadsheet re-saved,
 // the report page, a folder or an empty file. `problem` then says so for the engineer, naming
 // `source`, and there are no rows.
 struct CsvReport {
   bool isReport = false;
-  std::vector<CsvRow> rows;  // columns past the fourth ignored; a line of fewer is left out
+  std::vector<CsvRow> rows;  // columns past the fifth ignored; a line of fewer than four is left out
   std::wstring problem;
   std::wstring progress;  // "in progress: N of M" of a survey that had not ended; "" for a whole report
 };

@@ -22,19 +22,7 @@ constexpr char kStyle[] =
     "ul.diagnosis{font-family:monospace;font-size:90%}li.cause{color:#a00;font-weight:bold}"
     "section{border-top:1px solid #ccc;margin-top:1em}img{border:1px solid #999;display:block;margin:.3em 0}";
 
-std::string Escape(std::wstring_view text) {
-  std::string out;
-  for (char c : ToUtf8(text)) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
+std::string Escape(std::wstring_view text) { return EscapeHtml(text); }
 
 std::string ClassOf(Verdict verdict) {
   std::string word = ToUtf8(VerdictWord(verdict));
@@ -47,6 +35,20 @@ std::string ClassOf(Verdict verdict) {
 std::string Seconds(double seconds) { return kit::Ascii(kit::Hundredths(seconds)) + " s"; }
 
 }  // namespace
+
+std::string EscapeHtml(std::wstring_view text) {
+  std::string out;
+  for (char c : ToUtf8(text)) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
 
 std::string RenderHtml(const ReportHeading& heading, const std::vector<ProgramResult>& results,
                        const std::vector<Difference>& differences) {

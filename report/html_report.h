@@ -20,6 +20,10 @@ struct ReportHeading {
   std::wstring progress{};  // InProgress(N, M) while the survey runs; empty in the final report
 };
 
+// Text for a page (UTF-8), with the characters that HTML reads as markup written as entities;
+// safe inside an element and inside a quoted attribute.
+std::string EscapeHtml(std::wstring_view text);
+
 std::string RenderHtml(const ReportHeading& heading, const std::vector<ProgramResult>& results,
                        const std::vector<Difference>& differences);
 
