@@ -1,0 +1,24 @@
+// Portable (std::filesystem). Survey reports found below the paths kit_fleet is given: every folder
+// that holds a report.csv, a machine.txt or a report.html, and the problems met on the way.
+#pragma once
+
+#include "fleet/report_files.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kit::fleet {
+
+struct FoundReports {
+  std::vector<std::unique_ptr<ReportFiles>> reports;  // in path order
+  std::vector<std::pair<std::wstring, std::wstring>> problems;  // a path and why it was not read
+};
+
+// `pageFolder`: where fleet.html will lie, for the links to each report's page.
+FoundReports FindReports(const std::vector<std::filesystem::path>& paths, const std::filesystem::path& pageFolder);
+
+bool WriteFile(const std::filesystem::path& path, const std::string& bytes);
+
+}  // namespace kit::fleet
