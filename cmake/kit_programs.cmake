@@ -10,6 +10,14 @@
 # and KIT_CONTROL_HOST_FILES (their component files, which the stand-in controls are built as); add_kit_program() looks a program up, so its resources and link options
 # come from data. A row the pattern does not read stops the configuration.
 set(KIT_COMPANY_NAME "VEL Systems")
+# The kit's version, its one source: every program's version resource ("1.00" and 1,0,0,0) and what
+# kit_survey records of itself beside a report.
+set(KIT_VERSION 1.00)
+if(NOT KIT_VERSION MATCHES "^([0-9]+)\\.([0-9]+)$")
+  message(FATAL_ERROR "KIT_VERSION ${KIT_VERSION}: the form is MAJOR.MINOR")
+endif()
+math(EXPR kit_version_minor "${CMAKE_MATCH_2}")
+set(KIT_VERSION_NUMBERS "${CMAKE_MATCH_1},${kit_version_minor},0,0")
 set(kit_catalogue_table ${CMAKE_CURRENT_LIST_DIR}/../catalogue/programs.cpp)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${kit_catalogue_table})
 file(STRINGS ${kit_catalogue_table} kit_catalogue_rows REGEX "^    {L\"")

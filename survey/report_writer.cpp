@@ -39,10 +39,11 @@ std::vector<Difference> Differences(const CsvReport& earlier, const std::wstring
 
 }  // namespace
 
-ReportWriter::ReportWriter(std::wstring folder, ReportHeading heading, CsvReport earlier, std::wstring earlierFile,
-                           std::size_t total)
+ReportWriter::ReportWriter(std::wstring folder, ReportHeading heading, MachineRecord machine, CsvReport earlier,
+                           std::wstring earlierFile, std::size_t total)
     : m_folder(std::move(folder)),
       m_heading(std::move(heading)),
+      m_machine(FormatMachineRecord(machine)),
       m_earlier(std::move(earlier)),
       m_earlierFile(std::move(earlierFile)),
       m_total(total) {
@@ -84,8 +85,11 @@ bool ReportWriter::Write() { return WriteFiles(L""); }
 
 bool ReportWriter::WriteFiles(const std::wstring& progress) {
   m_heading.progress = progress;
+  // machine.txt with every writing, after the two files a person reads: a report folder is whole at
+  // any moment a survey may be killed.
   return WriteWholeFile(m_folder + L"\\report.csv", WriteCsv(m_results, progress)) &&
-         WriteWholeFile(m_folder + L"\\report.html", RenderHtml(m_heading, m_results, m_differences));
+         WriteWholeFile(m_folder + L"\\report.html", RenderHtml(m_heading, m_results, m_differences)) &&
+         WriteWholeFile(m_folder + L"\\machine.txt", m_machine);
 }
 
 }  // namespace kit::survey

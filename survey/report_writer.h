@@ -1,4 +1,4 @@
-// Win32-only. The survey's report folder (report.html, report.csv), written again after each
+// Win32-only. The survey's report folder (report.html, report.csv, machine.txt), written again after each
 // program so that a survey that is killed leaves what it had found; until the survey ends, both
 // say so ("in progress: N of M" in the page's heading and on the CSV's last line). What follows a program (its
 // pictures encoded, a broken component diagnosed, the differences from an earlier report, both
@@ -10,6 +10,7 @@
 #include "report/comparison.h"
 #include "report/csv_rows.h"
 #include "report/html_report.h"
+#include "report/machine_record.h"
 #include "report/survey_result.h"
 
 #include <string>
@@ -22,8 +23,8 @@ class ReportWriter {
 public:
   // `earlierFile` is the CSV of an earlier report to compare with ("" for none), `earlier` its rows;
   // `total` the number of programs the survey will run. Writes the report of none surveyed yet.
-  ReportWriter(std::wstring folder, ReportHeading heading, CsvReport earlier, std::wstring earlierFile,
-               std::size_t total);
+  ReportWriter(std::wstring folder, ReportHeading heading, MachineRecord machine, CsvReport earlier,
+               std::wstring earlierFile, std::size_t total);
   ReportWriter(const ReportWriter&) = delete;
   ReportWriter& operator=(const ReportWriter&) = delete;
   ~ReportWriter();
@@ -45,6 +46,7 @@ private:
 
   std::wstring m_folder;
   ReportHeading m_heading;
+  std::string m_machine;  // machine.txt's bytes
   CsvReport m_earlier;
   std::wstring m_earlierFile;
   std::vector<ProgramResult> m_results;

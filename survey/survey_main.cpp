@@ -14,6 +14,7 @@
 #include "report/html_report.h"
 #include "report/windows_version.h"
 #include "survey/diagnosis_child.h"
+#include "survey/machine_facts.h"
 #include "survey/program_job.h"
 #include "survey/program_runs.h"
 #include "survey/progress_window.h"
@@ -41,45 +42,7 @@ constexpr wchar_t kUsage[] =
 // person: the program ends at once with its code, which the survey reads. Children inherit it.
 constexpr UINT kQuietErrors = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX;
 
-std::wstring MachineName() {
-  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-  DWORD size = static_cast<DWORD>(std::size(name));
-  return GetComputerNameW(name, &size) ? std::wstring(name, size) : L"unknown";
-}
-
-// The Windows this survey runs on, as the system itself knows it: GetVersionEx answers a program
-// whose manifest names no later system with Windows 8's 6.2 on 8.1, 10 and 11; RtlGetVersion does
-// not. ntdll is loaded in every process and is no import the kit allows (check_imports), and
-// IsWow64Process came with XP SP2: both are bound at run time.
-std::wstring WindowsName() {
-  WindowsVersion version;
-  using GetVersionCall = LONG(WINAPI*)(OSVERSIONINFOEXW*);
-  constexpr LONG kStatusSuccess = 0;
-  if (auto get = reinterpret_cast<GetVersionCall>(
-          reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")))) {
-    OSVERSIONINFOEXW info{};
-    info.dwOSVersionInfoSize = sizeof(info);
-    if (get(&info) == kStatusSuccess) {
-      version.major = info.dwMajorVersion;
-      version.minor = info.dwMinorVersion;
-      version.build = info.dwBuildNumber;
-      info.szCSDVersion[std::size(info.szCSDVersion) - 1] = L'\0';
-      version.servicePack = info.szCSDVersion;
-    }
-  }
-#ifdef _WIN64
-  version.system64 = true;
-#else
-  using IsWow64Call = BOOL(WINAPI*)(HANDLE, BOOL*);
-  BOOL wow64 = FALSE;
-  if (auto isWow64 = reinterpret_cast<IsWow64Call>(
-          reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")))) {
-    if (!isWow64(GetCurrentProcess(), &wow64)) wow64 = FALSE;
-  }
-  version.system64 = wow64 != FALSE;
-#endif
-  return WindowsVersionText(version);
-}
+std::wstring WindowsName() { return WindowsVersionText(ReadWindowsVersion()); }
 
 // The time as the page shows it ("2026-12-08 09:30:05"), or as a folder name ends ("_2026-12-08_093005").
 std::wstring Stamp(const SYSTEMTIME& time, bool forFolderName) {
@@ -253,8 +216,9 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
   }
   if (!note.empty()) Print(L"kit_survey: " + note);
 
-  ReportWriter report(reportFolder, ReportHeading{machine, WindowsName(), Stamp(now, false), compareWith}, earlier,
-                      compareWith, programs.size());
+  const WindowsVersion windows = ReadWindowsVersion();
+  ReportWriter report(reportFolder, ReportHeading{machine, WindowsVersionText(windows), Stamp(now, false), compareWith},
+                      GatherMachineRecord(windows, now), earlier, compareWith, programs.size());
   if (!note.empty()) report.Heading().date += L" (" + note + L")";
 
   std::atomic<bool> cancel = false;

@@ -171,6 +171,18 @@ with open(os.path.join(works, "report.html"), encoding="utf-8") as f:
 windows = wine_reported_windows()
 check(heading is not None and f"({windows})," in heading.group(1),
       f"the heading names the Windows Wine reports, {windows!r}: {heading.group(1) if heading else None!r}")
+machine_file = os.path.join(works, "machine.txt")
+with open(machine_file, "rb") if os.path.exists(machine_file) else io.BytesIO() as f:
+    machine_bytes = f.read()
+machine_lines = [line.split("=", 1) for line in machine_bytes.decode("utf-8", "replace").splitlines()]
+machine = {key: "" for key in ("machine", "windows", "build", "architecture", "surveyed", "kit")}
+machine.update(line for line in machine_lines if len(line) == 2)
+check([line[0] for line in machine_lines] == ["machine", "windows", "build", "architecture", "surveyed", "kit"]
+      and not machine_bytes.startswith(b"\xef\xbb\xbf") and machine["machine"]
+      and machine["windows"] == windows and f" build {machine['build']} " in machine["windows"] + " "
+      and machine["architecture"] == "x64" and re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d", machine["surveyed"])
+      and machine["kit"] == "1.00",
+      f"machine.txt beside the CSV names the machine, its Windows and the kit, key by key: {machine_bytes!r}")
 kit = os.path.join(BUILD, "survey", "kit")
 left = [f for f in os.listdir(kit) if not f.lower().endswith((".exe", ".dll"))]
 temp = os.path.join(BUILD, "survey", "wineprefix", "drive_c", "users", os.environ.get("USER", "root"), "Temp")
@@ -201,7 +213,7 @@ check(cause is not None and cause.group(1) ==
 # The report read while the survey runs (probe_base surveyed, probe_VELvbutils hanging): the CSV's last
 # line and the page's heading say "in progress: 1 of 3". Meanwhile the scratch folders' root is taken
 # away, so that probe_cmdlg, next, has none: it is not run, and its row says why.
-watched = {"report.csv": set(), "report.html": set(), "root taken": False}
+watched = {"report.csv": set(), "report.html": set(), "root taken": False, "machine.txt": False}
 surveyed = threading.Event()
 PROGRESS = {"report.csv": r"\n(in progress: \d+ of \d+)\r\n$",
             "report.html": r"<h1>[^<]*\((in progress: \d+ of \d+)\)</h1>"}
@@ -224,6 +236,7 @@ def watch(report):
                 continue
             if said:
                 watched[name].add(said.group(1))
+        watched["machine.txt"] = watched["machine.txt"] or "machine.txt" in listing(report)
         if watched["root taken"] or "in progress: 1 of 3" not in watched["report.html"]:
             continue
         roots = [os.path.join(temp, f) for f in listing(temp) if f.startswith("kit_survey_")]
@@ -249,8 +262,9 @@ section = page[page.find('<section id="probe_VELvbutils">'):]
 section = section[:section.find("</section>")]
 check("still open: &quot;Form1&quot;" in section and section.count("data:image/png;base64,") >= 2,
       "before the hung program is ended its open windows are listed and pictured")
-check("in progress: 1 of 3" in watched["report.csv"] and "in progress: 1 of 3" in watched["report.html"],
-      f"read while the survey runs, the CSV and the page say it is in progress: {watched}")
+check("in progress: 1 of 3" in watched["report.csv"] and "in progress: 1 of 3" in watched["report.html"]
+      and watched["machine.txt"],
+      f"read while the survey runs, the CSV and the page say it is in progress, machine.txt beside them: {watched}")
 with open(os.path.join(hang, "report.html"), encoding="utf-8") as f:
     check("in progress" not in f.read() + "".join(rows(hang)), "the final report says nothing of progress")
 not_run = rows(hang)[2] if len(rows(hang)) > 2 else ""
