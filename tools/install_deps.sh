@@ -12,6 +12,7 @@ packages=(
   xvfb xdotool imagemagick x11-utils
   googletest libgtest-dev
   libstb-dev
+  zlib1g-dev libz-mingw-w64-dev
   python3
   chromium
   qemu-system-x86 debootstrap cpio xz-utils e2fsprogs
