@@ -1,6 +1,8 @@
 // Portable. Reading one report for the fleet: the machine's facts, the CSV, the verifiers' logs.
 #include "fleet/machine_report.h"
 
+#include "report/machine_record.h"
+
 #include "common/letter_case.h"
 #include "common/utf8_text.h"
 
@@ -18,12 +20,6 @@ constexpr std::size_t kPageHeadLimit = 16u << 10;
 
 constexpr std::wstring_view kFolderPrefix = L"kit_survey_";
 constexpr std::string_view kHeadingStart = "<h1>Kit survey of ";
-
-std::wstring_view Trim(std::wstring_view text) {
-  while (!text.empty() && std::iswspace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && std::iswspace(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 bool AllDigits(std::wstring_view text) {
   for (wchar_t c : text) {
@@ -78,24 +74,16 @@ std::wstring Unescape(std::wstring text) {
 }  // namespace
 
 MachineFacts ParseMachineFile(std::string_view utf8) {
+  // The survey's own reader of the file: one reading of its keys for writer and merger.
   MachineFacts facts;
-  const std::wstring text = FromUtf8(utf8.starts_with(report::kCsvByteOrderMark) ? utf8.substr(3) : utf8);
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const std::size_t end = std::min(text.find(L'\n', at), text.size());
-    const std::wstring_view line = std::wstring_view(text).substr(at, end - at);
-    at = end + 1;
-    const std::size_t equals = line.find(L'=');
-    if (equals == std::wstring_view::npos) continue;
-    const std::wstring key = Lower(Trim(line.substr(0, equals)));
-    const std::wstring value(Trim(line.substr(equals + 1)));
-    if (key == L"machine") facts.machine = value;
-    else if (key == L"windows") facts.windows = value;
-    else if (key == L"build") facts.build = value;
-    else if (key == L"architecture") facts.architecture = value;
-    else if (key == L"surveyed") facts.surveyed = value;
-    else if (key == L"kit") facts.kit = value;
-  }
+  const std::optional<report::MachineRecord> record = report::ParseMachineRecord(utf8);
+  if (!record) return facts;
+  facts.machine = FromUtf8(record->machine);
+  facts.windows = FromUtf8(record->windows);
+  facts.build = FromUtf8(record->build);
+  facts.architecture = FromUtf8(record->architecture);
+  facts.surveyed = FromUtf8(record->surveyed);
+  facts.kit = FromUtf8(record->kit);
   return facts;
 }
 
@@ -147,7 +135,7 @@ MachineReport ReadMachineReport(const ReportFiles& files) {
   out.where = files.Where();
   out.link = files.PageLink();
 
-  const std::optional<std::string> machineFile = files.Read("machine.txt", kMachineFileLimit);
+  const std::optional<std::string> machineFile = files.Read(report::kMachineRecordFile, kMachineFileLimit);
   if (machineFile) out.facts = ParseMachineFile(*machineFile);
   // Reports of earlier kits (or a machine.txt without them): the folder's name and the page.
   MachineFacts fromName;
