@@ -8,14 +8,14 @@ namespace kit::report {
 namespace {
 
 using Field = std::string MachineRecord::*;
-constexpr std::array<std::pair<std::string_view, Field>, 6> kFields{{
+constexpr std::pair<std::string_view, Field> kFields[] = {
     {"machine", &MachineRecord::machine},
     {"windows", &MachineRecord::windows},
     {"build", &MachineRecord::build},
     {"architecture", &MachineRecord::architecture},
     {"surveyed", &MachineRecord::surveyed},
     {"kit", &MachineRecord::kit},
-}};
+};
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
@@ -41,7 +41,7 @@ std::string FormatMachineRecord(const MachineRecord& record) {
 std::optional<MachineRecord> ParseMachineRecord(std::string_view text) {
   if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   MachineRecord record;
-  std::array<bool, kFields.size()> seen{};
+  std::array<bool, std::size(kFields)> seen{};
   bool any = false;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
@@ -51,7 +51,7 @@ std::optional<MachineRecord> ParseMachineRecord(std::string_view text) {
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
     const std::string_view key = line.substr(0, equals);
-    for (std::size_t i = 0; i < kFields.size(); ++i) {
+    for (std::size_t i = 0; i < std::size(kFields); ++i) {
       if (kFields[i].first != key || seen[i]) continue;
       record.*kFields[i].second = std::string(line.substr(equals + 1));
       seen[i] = true;

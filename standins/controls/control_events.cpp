@@ -120,26 +120,20 @@ HRESULT BuildClassInfo(const StandinClass& entry, REFIID eventIid, ComPtr<ITypeI
   return hr;
 }
 
-// The connection point for the event dispinterface: an object of its own that holds the control.
-class ConnectionPoint final : public IConnectionPoint {
+// The IUnknown of the event objects below: one interface beside IUnknown, one count, each object
+// counted among the module's live objects.
+template <typename Interface>
+class EventObject : public Interface {
 public:
-  explicit ConnectionPoint(ControlEvents* events) : m_events(events) {
-    m_events->AddRef();
-    ObjectCreated();
-  }
-  ~ConnectionPoint() {
-    m_events->Release();
-    ObjectDestroyed();
-  }
-  ConnectionPoint(const ConnectionPoint&) = delete;
-  ConnectionPoint& operator=(const ConnectionPoint&) = delete;
+  EventObject(const EventObject&) = delete;
+  EventObject& operator=(const EventObject&) = delete;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IConnectionPoint)) return E_NOINTERFACE;
-    *object = static_cast<IConnectionPoint*>(this);
-    AddRef();
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, __uuidof(Interface))) return E_NOINTERFACE;
+    *object = static_cast<Interface*>(this);
+    this->AddRef();
     return S_OK;
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
@@ -148,6 +142,20 @@ public:
     if (refs == 0) delete this;
     return static_cast<ULONG>(refs);
   }
+
+protected:
+  EventObject() { ObjectCreated(); }
+  virtual ~EventObject() { ObjectDestroyed(); }
+
+private:
+  LONG m_refs = 1;
+};
+
+// The connection point for the event dispinterface: an object of its own that holds the control.
+class ConnectionPoint final : public EventObject<IConnectionPoint> {
+public:
+  explicit ConnectionPoint(ControlEvents* events) : m_events(events) { m_events->AddRef(); }
+  ~ConnectionPoint() override { m_events->Release(); }
 
   HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
     if (!iid) return E_POINTER;
@@ -169,32 +177,13 @@ public:
   }
 
 private:
-  LONG m_refs = 1;
   ControlEvents* m_events;
 };
 
 // The container's one connection point, listed: an enumerator that holds it.
-class PointList final : public IEnumConnectionPoints {
+class PointList final : public EventObject<IEnumConnectionPoints> {
 public:
-  PointList(ComPtr<IConnectionPoint> point, ULONG next) : m_point(std::move(point)), m_next(next) { ObjectCreated(); }
-  ~PointList() { ObjectDestroyed(); }
-  PointList(const PointList&) = delete;
-  PointList& operator=(const PointList&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IEnumConnectionPoints)) return E_NOINTERFACE;
-    *object = static_cast<IEnumConnectionPoints*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG refs = InterlockedDecrement(&m_refs);
-    if (refs == 0) delete this;
-    return static_cast<ULONG>(refs);
-  }
+  PointList(ComPtr<IConnectionPoint> point, ULONG next) : m_point(std::move(point)), m_next(next) {}
 
   HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** points, ULONG* fetched) override {
     if (!points || (count != 1 && !fetched)) return E_POINTER;
@@ -224,7 +213,6 @@ public:
   }
 
 private:
-  LONG m_refs = 1;
   ComPtr<IConnectionPoint> m_point;
   ULONG m_next;
 };
