@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test of the kit, then prints one summary line:
 #   1. installs the missing Debian packages (tools/install_deps.sh)
-#   2. builds the three presets: win32 (the deliverable), win64 (run under Wine), host (native)
+#   2. builds the four presets: win32 (the deliverable), win64 (run under Wine), host (native,
+#      sanitised), linux (kit_fleet alone, native release)
 #   3. native unit tests (host, with AddressSanitizer and UBSan)
 #   4. Windows-side unit tests, end-to-end tests and static checks (win64 under wine64; the
 #      static checks cover the win32 programs too)
@@ -15,7 +16,7 @@ start=$(date +%s)
 
 tools/install_deps.sh || { echo "SUMMARY: FAIL (installing packages)"; exit 1; }
 
-for preset in win32 win64 host; do
+for preset in win32 win64 host linux; do
   echo "=== build $preset"
   if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; }; then
     echo "SUMMARY: FAIL (build $preset)"
