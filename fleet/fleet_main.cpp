@@ -3,7 +3,7 @@
 // Every report folder below the paths is read; a report that cannot be used is listed on the page
 // with the reason, and never stops the merge.
 #include "fleet/fleet_page.h"
-#include "fleet/report_folders.h"
+#include "fleet/fleet_read.h"
 #include "report/survey_result.h"
 
 #include <cstdio>
@@ -55,20 +55,7 @@ int main(int argc, char** argv) {
     return kit::report::kExitUsage;
   }
 
-  kit::fleet::FoundReports found = kit::fleet::FindReports(paths, out);
-  std::vector<kit::fleet::MachineReport> reports;
-  reports.reserve(found.reports.size() + found.problems.size());
-  for (const auto& [where, why] : found.problems) {
-    kit::fleet::MachineReport bad;
-    bad.where = where;
-    bad.problem = why;
-    reports.push_back(std::move(bad));
-  }
-  for (auto& files : found.reports) {
-    reports.push_back(kit::fleet::ReadMachineReport(*files));
-    files.reset();
-  }
-  const kit::fleet::Fleet fleet = kit::fleet::MergeFleet(std::move(reports), since);
+  const kit::fleet::Fleet fleet = kit::fleet::ReadFleet(kit::fleet::FindReports(paths, out), since);
 
   std::error_code error;
   fs::create_directories(out, error);

@@ -2,9 +2,9 @@
 #include "fleet/fleet_view.h"
 
 #include "common/letter_case.h"
-#include "report/comparison.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cwctype>
 #include <tuple>
 #include <unordered_map>
@@ -17,7 +17,6 @@ constexpr std::wstring_view kFailing[] = {L"broken", L"hung", L"cannot start"};
 constexpr std::wstring_view kVerdictOrder[] = {L"broken", L"hung", L"cannot start", L"needs licence key", L"not found", L"works"};
 constexpr const wchar_t* kAttributes[] = {L"location", L"version", L"size"};
 constexpr int kAttributeCount = 3;
-constexpr wchar_t kNotLocated[] = L"(not located)";
 constexpr std::size_t kMostSetApart = 10;
 
 bool Failing(std::wstring_view verdict) { return std::ranges::find(kFailing, verdict) != std::end(kFailing); }
@@ -30,28 +29,12 @@ bool IsPathStart(std::wstring_view text, std::size_t at) {
   return text.substr(at).starts_with(L"\\\\");
 }
 
-// Texts interned once: the fleet's component names and values repeat across thousands of reports.
-class Interned {
-public:
-  int Id(const std::wstring& text) {
-    const auto [it, added] = m_ids.try_emplace(text, static_cast<int>(m_texts.size()));
-    if (added) m_texts.push_back(text);
-    return it->second;
-  }
-  const std::wstring& Text(int id) const { return m_texts[static_cast<std::size_t>(id)]; }
+// A component file's value per attribute: its place, version and size, each an id (kNoText: none).
+using Counts = std::unordered_map<TextId, int>;  // value -> machines
 
-private:
-  std::unordered_map<std::wstring, int> m_ids;
-  std::vector<std::wstring> m_texts;
-};
-
-// One machine's component file: the file (lower-case name) and a value per attribute (-1: none).
-struct Component {
-  int file;
-  int values[kAttributeCount];
-};
-
-using Counts = std::unordered_map<int, int>;  // value -> machines
+TextId Value(const ReportComponent& component, int attribute) {
+  return attribute == 0 ? component.place : attribute == 1 ? component.version : component.size;
+}
 
 std::wstring Architecture(std::wstring_view text) {
   if (text.find(L"64") != std::wstring_view::npos) return L"64";
@@ -59,12 +42,22 @@ std::wstring Architecture(std::wstring_view text) {
   return L"";
 }
 
-std::pair<std::wstring, int> MostCommon(const Counts& counts, const Interned& texts, int except) {
+std::pair<std::wstring, int> MostCommon(const Counts& counts, const Counts* less, const TextPool& texts, TextId except) {
   std::pair<std::wstring, int> best{L"", 0};
-  for (const auto& [value, count] : counts) {
+  for (const auto& [value, all] : counts) {
+    const int count = all - (less && less->contains(value) ? less->at(value) : 0);
     if (value == except || count <= 0) continue;
     const std::wstring& text = texts.Text(value);
     if (count > best.second || (count == best.second && text < best.first)) best = {text, count};
+  }
+  return best;
+}
+
+// The value most machines have (the smaller text of a tie), and how many.
+std::pair<TextId, int> Majority(const Counts& counts, const TextPool& texts) {
+  std::pair<TextId, int> best{kNoText, 0};
+  for (const auto& [value, count] : counts) {
+    if (count > best.second || (count == best.second && texts.Text(value) < texts.Text(best.first))) best = {value, count};
   }
   return best;
 }
@@ -92,9 +85,11 @@ std::wstring ReducePaths(std::wstring_view text) {
   return out;
 }
 
-Fleet MergeFleet(std::vector<MachineReport> reports, std::wstring_view since) {
+Fleet MergeFleet(std::vector<MachineReport> reports, TextPool texts, std::wstring_view since) {
   Fleet fleet;
+  fleet.texts = std::move(texts);
   fleet.reports = std::move(reports);
+  const TextPool& text = fleet.texts;
 
   // Each machine: its name with its build and architecture. A report that tells neither (an earlier
   // kit's without a readable heading) belongs to the one machine of its name that tells them.
@@ -117,9 +112,9 @@ Fleet MergeFleet(std::vector<MachineReport> reports, std::wstring_view since) {
       untold.push_back(i);
       continue;
     }
-    const std::wstring key = name + L'\n' + report.facts.build + L'\n' + architecture;
+    std::wstring key = name + L'\n' + report.facts.build + L'\n' + architecture;
     auto& indices = byMachine[key];
-    if (indices.empty()) keysByName[name].push_back(key);
+    if (indices.empty()) keysByName[name].push_back(std::move(key));
     indices.push_back(i);
   }
   for (std::size_t i : untold) {
@@ -134,6 +129,8 @@ Fleet MergeFleet(std::vector<MachineReport> reports, std::wstring_view since) {
     }
   }
 
+  // A machine's Windows, for comparing its component files with its peers': build and architecture.
+  std::vector<std::wstring> windowsOf;
   for (auto& [key, indices] : byMachine) {
     std::ranges::stable_sort(indices, [&](std::size_t a, std::size_t b) {
       return fleet.reports[a].facts.surveyed < fleet.reports[b].facts.surveyed;
@@ -149,19 +146,19 @@ Fleet MergeFleet(std::vector<MachineReport> reports, std::wstring_view since) {
     if (indices.size() > 1) {
       const MachineReport& previous = fleet.reports[indices[indices.size() - 2]];
       machine.previousSurveyed = previous.facts.surveyed;
-      std::unordered_map<std::wstring, const std::wstring*> before;
-      for (const report::CsvRow& row : previous.rows) before.emplace(row.program, &row.verdict);
-      for (const report::CsvRow& row : latest.rows) {
+      std::unordered_map<TextId, TextId> before;  // program -> verdict
+      for (const ReportRow& row : previous.rows) before.emplace(row.program, row.verdict);
+      for (const ReportRow& row : latest.rows) {
         const auto was = before.find(row.program);
         if (was == before.end()) {
-          machine.changes.push_back({row.program, L"(not surveyed)", row.verdict});
+          machine.changes.push_back({text.Text(row.program), L"(not surveyed)", text.Text(row.verdict)});
         } else {
-          if (*was->second != row.verdict) machine.changes.push_back({row.program, *was->second, row.verdict});
+          if (was->second != row.verdict) machine.changes.push_back({text.Text(row.program), text.Text(was->second), text.Text(row.verdict)});
           before.erase(was);
         }
       }
-      for (const report::CsvRow& row : previous.rows) {
-        if (before.contains(row.program)) machine.changes.push_back({row.program, row.verdict, L"(not surveyed)"});
+      for (const ReportRow& row : previous.rows) {
+        if (before.contains(row.program)) machine.changes.push_back({text.Text(row.program), text.Text(row.verdict), L"(not surveyed)"});
       }
     }
     fleet.machines.push_back(std::move(machine));
@@ -169,119 +166,157 @@ Fleet MergeFleet(std::vector<MachineReport> reports, std::wstring_view since) {
   std::ranges::sort(fleet.machines, [](const FleetMachine& a, const FleetMachine& b) { return a.name < b.name; });
 
   // Verdicts per program, and the broken and hung rows by program and cause.
-  std::unordered_map<std::wstring, std::size_t> programAt;
-  std::unordered_map<std::wstring, std::unordered_map<std::wstring, int>> verdictCounts;
-  std::unordered_map<std::wstring, std::size_t> groupAt;
+  std::unordered_map<TextId, std::size_t> programAt;
+  std::vector<Counts> verdictCounts;  // by programAt
+  std::unordered_map<TextId, bool> failingVerdict, groupedVerdict;
+  std::unordered_map<std::uint64_t, std::size_t> groupAt;  // program and reduced cause -> group
+  std::unordered_map<TextId, TextId> reduced;  // cause -> the cause with paths reduced
+  std::vector<TextId> groupProgram;
   for (std::size_t m = 0; m < fleet.machines.size(); ++m) {
     FleetMachine& machine = fleet.machines[m];
-    for (const report::CsvRow& row : fleet.reports[machine.report].rows) {
-      if (programAt.try_emplace(row.program, fleet.programs.size()).second) fleet.programs.push_back({row.program, {}, 0});
-      ++verdictCounts[row.program][row.verdict];
-      if (Failing(row.verdict)) machine.broken = true;
-      if (!Grouped(row.verdict)) continue;
-      const std::wstring cause = ReducePaths(row.cause.empty() ? row.message : row.cause);
-      const auto [at, added] = groupAt.try_emplace(row.program + L'\n' + cause, fleet.groups.size());
-      if (added) fleet.groups.push_back({row.program, cause, {}, {}});
-      fleet.groups[at->second].machines.push_back(m);
+    for (const ReportRow& row : fleet.reports[machine.report].rows) {
+      const auto [at, added] = programAt.try_emplace(row.program, fleet.programs.size());
+      if (added) {
+        fleet.programs.push_back({text.Text(row.program), {}, 0});
+        verdictCounts.emplace_back();
+      }
+      ++verdictCounts[at->second][row.verdict];
+      if (!failingVerdict.contains(row.verdict)) {
+        failingVerdict[row.verdict] = Failing(text.Text(row.verdict));
+        groupedVerdict[row.verdict] = Grouped(text.Text(row.verdict));
+      }
+      if (failingVerdict[row.verdict]) machine.broken = true;
+      if (!groupedVerdict[row.verdict]) continue;
+      const TextId said = text.Text(row.cause).empty() ? row.message : row.cause;
+      auto cause = reduced.find(said);
+      if (cause == reduced.end()) cause = reduced.emplace(said, fleet.texts.Id(ReducePaths(text.Text(said)))).first;
+      const auto [group, fresh] = groupAt.try_emplace((std::uint64_t{row.program} << 32) | cause->second, fleet.groups.size());
+      if (fresh) {
+        fleet.groups.push_back({text.Text(row.program), text.Text(cause->second), {}, {}});
+        groupProgram.push_back(row.program);
+      }
+      fleet.groups[group->second].machines.push_back(m);
     }
   }
-  for (ProgramCount& program : fleet.programs) {
-    auto& counts = verdictCounts[program.program];
+  for (std::size_t p = 0; p < fleet.programs.size(); ++p) {
+    ProgramCount& program = fleet.programs[p];
+    std::vector<std::pair<std::wstring, int>> others;
+    for (const auto& [verdict, count] : verdictCounts[p]) others.emplace_back(text.Text(verdict), count);
     for (std::wstring_view verdict : kVerdictOrder) {
-      const auto found = counts.find(std::wstring(verdict));
-      if (found == counts.end()) continue;
-      program.verdicts.emplace_back(found->first, found->second);
+      const auto found = std::ranges::find(others, verdict, &std::pair<std::wstring, int>::first);
+      if (found == others.end()) continue;
+      program.verdicts.push_back(*found);
       if (Failing(verdict)) program.failing += found->second;
-      counts.erase(found);
+      others.erase(found);
     }
-    std::vector<std::pair<std::wstring, int>> others(counts.begin(), counts.end());
     std::ranges::sort(others);
     program.verdicts.insert(program.verdicts.end(), others.begin(), others.end());
   }
-  std::ranges::sort(fleet.programs, [](const ProgramCount& a, const ProgramCount& b) {
-    return a.failing != b.failing ? a.failing > b.failing : a.program < b.program;
-  });
-  std::unordered_map<std::wstring, std::size_t> programRank;
-  for (std::size_t i = 0; i < fleet.programs.size(); ++i) programRank[fleet.programs[i].program] = i;
-  std::ranges::sort(fleet.groups, [&](const CauseGroup& a, const CauseGroup& b) {
-    if (a.program != b.program) return programRank[a.program] < programRank[b.program];
-    return a.machines.size() != b.machines.size() ? a.machines.size() > b.machines.size() : a.cause < b.cause;
-  });
+  {
+    // The groups sorted along with the programs they belong to.
+    std::vector<std::size_t> order(fleet.groups.size());
+    for (std::size_t g = 0; g < order.size(); ++g) order[g] = g;
+    std::ranges::sort(fleet.programs, [](const ProgramCount& a, const ProgramCount& b) {
+      return a.failing != b.failing ? a.failing > b.failing : a.program < b.program;
+    });
+    std::unordered_map<std::wstring, std::size_t> programRank;
+    for (std::size_t i = 0; i < fleet.programs.size(); ++i) programRank[fleet.programs[i].program] = i;
+    std::ranges::sort(order, [&](std::size_t x, std::size_t y) {
+      const CauseGroup& a = fleet.groups[x];
+      const CauseGroup& b = fleet.groups[y];
+      if (a.program != b.program) return programRank[a.program] < programRank[b.program];
+      return a.machines.size() != b.machines.size() ? a.machines.size() > b.machines.size() : a.cause < b.cause;
+    });
+    std::vector<CauseGroup> groups;
+    std::vector<TextId> programs;
+    for (std::size_t g : order) {
+      groups.push_back(std::move(fleet.groups[g]));
+      programs.push_back(groupProgram[g]);
+    }
+    fleet.groups = std::move(groups);
+    groupProgram = std::move(programs);
+  }
 
-  // The component files of every machine, interned, and their values counted across the fleet.
-  Interned texts;
-  std::vector<std::wstring> fileNames;  // by file id: the name as the first log gave it
-  std::unordered_map<std::wstring, int> fileIds;
-  std::vector<std::vector<Component>> components(fleet.machines.size());
-  std::vector<Counts> fleetCounts;  // by file id * kAttributeCount + attribute
+  // The component files' values counted across the fleet, and per Windows (build and architecture).
+  std::unordered_map<TextId, int> fileIds;  // by key
+  std::vector<TextId> fileNames;            // by file id: the name as the first log gave it
+  std::vector<Counts> fleetCounts;          // by file id * kAttributeCount + attribute
+  std::unordered_map<std::wstring, std::size_t> peerAt;
+  std::vector<std::size_t> peerOf(fleet.machines.size());
+  std::vector<std::unordered_map<int, Counts>> peerCounts;  // by peer: slot -> counts
+  std::vector<std::vector<int>> fileOf(fleet.machines.size());  // each component's file id
   for (std::size_t m = 0; m < fleet.machines.size(); ++m) {
-    for (const report::VerifierLogRow& row : fleet.reports[fleet.machines[m].report].components) {
-      const auto [at, added] = fileIds.try_emplace(Lower(row.name), static_cast<int>(fileNames.size()));
-      if (added) {
-        fileNames.push_back(row.name);
+    const MachineReport& report = fleet.reports[fleet.machines[m].report];
+    const auto [peer, added] = peerAt.try_emplace(report.facts.build + L'\n' + Architecture(report.facts.architecture), peerCounts.size());
+    if (added) peerCounts.emplace_back();
+    peerOf[m] = peer->second;
+    for (const ReportComponent& component : report.components) {
+      const auto [at, fresh] = fileIds.try_emplace(component.key, static_cast<int>(fileNames.size()));
+      if (fresh) {
+        fileNames.push_back(component.name);
         fleetCounts.resize(fileNames.size() * kAttributeCount);
       }
-      Component component{at->second, {-1, -1, -1}};
-      component.values[0] = texts.Id(row.located ? report::ComponentPlace(row.file) : kNotLocated);
-      if (row.located) {
-        component.values[1] = texts.Id(row.version.empty() ? L"(no version)" : row.version);
-        component.values[2] = texts.Id(row.size);
-      }
+      fileOf[m].push_back(at->second);
       for (int a = 0; a < kAttributeCount; ++a) {
-        if (component.values[a] >= 0) ++fleetCounts[static_cast<std::size_t>(component.file * kAttributeCount + a)][component.values[a]];
+        const TextId value = Value(component, a);
+        if (value == kNoText) continue;
+        const int slot = at->second * kAttributeCount + a;
+        ++fleetCounts[static_cast<std::size_t>(slot)][value];
+        ++peerCounts[peer->second][slot][value];
       }
-      components[m].push_back(component);
     }
   }
+  const auto components = [&](std::size_t m) -> const std::vector<ReportComponent>& { return fleet.reports[fleet.machines[m].report].components; };
 
   // What sets a group apart: a value every machine of the group shares, which fewer than half of
   // the working machines that list the file have. The working machines' counts are the fleet's
-  // less those of the machines where the program does not work, so each machine is visited once
-  // per program with groups, not once per group.
-  std::unordered_map<std::wstring, std::vector<std::size_t>> groupsOf;
-  for (std::size_t g = 0; g < fleet.groups.size(); ++g) groupsOf[fleet.groups[g].program].push_back(g);
+  // less those of the machines where the program does not work (few), so each machine is visited
+  // once per program with groups, not once per group.
+  std::unordered_map<TextId, std::vector<std::size_t>> groupsOf;
+  for (std::size_t g = 0; g < fleet.groups.size(); ++g) groupsOf[groupProgram[g]].push_back(g);
+  const TextId works = fleet.texts.Id(kWorks);
   for (const auto& [program, groups] : groupsOf) {
-    std::vector<char> works(fleet.machines.size(), 0);
+    std::unordered_map<int, Counts> notWorking;  // slot -> counts
     for (std::size_t m = 0; m < fleet.machines.size(); ++m) {
-      for (const report::CsvRow& row : fleet.reports[fleet.machines[m].report].rows) {
-        if (row.program == program) works[m] = row.verdict == kWorks;
+      bool working = false;
+      for (const ReportRow& row : fleet.reports[fleet.machines[m].report].rows) {
+        if (row.program == program) working = row.verdict == works;
       }
-    }
-    std::unordered_map<int, Counts> notWorking;  // file * kAttributeCount + attribute -> counts
-    for (std::size_t m = 0; m < fleet.machines.size(); ++m) {
-      if (works[m]) continue;
-      for (const Component& component : components[m]) {
+      if (working) continue;
+      for (std::size_t c = 0; c < components(m).size(); ++c) {
         for (int a = 0; a < kAttributeCount; ++a) {
-          if (component.values[a] >= 0) ++notWorking[component.file * kAttributeCount + a][component.values[a]];
+          const TextId value = Value(components(m)[c], a);
+          if (value != kNoText) ++notWorking[fileOf[m][c] * kAttributeCount + a][value];
         }
       }
     }
     for (std::size_t g : groups) {
       CauseGroup& group = fleet.groups[g];
-      std::unordered_map<int, std::pair<int, int>> shared;  // slot -> (value, machines with it); value -2: mixed
+      std::unordered_map<int, std::pair<TextId, int>> shared;  // slot -> (value, machines with it); kMixed: mixed
+      constexpr TextId kMixed = kNoText - 1;
       for (std::size_t m : group.machines) {
-        for (const Component& component : components[m]) {
+        for (std::size_t c = 0; c < components(m).size(); ++c) {
           for (int a = 0; a < kAttributeCount; ++a) {
-            const int slot = component.file * kAttributeCount + a;
-            auto [it, added] = shared.try_emplace(slot, component.values[a], 0);
-            if (it->second.first != component.values[a]) it->second.first = -2;
+            const TextId value = Value(components(m)[c], a);
+            auto [it, added] = shared.try_emplace(fileOf[m][c] * kAttributeCount + a, value, 0);
+            if (it->second.first != value) it->second.first = kMixed;
             ++it->second.second;
           }
         }
       }
       for (const auto& [slot, value] : shared) {
-        if (value.first < 0 || value.second != static_cast<int>(group.machines.size())) continue;
-        Counts working = fleetCounts[static_cast<std::size_t>(slot)];
-        if (const auto less = notWorking.find(slot); less != notWorking.end()) {
-          for (const auto& [v, count] : less->second) working[v] -= count;
-        }
+        if (value.first == kNoText || value.first == kMixed || value.second != static_cast<int>(group.machines.size())) continue;
+        const Counts& all = fleetCounts[static_cast<std::size_t>(slot)];
+        const auto less = notWorking.find(slot);
+        const Counts* notCounted = less == notWorking.end() ? nullptr : &less->second;
+        const auto workingWith = [&](TextId v, int count) { return count - (notCounted && notCounted->contains(v) ? notCounted->at(v) : 0); };
         int listing = 0;
-        for (const auto& [v, count] : working) listing += count;
-        const int same = working.contains(value.first) ? working[value.first] : 0;
+        for (const auto& [v, count] : all) listing += workingWith(v, count);
+        const int same = all.contains(value.first) ? workingWith(value.first, all.at(value.first)) : 0;
         if (listing == 0 || same * 2 >= listing) continue;
-        const auto [otherValue, otherCount] = MostCommon(working, texts, value.first);
-        group.apart.push_back({fileNames[static_cast<std::size_t>(slot / kAttributeCount)], kAttributes[slot % kAttributeCount],
-                               texts.Text(value.first), listing, same, otherValue, otherCount});
+        const auto [otherValue, otherCount] = MostCommon(all, notCounted, text, value.first);
+        group.apart.push_back({text.Text(fileNames[static_cast<std::size_t>(slot / kAttributeCount)]), kAttributes[slot % kAttributeCount],
+                               text.Text(value.first), listing, same, otherValue, otherCount});
       }
       std::ranges::sort(group.apart, [](const SetApart& a, const SetApart& b) {
         if (a.workingSame * b.working != b.workingSame * a.working) return a.workingSame * b.working < b.workingSame * a.working;
@@ -291,32 +326,42 @@ Fleet MergeFleet(std::vector<MachineReport> reports, std::wstring_view since) {
     }
   }
 
-  // Each file's spread: the values across the fleet, and the machines unlike the majority.
-  std::vector<int> majority(fleetCounts.size(), -1);
+  // Each file's spread: the values across the fleet, and the machines unlike most machines on
+  // their Windows (a file that follows the build is no machine's oddity).
+  std::vector<std::size_t> spreadAt(fleetCounts.size(), SIZE_MAX);
   for (std::size_t slot = 0; slot < fleetCounts.size(); ++slot) {
     if (fleetCounts[slot].size() < 2) continue;
-    ComponentSpread spread{fileNames[slot / kAttributeCount], kAttributes[slot % kAttributeCount], {}, {}};
-    for (const auto& [value, count] : fleetCounts[slot]) spread.values.emplace_back(texts.Text(value), count);
+    ComponentSpread spread{text.Text(fileNames[slot / kAttributeCount]), kAttributes[slot % kAttributeCount], {}, {}};
+    for (const auto& [value, count] : fleetCounts[slot]) spread.values.emplace_back(text.Text(value), count);
     std::ranges::sort(spread.values, [](const auto& a, const auto& b) { return a.second != b.second ? a.second > b.second : a.first < b.first; });
-    majority[slot] = texts.Id(spread.values.front().first);
+    spreadAt[slot] = fleet.spread.size();
     fleet.spread.push_back(std::move(spread));
   }
-  std::unordered_map<std::size_t, std::size_t> spreadAt;
-  for (std::size_t i = 0; i < fleet.spread.size(); ++i) {
-    const ComponentSpread& spread = fleet.spread[i];
-    const int file = fileIds[Lower(spread.file)];
-    const int attribute = static_cast<int>(std::ranges::find(kAttributes, spread.attribute) - std::begin(kAttributes));
-    spreadAt[static_cast<std::size_t>(file * kAttributeCount + attribute)] = i;
+  std::vector<std::unordered_map<int, TextId>> peerMajority(peerCounts.size());
+  for (std::size_t peer = 0; peer < peerCounts.size(); ++peer) {
+    for (const auto& [slot, counts] : peerCounts[peer]) {
+      if (spreadAt[static_cast<std::size_t>(slot)] != SIZE_MAX && counts.size() > 1) peerMajority[peer][slot] = Majority(counts, text).first;
+    }
   }
   for (std::size_t m = 0; m < fleet.machines.size(); ++m) {
-    for (const Component& component : components[m]) {
+    FleetMachine& machine = fleet.machines[m];
+    const auto& majority = peerMajority[peerOf[m]];
+    std::vector<std::pair<int, std::wstring>> unusual;  // machines on its Windows with the value, and what
+    for (std::size_t c = 0; c < components(m).size(); ++c) {
       for (int a = 0; a < kAttributeCount; ++a) {
-        const std::size_t slot = static_cast<std::size_t>(component.file * kAttributeCount + a);
-        if (component.values[a] < 0 || majority[slot] < 0 || component.values[a] == majority[slot]) continue;
-        fleet.spread[spreadAt[slot]].differing.emplace_back(m, texts.Text(component.values[a]));
-        fleet.machines[m].differs = true;
+        const TextId value = Value(components(m)[c], a);
+        const int slot = fileOf[m][c] * kAttributeCount + a;
+        const auto most = majority.find(slot);
+        if (value == kNoText || most == majority.end() || most->second == value) continue;
+        fleet.spread[spreadAt[static_cast<std::size_t>(slot)]].differing.emplace_back(m, text.Text(value));
+        unusual.emplace_back(peerCounts[peerOf[m]][slot][value], text.Text(fileNames[static_cast<std::size_t>(fileOf[m][c])]) + L" " +
+                                                                     kAttributes[a] + L" " + text.Text(value));
       }
     }
+    std::ranges::sort(unusual);
+    machine.differs = !unusual.empty();
+    if (machine.differs) machine.rarest = unusual.front().first;
+    for (auto& [count, what] : unusual) machine.unusual.push_back(std::move(what));
   }
   std::ranges::sort(fleet.spread, [](const ComponentSpread& a, const ComponentSpread& b) {
     return std::tie(a.file, a.attribute) < std::tie(b.file, b.attribute);

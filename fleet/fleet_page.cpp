@@ -6,14 +6,22 @@
 #include "report/csv_rows.h"
 #include "report/html_report.h"
 
+#include <algorithm>
+
 namespace kit::fleet {
 namespace {
 
 using report::CsvField;
 using report::EscapeHtml;
 
-// A page of ten thousand machines stays readable: long lists of machines are cut short.
+// A page of ten thousand machines stays readable: long lists of machines and values are cut short
+// and the rest counted. The machine table lists every machine with something broken or changed
+// (up to kMostTroubled) and of the working ones that only differ the rarest few.
 constexpr std::size_t kMostNamed = 50;
+constexpr std::size_t kMostValues = 8;
+constexpr std::size_t kMostTroubled = 2000;
+constexpr std::size_t kMostUnusual = 100;
+constexpr std::size_t kMostUnusualNamed = 3;
 
 constexpr char kStyle[] =
     "body{font-family:sans-serif;margin:1.5em;color:#222}"
@@ -76,12 +84,23 @@ std::string NameList(std::size_t count, Name name) {
 
 std::string WriteFleetCsv(const Fleet& fleet) {
   std::string csv = std::string(report::kCsvByteOrderMark) + kFleetCsvHeader + "\r\n";
+  // Each text's field written once: the same programs, verdicts and messages fill most rows.
+  std::vector<std::string> fields(fleet.texts.Size());
+  const auto field = [&](TextId id) -> const std::string& {
+    if (fields[id].empty()) fields[id] = CsvField(fleet.texts.Text(id)) + ",";
+    return fields[id];
+  };
   for (const FleetMachine& machine : fleet.machines) {
     const MachineReport& report = fleet.reports[machine.report];
     const std::string head = CsvField(machine.name) + "," + CsvField(report.facts.windows) + ",";
-    for (const report::CsvRow& row : report.rows) {
-      csv += head + CsvField(row.program) + "," + CsvField(row.verdict) + "," + CsvField(row.message) + "," +
-             CsvField(row.cause) + "\r\n";
+    for (const ReportRow& row : report.rows) {
+      csv += head;
+      csv += field(row.program);
+      csv += field(row.verdict);
+      csv += field(row.message);
+      const std::string& cause = field(row.cause);
+      csv.append(cause, 0, cause.size() - 1);
+      csv += "\r\n";
     }
   }
   return csv;
@@ -143,8 +162,17 @@ std::string RenderFleetHtml(const Fleet& fleet) {
             "</th><th>machines by value</th><th>machines unlike the majority</th></tr>\n";
     for (const ComponentSpread& spread : fleet.spread) {
       std::string values;
-      for (const auto& [value, count] : spread.values) {
-        values += (values.empty() ? "" : "<br>") + EscapeHtml(value) + ": " + Number(static_cast<std::size_t>(count));
+      std::size_t rest = 0;
+      for (std::size_t i = 0; i < spread.values.size(); ++i) {
+        const auto& [value, count] = spread.values[i];
+        if (i < kMostValues) {
+          values += (values.empty() ? "" : "<br>") + EscapeHtml(value) + ": " + Number(static_cast<std::size_t>(count));
+        } else {
+          rest += static_cast<std::size_t>(count);
+        }
+      }
+      if (spread.values.size() > kMostValues) {
+        values += "<br>" + Plural(spread.values.size() - kMostValues, "other value", "other values") + ": " + Number(rest);
       }
       html += "<tr><td>" + EscapeHtml(spread.file) + "</td><td>" + EscapeHtml(spread.attribute) + "</td><td>" + values +
               "</td><td>" + NameList(spread.differing.size(), [&](std::size_t i) {
@@ -154,19 +182,29 @@ std::string RenderFleetHtml(const Fleet& fleet) {
     html += "</table>\n";
   }
 
-  html += "<h2>Machines</h2>\n<table id=\"machines\"><tr><th>machine</th><th>Windows</th><th>surveyed</th><th>kit</th>"
-          "<th>not working</th><th>changed since the previous report</th></tr>\n";
-  std::size_t unremarkable = 0;
+  // The machines to list: broken or changed first, by name; then the working machines whose
+  // component files differ from their peers', the rarest difference first.
+  std::vector<std::size_t> troubled, unusual;
   for (std::size_t m = 0; m < fleet.machines.size(); ++m) {
     const FleetMachine& machine = fleet.machines[m];
-    if (!machine.broken && !machine.differs && machine.changes.empty()) {
-      ++unremarkable;
-      continue;
+    if (machine.broken || !machine.changes.empty()) {
+      troubled.push_back(m);
+    } else if (machine.differs) {
+      unusual.push_back(m);
     }
+  }
+  std::ranges::stable_sort(unusual, [&](std::size_t a, std::size_t b) { return fleet.machines[a].rarest < fleet.machines[b].rarest; });
+  const std::size_t troubledShown = std::min(troubled.size(), kMostTroubled);
+  const std::size_t unusualShown = std::min(unusual.size(), kMostUnusual);
+  html += "<h2>Machines</h2>\n<table id=\"machines\"><tr><th>machine</th><th>Windows</th><th>surveyed</th><th>kit</th>"
+          "<th>not working</th><th>changed since the previous report</th><th>unlike most machines on its Windows</th></tr>\n";
+  const auto row = [&](std::size_t m) {
+    const FleetMachine& machine = fleet.machines[m];
     const MachineReport& report = fleet.reports[machine.report];
     std::string failing;
-    for (const report::CsvRow& row : report.rows) {
-      if (row.verdict != L"works") failing += (failing.empty() ? "" : ", ") + EscapeHtml(row.program) + " " + EscapeHtml(row.verdict);
+    for (const ReportRow& row : report.rows) {
+      const std::wstring& verdict = fleet.texts.Text(row.verdict);
+      if (verdict != L"works") failing += (failing.empty() ? "" : ", ") + EscapeHtml(fleet.texts.Text(row.program)) + " " + EscapeHtml(verdict);
     }
     std::string changes;
     for (const VerdictChange& change : machine.changes) {
@@ -174,12 +212,29 @@ std::string RenderFleetHtml(const Fleet& fleet) {
                  EscapeHtml(change.now);
     }
     if (!changes.empty()) changes = "since " + EscapeHtml(machine.previousSurveyed) + ":<br>" + changes;
+    std::string odd;
+    for (std::size_t i = 0; i < machine.unusual.size() && i < kMostUnusualNamed; ++i) {
+      odd += (odd.empty() ? "" : "<br>") + EscapeHtml(machine.unusual[i]);
+    }
+    if (machine.unusual.size() > kMostUnusualNamed) odd += "<br>and " + Number(machine.unusual.size() - kMostUnusualNamed) + " more";
     html += "<tr><td>" + MachineLink(fleet, m) + "</td><td>" + EscapeHtml(report.facts.windows) + "</td><td>" +
             EscapeHtml(report.facts.surveyed) + "</td><td>" + EscapeHtml(report.facts.kit) + "</td><td>" + failing +
-            "</td><td>" + changes + "</td></tr>\n";
+            "</td><td>" + changes + "</td><td>" + odd + "</td></tr>\n";
+  };
+  for (std::size_t i = 0; i < troubledShown; ++i) row(troubled[i]);
+  for (std::size_t i = 0; i < unusualShown; ++i) row(unusual[i]);
+  html += "</table>\n";
+  if (troubled.size() > troubledShown) {
+    html += "<p id=\"more-troubled\">" + Plural(troubled.size() - troubledShown, "more machine", "more machines") +
+            " with something broken or changed since the previous report (fleet.csv lists every machine).</p>\n";
   }
-  html += "</table>\n<p id=\"unremarkable\">" + Plural(unremarkable, "other machine", "other machines") +
-          ": everything works and every component file is as on most machines.</p>\n</body></html>\n";
+  if (unusual.size() > unusualShown) {
+    html += "<p id=\"more-unusual\">" + Plural(unusual.size() - unusualShown, "more working machine", "more working machines") +
+            " with a component file unlike most machines on its Windows (the table of component files counts them).</p>\n";
+  }
+  const std::size_t unremarkable = fleet.machines.size() - troubled.size() - unusual.size();
+  html += "<p id=\"unremarkable\">" + Plural(unremarkable, "other machine", "other machines") +
+          ": everything works and every component file is as on most machines on its Windows.</p>\n</body></html>\n";
   return html;
 }
 

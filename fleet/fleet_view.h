@@ -2,7 +2,7 @@
 // (and what changed since its previous one), the verdicts counted per program, the broken rows
 // grouped by cause with the component files that set a group apart from the working machines,
 // and the spread of each component file across the fleet. Linear in the number of reports: every
-// grouping goes through hash maps, component texts are interned once.
+// grouping goes through hash maps over the ids of the fleet's text pool.
 #pragma once
 
 #include "fleet/machine_report.h"
@@ -24,7 +24,11 @@ struct FleetMachine {
   std::wstring previousSurveyed;  // "" when surveyed once
   std::vector<VerdictChange> changes;
   bool broken = false;   // a program broken, hung or unable to start
-  bool differs = false;  // a component file unlike the fleet's majority
+  // Component files unlike most machines' on its Windows (the same build and architecture: the
+  // system's own files follow the build), "MSCOMCT2.OCX version 6.0.88.4", the rarest first.
+  bool differs = false;
+  std::vector<std::wstring> unusual;
+  int rarest = 0;  // machines on its Windows that share its rarest unusual value, itself included
 };
 
 struct ProgramCount {
@@ -51,8 +55,8 @@ struct CauseGroup {
 
 struct ComponentSpread {
   std::wstring file, attribute;
-  std::vector<std::pair<std::wstring, int>> values;  // the majority first
-  std::vector<std::pair<std::size_t, std::wstring>> differing;  // machines unlike the majority
+  std::vector<std::pair<std::wstring, int>> values;  // across the fleet, the majority first
+  std::vector<std::pair<std::size_t, std::wstring>> differing;  // machines unlike most on their Windows
 };
 
 struct Unreadable {
@@ -60,6 +64,7 @@ struct Unreadable {
 };
 
 struct Fleet {
+  TextPool texts;  // every report's texts
   std::vector<MachineReport> reports;
   std::vector<FleetMachine> machines;  // by name
   std::vector<Unreadable> unreadable;
@@ -75,6 +80,6 @@ std::wstring ReducePaths(std::wstring_view text);
 
 // `since`: an ISO 8601 date or time; reports surveyed earlier are left out ("" keeps all, and a
 // report whose time is unknown is kept).
-Fleet MergeFleet(std::vector<MachineReport> reports, std::wstring_view since);
+Fleet MergeFleet(std::vector<MachineReport> reports, TextPool texts, std::wstring_view since);
 
 }  // namespace kit::fleet

@@ -1,7 +1,10 @@
 // Portable. Reading one report for the fleet: the machine's facts, the CSV, the verifiers' logs.
 #include "fleet/machine_report.h"
 
+#include "report/comparison.h"
+#include "report/csv_rows.h"
 #include "report/machine_record.h"
+#include "report/verifier_log.h"
 
 #include "common/letter_case.h"
 #include "common/utf8_text.h"
@@ -130,7 +133,7 @@ void FactsFromPageHeading(std::string_view page, MachineFacts& facts) {
   }
 }
 
-MachineReport ReadMachineReport(const ReportFiles& files) {
+MachineReport ReadMachineReport(const ReportFiles& files, TextPool& texts) {
   MachineReport out;
   out.where = files.Where();
   out.link = files.PageLink();
@@ -169,14 +172,26 @@ MachineReport ReadMachineReport(const ReportFiles& files) {
     out.problem = L"the survey did not finish (" + read.progress + L")";
     return out;
   }
-  out.rows = std::move(read.rows);
+  out.rows.reserve(read.rows.size());
+  for (const report::CsvRow& row : read.rows) {
+    out.rows.push_back({texts.Id(row.program), texts.Id(row.component), texts.Id(row.verdict), texts.Id(row.message),
+                        texts.Id(row.cause)});
+  }
 
-  std::unordered_set<std::wstring> seen;
+  std::unordered_set<TextId> seen;
   for (const char* log : kVerifierLogs) {
     const std::optional<std::string> bytes = files.Read(log, kLogLimit);
     if (!bytes) continue;
-    for (report::VerifierLogRow& row : report::ParseVerifierLog(LogText(*bytes)).rows) {
-      if (seen.insert(Lower(row.name)).second) out.components.push_back(std::move(row));
+    for (const report::VerifierLogRow& row : report::ParseVerifierLog(LogText(*bytes)).rows) {
+      const TextId key = texts.Id(Lower(row.name));
+      if (!seen.insert(key).second) continue;
+      ReportComponent component{texts.Id(row.name), key, texts.Id(kNotLocated), kNoText, kNoText};
+      if (row.located) {
+        component.place = texts.Id(report::ComponentPlace(row.file));
+        component.version = texts.Id(row.version.empty() ? std::wstring_view(kNoVersion) : row.version);
+        component.size = texts.Id(row.size);
+      }
+      out.components.push_back(component);
     }
   }
   return out;

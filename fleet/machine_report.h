@@ -1,11 +1,11 @@
 // Portable. One survey report as the fleet sees it: the machine it describes (from machine.txt, or
 // for reports of earlier kits from the folder's name and the page's heading), its summary rows and
-// its verifiers' component files. A report that cannot be used says why instead.
+// its verifiers' component files, reduced as it is read to what the merge needs, each text an id
+// into the fleet's pool. A report that cannot be used says why instead.
 #pragma once
 
 #include "fleet/report_files.h"
-#include "report/csv_rows.h"
-#include "report/verifier_log.h"
+#include "fleet/text_pool.h"
 
 #include <string>
 #include <vector>
@@ -21,12 +21,29 @@ struct MachineFacts {
   std::wstring kit;           // the kit's version; "" for reports of kits that did not say
 };
 
+// A row of report.csv; the cause is "" in an earlier kit's four-column report.
+struct ReportRow {
+  TextId program, component, verdict, message, cause;
+};
+
+// A component file as the verifiers found it, in the terms the fleet compares machines by.
+struct ReportComponent {
+  TextId name;     // as the first log that lists it spells it
+  TextId key;      // the name in lower case
+  TextId place;    // report::ComponentPlace of the path; kNotLocated
+  TextId version;  // kNoVersion for a file without one; kNoText when not located
+  TextId size;     // "<n> bytes"; kNoText when not located
+};
+
+inline constexpr wchar_t kNotLocated[] = L"(not located)";
+inline constexpr wchar_t kNoVersion[] = L"(no version)";
+
 struct MachineReport {
   std::wstring where;
   std::wstring link;
   MachineFacts facts;
-  std::vector<report::CsvRow> rows;
-  std::vector<report::VerifierLogRow> components;  // both verifiers' rows, each file once (first log first)
+  std::vector<ReportRow> rows;
+  std::vector<ReportComponent> components;  // both verifiers' rows, each file once (first log first)
   std::wstring problem;  // why the report cannot be used; "" for a readable one
 };
 
@@ -40,6 +57,7 @@ bool FactsFromFolderName(std::wstring_view name, MachineFacts& facts);
 // The Windows the page's heading names ("64-bit Windows 10.0 build 19045 Service Pack 3").
 void FactsFromPageHeading(std::string_view page, MachineFacts& facts);
 
-MachineReport ReadMachineReport(const ReportFiles& files);
+// The report's texts go into `texts`, shared by every report of the fleet.
+MachineReport ReadMachineReport(const ReportFiles& files, TextPool& texts);
 
 }  // namespace kit::fleet

@@ -30,7 +30,7 @@ for n in "${sizes[@]}"; do
   mkdir -p "$out"
   # Each run in a Python of its own, so that its children's peak resident size is this run's.
   python3 - "$fleet" "$in" "$out" "$runs" <<'EOF'
-import os, resource, statistics, subprocess, sys, time
+import json, os, resource, statistics, subprocess, sys, time
 fleet, folder, out, runs = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
 times, peaks, reports = [], [], 0
 for _ in range(runs):
@@ -48,7 +48,7 @@ for _ in range(runs):
     summary = done.stderr
 machines = int(summary.split("kit_fleet: ")[1].split()[0])
 with open(os.path.join(folder, "planted.json")) as f:
-    reports = int(f.read().split('"reports": ')[1].split(",")[0])
+    reports = json.load(f)["reports"]
 page = os.path.getsize(os.path.join(out, "fleet.html")) / 1024
 print(f"{machines:8d} {reports:8d} {statistics.median(times):9.2f} {min(times):9.2f} {max(peaks):9.0f} {page:10.0f}")
 EOF

@@ -330,8 +330,8 @@ def main():
     shares = [("shared", 0.03), ("other", 0.025), ("fault", 0.008), ("hung", 0.006), ("odd", 0.01),
               ("older kit", 0.01), ("damaged", 0.004)]
     planted = {"seed": args.seed, "machines": len(machines), "reports": 0, "twins": n_twins, "broken": 0,
-               "shared": {"program": SHARED_PROGRAM, "file": SHARED_FILE, "version": SHARED_VERSION,
-                          "size": f"{SHARED_SIZE} bytes", "working_version": APPLICATION[SHARED_FILE][1], "machines": 0},
+               "shared": 0, "shared program": SHARED_PROGRAM, "shared file": SHARED_FILE, "shared version": SHARED_VERSION,
+               "shared size": f"{SHARED_SIZE} bytes", "working version": APPLICATION[SHARED_FILE][1],
                "other": 0, "fault": 0, "hung": 0, "odd": 0, "older kit": 0, "damaged": 0, "twice": 0, "changed": 0}
     order = list(range(len(machines)))
     rng.shuffle(order)
@@ -369,9 +369,7 @@ def main():
                                            short_date(when.date()), size, version)
         if category in ("shared", "other", "fault", "hung"):
             planted["broken"] += 1
-        if category == "shared":
-            planted["shared"]["machines"] += 1
-        elif category != "works":
+        if category != "works":
             planted[category] += 1
 
         site = f"site_{SITES.index(machine.site):02d}"

@@ -3,7 +3,7 @@
 // grouped by cause with the component file that tells them apart, the counts, the reports that
 // cannot be used, the latest report per machine, the page's links and escaping, the CSV.
 #include "fleet/fleet_page.h"
-#include "fleet/report_folders.h"
+#include "fleet/fleet_read.h"
 
 #include <gtest/gtest.h>
 
@@ -76,10 +76,7 @@ protected:
   }
 
   Fleet Merge(std::wstring_view since = {}) {
-    FoundReports found = FindReports({m_root / "in"}, m_root / "out");
-    std::vector<MachineReport> reports;
-    for (const auto& files : found.reports) reports.push_back(ReadMachineReport(*files));
-    return MergeFleet(std::move(reports), since);
+    return ReadFleet(FindReports({m_root / "in"}, m_root / "out"), since);
   }
 
   const FleetMachine* Machine(const Fleet& fleet, std::wstring_view name) {
@@ -218,8 +215,9 @@ TEST_F(FleetTest, TheCsvHasARowPerMachineAndProgramGuardedAsTheReportIs) {
             std::string::npos);
   EXPECT_NE(csv.find("ODD,Windows 10.0,probe_ado26,broken,\"'=HYPERLINK(\"\"x\"\") <script>"), std::string::npos) << csv;
   // The fifth column read back; a four-column report still reads, its cause empty.
-  EXPECT_EQ(fleet.reports[Machine(fleet, L"BAD2")->report].rows[0].cause, L"D:\\Program Files\\My App\\MSCOMCTL.OCX needs COMCTL32.dll 6.0");
-  EXPECT_EQ(fleet.reports[Machine(fleet, L"OLD_PC")->report].rows[0].cause, L"");
+  EXPECT_EQ(fleet.texts.Text(fleet.reports[Machine(fleet, L"BAD2")->report].rows[0].cause),
+            L"D:\\Program Files\\My App\\MSCOMCTL.OCX needs COMCTL32.dll 6.0");
+  EXPECT_EQ(fleet.texts.Text(fleet.reports[Machine(fleet, L"OLD_PC")->report].rows[0].cause), L"");
 }
 
 TEST(FleetCause, PathsAreReducedToFileNames) {
