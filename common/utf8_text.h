@@ -12,5 +12,8 @@ std::string ToUtf8(std::wstring_view text);
 // Bytes that are no UTF-8 are read as far as they go, never refused: a file someone edited is still
 // shown.
 std::wstring FromUtf8(std::string_view text);
+// True when the bytes are well-formed UTF-8 (ASCII included): text from another machine that may be
+// in its own code page instead.
+bool IsUtf8(std::string_view bytes);
 
 }  // namespace kit
