@@ -1,10 +1,15 @@
 // kit_fleet: the survey reports of many machines merged into fleet.html and fleet.csv.
 //   kit_fleet [--out FOLDER] [--since DATE] PATH...
-// Every report folder below the paths is read; a report that cannot be used is listed on the page
-// with the reason, and never stops the merge.
+// Every report folder and zip archive of reports below the paths is read; a report that cannot be
+// used is listed on the page with the reason, and never stops the merge. The same source for both
+// systems: the arguments are paths as the system gives them (UTF-16 on Windows, so that folders of
+// any name are reached; bytes elsewhere).
+#include "fleet/fleet_console.h"
 #include "fleet/fleet_page.h"
 #include "fleet/fleet_read.h"
 #include "report/survey_result.h"
+
+#include "common/utf8_text.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -13,7 +18,9 @@
 
 namespace {
 
-constexpr char kUsage[] = "usage: kit_fleet [--out FOLDER] [--since YYYY-MM-DD[THH:MM:SS]] PATH...\n";
+namespace fs = std::filesystem;
+
+constexpr char kUsage[] = "usage: kit_fleet [--out FOLDER] [--since YYYY-MM-DD[THH:MM:SS]] PATH...";
 
 // A date as the reports give their times, to compare with them as text.
 bool IsIsoDate(const std::string& text) {
@@ -24,34 +31,37 @@ bool IsIsoDate(const std::string& text) {
   return true;
 }
 
-}  // namespace
+// An argument as text, for the options and for messages.
+std::string Text(const fs::path& arg) {
+  const std::u8string text = arg.u8string();
+  return std::string(text.begin(), text.end());
+}
 
-int main(int argc, char** argv) {
-  namespace fs = std::filesystem;
+int Run(const std::vector<fs::path>& args) {
   fs::path out = ".";
   std::wstring since;
   std::vector<fs::path> paths;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if ((arg == "--out" || arg == "--since") && i + 1 < argc) {
-      const std::string value = argv[++i];
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string arg = Text(args[i]);
+    if ((arg == "--out" || arg == "--since") && i + 1 < args.size()) {
+      const fs::path& value = args[++i];
       if (arg == "--out") {
         out = value;
-      } else if (IsIsoDate(value)) {
-        since = fs::path(value).wstring();
+      } else if (IsIsoDate(Text(value))) {
+        since = kit::FromUtf8(Text(value));
       } else {
-        std::fputs(("kit_fleet: --since wants a date like 2026-12-01, not \"" + value + "\"\n").c_str(), stderr);
+        kit::fleet::PrintError("kit_fleet: --since wants a date like 2026-12-01, not \"" + Text(value) + "\"");
         return kit::report::kExitUsage;
       }
     } else if (arg.starts_with("--")) {
-      std::fputs(kUsage, stderr);
+      kit::fleet::PrintError(kUsage);
       return kit::report::kExitUsage;
     } else {
-      paths.emplace_back(arg);
+      paths.push_back(args[i]);
     }
   }
   if (paths.empty()) {
-    std::fputs(kUsage, stderr);
+    kit::fleet::PrintError(kUsage);
     return kit::report::kExitUsage;
   }
 
@@ -61,12 +71,21 @@ int main(int argc, char** argv) {
   fs::create_directories(out, error);
   if (!kit::fleet::WriteFile(out / "fleet.csv", kit::fleet::WriteFleetCsv(fleet)) ||
       !kit::fleet::WriteFile(out / "fleet.html", kit::fleet::RenderFleetHtml(fleet))) {
-    std::fputs(("kit_fleet: cannot write fleet.csv and fleet.html in " + out.string() + "\n").c_str(), stderr);
+    kit::fleet::PrintError("kit_fleet: cannot write fleet.csv and fleet.html in " + Text(out));
     return kit::report::kExitReportNotWritten;
   }
   std::size_t broken = 0;
   for (const auto& machine : fleet.machines) broken += machine.broken;
-  std::printf("kit_fleet: %zu machines, %zu with something broken, %zu reports not read; %s\n", fleet.machines.size(),
-              broken, fleet.unreadable.size(), (out / "fleet.html").string().c_str());
+  kit::fleet::PrintOutcome("kit_fleet: " + std::to_string(fleet.machines.size()) + " machines, " + std::to_string(broken) +
+                           " with something broken, " + std::to_string(fleet.unreadable.size()) + " reports not read; " +
+                           Text(out / "fleet.html"));
   return 0;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) { return Run(std::vector<fs::path>(argv + 1, argv + argc)); }
+#else
+int main(int argc, char** argv) { return Run(std::vector<fs::path>(argv + 1, argv + argc)); }
+#endif

@@ -1,6 +1,9 @@
-// Portable (std::filesystem). The file-system side of kit_fleet: report folders found and read,
-// the fleet's files written. Nothing here throws: a folder that cannot be listed is a problem met.
+// Portable (std::filesystem). The file-system side of kit_fleet: report folders and zip archives
+// found, folders read, the fleet's files written. Nothing here throws: a folder that cannot be
+// listed is a problem met.
 #include "fleet/report_folders.h"
+
+#include "fleet/report_archives.h"
 
 #include <algorithm>
 #include <fstream>
@@ -10,8 +13,6 @@ namespace kit::fleet {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char* kReportMarks[] = {"report.csv", "machine.txt", "report.html"};
 
 class ReportFolder final : public ReportFiles {
 public:
@@ -43,36 +44,49 @@ bool IsReportFolder(const fs::path& folder) {
   return std::ranges::any_of(kReportMarks, [&](const char* mark) { return fs::is_regular_file(folder / mark, error); });
 }
 
-std::wstring LinkTo(const fs::path& folder, const fs::path& pageFolder) {
+std::wstring LinkTo(const fs::path& file, const fs::path& pageFolder) {
   std::error_code error;
-  const fs::path page = fs::weakly_canonical(folder / "report.html", error);
-  if (error) return (folder / "report.html").wstring();
-  const fs::path base = fs::weakly_canonical(pageFolder, error);
+  // Both made absolute first: the fleet's folder may not exist yet, and a relative path that does
+  // not exist stays relative, with no relation to the other.
+  const fs::path page = fs::weakly_canonical(fs::absolute(file, error), error);
+  if (error) return file.wstring();
+  const fs::path base = fs::weakly_canonical(fs::absolute(pageFolder, error), error);
   if (error) return page.wstring();
   const fs::path relative = page.lexically_relative(base);
   return (relative.empty() ? page : relative).generic_wstring();
 }
 
-void Add(const fs::path& folder, const fs::path& pageFolder, FoundReports& found) {
-  found.reports.push_back(std::make_unique<ReportFolder>(folder, LinkTo(folder, pageFolder)));
+// A report folder, or the reports in an archive.
+void Add(const fs::path& path, bool isArchive, const fs::path& pageFolder, FoundReports& found, std::uint64_t& keepable) {
+  if (isArchive) {
+    FindArchiveReports(path, LinkTo(path, pageFolder), found, keepable);
+  } else {
+    found.reports.push_back(std::make_unique<ReportFolder>(path, LinkTo(path / "report.html", pageFolder)));
+  }
 }
 
 }  // namespace
 
 FoundReports FindReports(const std::vector<fs::path>& paths, const fs::path& pageFolder) {
   FoundReports found;
+  std::uint64_t keepable = kKeptArchiveBytes;
   for (const fs::path& path : paths) {
     std::error_code error;
     if (!fs::is_directory(path, error)) {
-      found.problems.emplace_back(path.wstring(), fs::exists(path, error) ? L"not a report folder" : L"not found");
+      if (fs::is_regular_file(path, error) && IsZipArchive(path)) {
+        Add(path, true, pageFolder, found, keepable);
+      } else {
+        found.problems.emplace_back(path.wstring(), fs::exists(path, error) ? L"not a report folder" : L"not found");
+      }
       continue;
     }
     if (IsReportFolder(path)) {
-      Add(path, pageFolder, found);
+      Add(path, false, pageFolder, found, keepable);
       continue;
     }
-    // Report folders sorted by path, so that the page is the same however the disk lists them.
-    std::vector<fs::path> folders;
+    // Report folders and archives sorted by path, so that the page is the same however the disk
+    // lists them (and a folder comes before the same report zipped beside it).
+    std::vector<std::pair<fs::path, bool>> places;
     fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, error);
     if (error) {
       found.problems.emplace_back(path.wstring(), L"cannot be listed");
@@ -84,14 +98,18 @@ FoundReports FindReports(const std::vector<fs::path>& paths, const fs::path& pag
         break;
       }
       std::error_code kind;
+      if (it->is_regular_file(kind) && IsZipArchive(it->path())) {
+        places.emplace_back(it->path(), true);
+        continue;
+      }
       if (!it->is_directory(kind) || it->is_symlink(kind)) continue;
       if (IsReportFolder(it->path())) {
-        folders.push_back(it->path());
+        places.emplace_back(it->path(), false);
         it.disable_recursion_pending();
       }
     }
-    std::ranges::sort(folders);
-    for (const fs::path& folder : folders) Add(folder, pageFolder, found);
+    std::ranges::sort(places);
+    for (const auto& [place, isArchive] : places) Add(place, isArchive, pageFolder, found, keepable);
   }
   return found;
 }

@@ -1,5 +1,6 @@
-// Portable (std::filesystem). Survey reports found below the paths kit_fleet is given: every folder
-// that holds a report.csv, a machine.txt or a report.html, and the problems met on the way.
+// Portable (std::filesystem). Survey reports found below the paths kit_fleet is given (and the
+// paths themselves): every folder that holds a report.csv, a machine.txt or a report.html, every
+// report in a zip archive (fleet/report_archives.h), and the problems met on the way.
 #pragma once
 
 #include "fleet/report_files.h"
