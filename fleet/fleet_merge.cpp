@@ -42,10 +42,9 @@ std::wstring Architecture(std::wstring_view text) {
   return L"";
 }
 
-std::pair<std::wstring, int> MostCommon(const Counts& counts, const Counts* less, const TextPool& texts, TextId except) {
+std::pair<std::wstring, int> MostCommon(const Counts& counts, const TextPool& texts, TextId except) {
   std::pair<std::wstring, int> best{L"", 0};
-  for (const auto& [value, all] : counts) {
-    const int count = all - (less && less->contains(value) ? less->at(value) : 0);
+  for (const auto& [value, count] : counts) {
     if (value == except || count <= 0) continue;
     const std::wstring& text = texts.Text(value);
     if (count > best.second || (count == best.second && text < best.first)) best = {text, count};
@@ -268,25 +267,29 @@ Fleet MergeFleet(std::vector<MachineReport> reports, TextPool texts, std::wstrin
   }
   const auto components = [&](std::size_t m) -> const std::vector<ReportComponent>& { return fleet.reports[fleet.machines[m].report].components; };
 
-  // What sets a group apart: a value every machine of the group shares, which fewer than half of
-  // the working machines that list the file have. The working machines' counts are the fleet's
-  // less those of the machines where the program does not work (few), so each machine is visited
-  // once per program with groups, not once per group.
+  // What sets a group apart: a value every machine of the group shares, which fewer than a quarter
+  // of the working machines on the same Windows (build and architecture) as the group's machines
+  // have, among those that list the file. Working machines on other Windows are not compared: the
+  // system's own files follow the build, and a group on one build would seem set apart by all of
+  // them. The working machines' counts are their Windows' counts less those of the machines where
+  // the program does not work (few), so each machine is visited once per program with groups, not
+  // once per group.
   std::unordered_map<TextId, std::vector<std::size_t>> groupsOf;
   for (std::size_t g = 0; g < fleet.groups.size(); ++g) groupsOf[groupProgram[g]].push_back(g);
   const TextId works = fleet.texts.Id(kWorks);
   for (const auto& [program, groups] : groupsOf) {
-    std::unordered_map<int, Counts> notWorking;  // slot -> counts
+    std::unordered_map<std::size_t, std::unordered_map<int, Counts>> notWorking;  // peer -> slot -> counts
     for (std::size_t m = 0; m < fleet.machines.size(); ++m) {
       bool working = false;
       for (const ReportRow& row : fleet.reports[fleet.machines[m].report].rows) {
         if (row.program == program) working = row.verdict == works;
       }
       if (working) continue;
+      auto& counts = notWorking[peerOf[m]];
       for (std::size_t c = 0; c < components(m).size(); ++c) {
         for (int a = 0; a < kAttributeCount; ++a) {
           const TextId value = Value(components(m)[c], a);
-          if (value != kNoText) ++notWorking[fileOf[m][c] * kAttributeCount + a][value];
+          if (value != kNoText) ++counts[fileOf[m][c] * kAttributeCount + a][value];
         }
       }
     }
@@ -294,7 +297,9 @@ Fleet MergeFleet(std::vector<MachineReport> reports, TextPool texts, std::wstrin
       CauseGroup& group = fleet.groups[g];
       std::unordered_map<int, std::pair<TextId, int>> shared;  // slot -> (value, machines with it); kMixed: mixed
       constexpr TextId kMixed = kNoText - 1;
+      std::vector<std::size_t> peers;
       for (std::size_t m : group.machines) {
+        if (std::ranges::find(peers, peerOf[m]) == peers.end()) peers.push_back(peerOf[m]);
         for (std::size_t c = 0; c < components(m).size(); ++c) {
           for (int a = 0; a < kAttributeCount; ++a) {
             const TextId value = Value(components(m)[c], a);
@@ -306,15 +311,22 @@ Fleet MergeFleet(std::vector<MachineReport> reports, TextPool texts, std::wstrin
       }
       for (const auto& [slot, value] : shared) {
         if (value.first == kNoText || value.first == kMixed || value.second != static_cast<int>(group.machines.size())) continue;
-        const Counts& all = fleetCounts[static_cast<std::size_t>(slot)];
-        const auto less = notWorking.find(slot);
-        const Counts* notCounted = less == notWorking.end() ? nullptr : &less->second;
-        const auto workingWith = [&](TextId v, int count) { return count - (notCounted && notCounted->contains(v) ? notCounted->at(v) : 0); };
+        Counts working;  // the working machines on the group's Windows: value -> machines
+        for (std::size_t peer : peers) {
+          if (const auto all = peerCounts[peer].find(slot); all != peerCounts[peer].end()) {
+            for (const auto& [v, count] : all->second) working[v] += count;
+          }
+          if (const auto less = notWorking.find(peer); less != notWorking.end()) {
+            if (const auto counts = less->second.find(slot); counts != less->second.end()) {
+              for (const auto& [v, count] : counts->second) working[v] -= count;
+            }
+          }
+        }
         int listing = 0;
-        for (const auto& [v, count] : all) listing += workingWith(v, count);
-        const int same = all.contains(value.first) ? workingWith(value.first, all.at(value.first)) : 0;
-        if (listing == 0 || same * 2 >= listing) continue;
-        const auto [otherValue, otherCount] = MostCommon(all, notCounted, text, value.first);
+        for (const auto& [v, count] : working) listing += count;
+        const int same = working.contains(value.first) ? working.at(value.first) : 0;
+        if (listing == 0 || same * 4 >= listing) continue;
+        const auto [otherValue, otherCount] = MostCommon(working, text, value.first);
         group.apart.push_back({text.Text(fileNames[static_cast<std::size_t>(slot / kAttributeCount)]), kAttributes[slot % kAttributeCount],
                                text.Text(value.first), listing, same, otherValue, otherCount});
       }

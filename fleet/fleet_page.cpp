@@ -148,7 +148,7 @@ std::string RenderFleetHtml(const Fleet& fleet) {
         html += "<li>" + std::string(group.machines.size() == 1 ? "the broken machine has " : "all " + Number(group.machines.size()) + " broken machines have ") +
                 EscapeHtml(apart.file) + " " + EscapeHtml(apart.attribute) + " " + EscapeHtml(apart.groupValue) + "; " +
                 Number(static_cast<std::size_t>(apart.workingValueCount)) + " working " +
-                (apart.workingValueCount == 1 ? "one " : "ones ") + EscapeHtml(apart.workingValue);
+                (apart.workingValueCount == 1 ? "one on the same Windows has " : "ones on the same Windows have ") + EscapeHtml(apart.workingValue);
         if (apart.workingSame) html += " (" + Number(static_cast<std::size_t>(apart.workingSame)) + " working with the same)";
         html += "</li>\n";
       }

@@ -38,10 +38,10 @@ struct ProgramCount {
 };
 
 // A component file whose location, version or size is one and the same on every machine of a
-// group, and another on most working machines.
+// group, and another on most working machines of the same Windows (build and architecture).
 struct SetApart {
   std::wstring file, attribute, groupValue;
-  int working = 0;        // working machines that list the file
+  int working = 0;        // working machines on the group's Windows that list the file
   int workingSame = 0;    // of those, with the group's value
   std::wstring workingValue;  // the working machines' most common other value
   int workingValueCount = 0;
