@@ -30,7 +30,16 @@ constexpr char kStyle[] =
     "th{background:#eee}td.failing{background:#f6c6c6;font-weight:bold}"
     "section{border-top:1px solid #ccc;margin-top:1em}";
 
-std::string Number(std::size_t value) { return Ascii(Decimal(value)); }
+// Counts as a reader takes them in at a glance: "10,662".
+std::string Number(std::size_t value) {
+  const std::string digits = Ascii(Decimal(value));
+  std::string out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
 
 std::string Plural(std::size_t count, const char* one, const char* many) {
   return Number(count) + " " + (count == 1 ? one : many);
@@ -115,15 +124,8 @@ std::string RenderFleetHtml(const Fleet& fleet) {
   html += "<p id=\"outcome\">" + Plural(fleet.machines.size(), "machine", "machines") + ", " + Number(broken) +
           " with something broken";
   if (fleet.before) html += "; " + Plural(fleet.before, "report", "reports") + " from before the date given left out";
+  if (!fleet.unreadable.empty()) html += "; " + Plural(fleet.unreadable.size(), "report", "reports") + " not read (listed at the end)";
   html += ".</p>\n";
-
-  if (!fleet.unreadable.empty()) {
-    html += "<h2>Reports not read</h2>\n<table id=\"unreadable\"><tr><th>report</th><th>why</th></tr>\n";
-    for (const Unreadable& bad : fleet.unreadable) {
-      html += "<tr><td>" + EscapeHtml(bad.where) + "</td><td>" + EscapeHtml(bad.reason) + "</td></tr>\n";
-    }
-    html += "</table>\n";
-  }
 
   html += "<h2>Programs</h2>\n<table id=\"programs\"><tr><th>program</th><th>machines by verdict</th></tr>\n";
   for (const ProgramCount& program : fleet.programs) {
@@ -234,7 +236,18 @@ std::string RenderFleetHtml(const Fleet& fleet) {
   }
   const std::size_t unremarkable = fleet.machines.size() - troubled.size() - unusual.size();
   html += "<p id=\"unremarkable\">" + Plural(unremarkable, "other machine", "other machines") +
-          ": everything works and every component file is as on most machines on its Windows.</p>\n</body></html>\n";
+          ": everything works and every component file is as on most machines on its Windows.</p>\n";
+
+  // Last: what could not be read is the collector's matter, not the fleet's state.
+  if (!fleet.unreadable.empty()) {
+    html += "<h2>Reports not read</h2>\n<table id=\"unreadable\"><tr><th>report</th><th>why</th></tr>\n";
+    for (const Unreadable& bad : fleet.unreadable) {
+      html += "<tr><td>" + EscapeHtml(bad.where) + "</td><td>" + EscapeHtml(bad.reason) + "</td></tr>\n";
+    }
+    html += "</table>\n";
+  }
+
+  html += "</body></html>\n";
   return html;
 }
 
