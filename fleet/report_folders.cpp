@@ -21,13 +21,13 @@ public:
   std::wstring Name() const override { return m_folder.filename().wstring(); }
   std::wstring PageLink() const override { return m_link; }
   std::optional<std::string> Read(std::string_view file, std::size_t limit) const override {
-    // The size from the open file, not from its path: a fleet is thousands of folders, and each
-    // lookup of a path costs more than the small file's bytes.
-    std::ifstream in(m_folder / fs::path(std::string(file)), std::ios::binary | std::ios::ate);
+    const fs::path path = m_folder / fs::path(std::string(file));
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(path, error);
+    if (error) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    const std::streamoff size = in.tellg();
-    if (size < 0 || !in.seekg(0)) return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(std::min<std::uintmax_t>(static_cast<std::uintmax_t>(size), limit)), '\0');
+    std::string bytes(static_cast<std::size_t>(std::min<std::uintmax_t>(size, limit)), '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (in.bad()) return std::nullopt;
     bytes.resize(static_cast<std::size_t>(in.gcount()));
@@ -44,38 +44,24 @@ bool IsReportFolder(const fs::path& folder) {
   return std::ranges::any_of(kReportMarks, [&](const char* mark) { return fs::is_regular_file(folder / mark, error); });
 }
 
-// Links from the fleet's page to what lies below one of the paths given. The page's folder and the
-// path are made absolute and resolved once (the fleet's folder may not exist yet, and a relative
-// path that does not exist stays relative, with no relation to the other); each place found below
-// the path is then reached by its path relative to it, without asking the file system again.
-class Links {
-public:
-  Links(const fs::path& root, const fs::path& pageFolder) : m_root(root) {
-    std::error_code error;
-    m_resolvedRoot = fs::weakly_canonical(fs::absolute(root, error), error);
-    if (error) m_resolvedRoot.clear();
-    m_base = fs::weakly_canonical(fs::absolute(pageFolder, error), error);
-    if (error) m_base.clear();
-  }
-  std::wstring To(const fs::path& file) const {
-    if (m_resolvedRoot.empty()) return file.wstring();
-    const fs::path below = file.lexically_relative(m_root);
-    const fs::path target = (below.empty() || below == "." ? m_resolvedRoot : m_resolvedRoot / below).lexically_normal();
-    if (m_base.empty()) return target.wstring();
-    const fs::path relative = target.lexically_relative(m_base);
-    return (relative.empty() ? target : relative).generic_wstring();
-  }
-
-private:
-  fs::path m_root, m_resolvedRoot, m_base;
-};
+std::wstring LinkTo(const fs::path& file, const fs::path& pageFolder) {
+  std::error_code error;
+  // Both made absolute first: the fleet's folder may not exist yet, and a relative path that does
+  // not exist stays relative, with no relation to the other.
+  const fs::path page = fs::weakly_canonical(fs::absolute(file, error), error);
+  if (error) return file.wstring();
+  const fs::path base = fs::weakly_canonical(fs::absolute(pageFolder, error), error);
+  if (error) return page.wstring();
+  const fs::path relative = page.lexically_relative(base);
+  return (relative.empty() ? page : relative).generic_wstring();
+}
 
 // A report folder, or the reports in an archive.
-void Add(const fs::path& path, bool isArchive, const Links& links, FoundReports& found, std::uint64_t& keepable) {
+void Add(const fs::path& path, bool isArchive, const fs::path& pageFolder, FoundReports& found, std::uint64_t& keepable) {
   if (isArchive) {
-    FindArchiveReports(path, links.To(path), found, keepable);
+    FindArchiveReports(path, LinkTo(path, pageFolder), found, keepable);
   } else {
-    found.reports.push_back(std::make_unique<ReportFolder>(path, links.To(path / "report.html")));
+    found.reports.push_back(std::make_unique<ReportFolder>(path, LinkTo(path / "report.html", pageFolder)));
   }
 }
 
@@ -86,17 +72,16 @@ FoundReports FindReports(const std::vector<fs::path>& paths, const fs::path& pag
   std::uint64_t keepable = kKeptArchiveBytes;
   for (const fs::path& path : paths) {
     std::error_code error;
-    const Links links(path, pageFolder);
     if (!fs::is_directory(path, error)) {
       if (fs::is_regular_file(path, error) && IsZipArchive(path)) {
-        Add(path, true, links, found, keepable);
+        Add(path, true, pageFolder, found, keepable);
       } else {
         found.problems.emplace_back(path.wstring(), fs::exists(path, error) ? L"not a report folder" : L"not found");
       }
       continue;
     }
     if (IsReportFolder(path)) {
-      Add(path, false, links, found, keepable);
+      Add(path, false, pageFolder, found, keepable);
       continue;
     }
     // Report folders and archives sorted by path, so that the page is the same however the disk
@@ -124,7 +109,7 @@ FoundReports FindReports(const std::vector<fs::path>& paths, const fs::path& pag
       }
     }
     std::ranges::sort(places);
-    for (const auto& [place, isArchive] : places) Add(place, isArchive, links, found, keepable);
+    for (const auto& [place, isArchive] : places) Add(place, isArchive, pageFolder, found, keepable);
   }
   return found;
 }
