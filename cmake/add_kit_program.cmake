@@ -1,4 +1,4 @@
-# add_kit_program(<name> SOURCES ... [LIBS ...]): one GUI program of the kit, with the kit's icon,
+# add_kit_program(<name> SOURCES ... [LIBS ...]): one program of the kit, with the kit's icon,
 # its version resource and its manifest generated from the program table, and linked as its
 # traits there say. On a native build it does nothing: programs exist only for Windows.
 function(add_kit_program name)
@@ -18,7 +18,11 @@ function(add_kit_program name)
   set(rc ${CMAKE_CURRENT_BINARY_DIR}/${name}_resources.rc)
   configure_file(${KIT_ROOT}/cmake/program_resources.rc.in ${rc} @ONLY)
   set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${KIT_MANIFEST_FILE})
-  add_executable(${name} WIN32 ${P_SOURCES} ${rc} $<TARGET_OBJECTS:kit_program_runtime>)
+  set(subsystem WIN32)
+  if(" ${traits} " MATCHES " console ")
+    set(subsystem "")
+  endif()
+  add_executable(${name} ${subsystem} ${P_SOURCES} ${rc} $<TARGET_OBJECTS:kit_program_runtime>)
   target_compile_definitions(${name} PRIVATE KIT_PROGRAM_NAME=${name})
   target_link_libraries(${name} PRIVATE ${P_LIBS})
   # Optimised as a whole unless the program's KIT_PLAIN_LINK property says otherwise.

@@ -6,6 +6,7 @@
 #                 prevention, because controls of older generations run code from data memory and
 #                 crash in a marked 32-bit process (the applications that use them are not marked)
 #   dpi-aware     its manifest declares the program DPI-aware
+#   console       a console program (the others have windows of their own)
 # Read here into KIT_PROGRAM_TABLE ("name|ProductName|yes or no|traits" rows), KIT_CONTROL_HOST_NAMES
 # and KIT_CONTROL_HOST_FILES (their component files, which the stand-in controls are built as); add_kit_program() looks a program up, so its resources and link options
 # come from data. A row the pattern does not read stops the configuration.
@@ -42,6 +43,9 @@ list(LENGTH KIT_PROGRAM_TABLE kit_program_count)
 if(kit_program_count EQUAL 0)
   message(FATAL_ERROR "catalogue/programs.cpp: no program rows read")
 endif()
+# The kit's programs that no survey runs, so not in the catalogue, in the same row form: kit_fleet
+# merges the reports that surveys bring back.
+list(APPEND KIT_PROGRAM_TABLE "kit_fleet|kit_fleet|yes|console")
 
 # kit_program_strings(<name> <product-var> <company-var> <traits-var>): the row of <name>, or a
 # fatal error.
@@ -59,5 +63,5 @@ function(kit_program_strings name product_var company_var traits_var)
       return()
     endif()
   endforeach()
-  message(FATAL_ERROR "program ${name} is not in the kit's catalogue (catalogue/programs.cpp)")
+  message(FATAL_ERROR "program ${name} is in no program table (catalogue/programs.cpp, cmake/kit_programs.cmake)")
 endfunction()

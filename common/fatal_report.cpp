@@ -3,6 +3,7 @@
 
 #include "common/error_text.h"
 #include "common/module_path.h"
+#include "common/standard_output.h"
 #include "common/win32.h"
 
 namespace kit {
@@ -28,7 +29,12 @@ void ReportFatalError(std::uint32_t code, std::wstring_view description) {
 }
 
 void ReportFatalText(std::wstring_view text) {
-  ShowMessage(nullptr, text);
+  // A console program may run where nobody would answer a message box (a server's scheduled task).
+  if (IsConsoleProgram()) {
+    WriteStandardLine(true, ProgramTitle() + L": " + std::wstring(text));
+  } else {
+    ShowMessage(nullptr, text);
+  }
   ExitProcess(1);
 }
 

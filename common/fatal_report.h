@@ -1,5 +1,6 @@
 // Win32-only. The program's top-level error report: one message box with the error's number and
-// description, then the end of the process. Also the plain message box every probe uses.
+// description (a console program's standard error instead), then the end of the process. Also the
+// plain message box every probe uses.
 #pragma once
 
 #include <cstdint>

@@ -11,14 +11,12 @@
 
 #include "common/utf8_text.h"
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
 
-namespace fs = std::filesystem;
+using kit::fleet::DiskPath;
 
 constexpr char kUsage[] = "usage: kit_fleet [--out FOLDER] [--since YYYY-MM-DD[THH:MM:SS]] PATH...";
 
@@ -32,19 +30,16 @@ bool IsIsoDate(const std::string& text) {
 }
 
 // An argument as text, for the options and for messages.
-std::string Text(const fs::path& arg) {
-  const std::u8string text = arg.u8string();
-  return std::string(text.begin(), text.end());
-}
+std::string Text(const DiskPath& arg) { return kit::fleet::PathUtf8(arg); }
 
-int Run(const std::vector<fs::path>& args) {
-  fs::path out = ".";
+int Run(const std::vector<DiskPath>& args) {
+  DiskPath out = kit::fleet::PathFromUtf8(".");
   std::wstring since;
-  std::vector<fs::path> paths;
+  std::vector<DiskPath> paths;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string arg = Text(args[i]);
     if ((arg == "--out" || arg == "--since") && i + 1 < args.size()) {
-      const fs::path& value = args[++i];
+      const DiskPath& value = args[++i];
       if (arg == "--out") {
         out = value;
       } else if (IsIsoDate(Text(value))) {
@@ -67,10 +62,10 @@ int Run(const std::vector<fs::path>& args) {
 
   const kit::fleet::Fleet fleet = kit::fleet::ReadFleet(kit::fleet::FindReports(paths, out), since);
 
-  std::error_code error;
-  fs::create_directories(out, error);
-  if (!kit::fleet::WriteFile(out / "fleet.csv", kit::fleet::WriteFleetCsv(fleet)) ||
-      !kit::fleet::WriteFile(out / "fleet.html", kit::fleet::RenderFleetHtml(fleet))) {
+  const DiskPath page = kit::fleet::JoinPath(out, kit::fleet::PathFromUtf8("fleet.html"));
+  if (!kit::fleet::MakeFolders(out) ||
+      !kit::fleet::WriteFile(kit::fleet::JoinPath(out, kit::fleet::PathFromUtf8("fleet.csv")), kit::fleet::WriteFleetCsv(fleet)) ||
+      !kit::fleet::WriteFile(page, kit::fleet::RenderFleetHtml(fleet))) {
     kit::fleet::PrintError("kit_fleet: cannot write fleet.csv and fleet.html in " + Text(out));
     return kit::report::kExitReportNotWritten;
   }
@@ -78,14 +73,14 @@ int Run(const std::vector<fs::path>& args) {
   for (const auto& machine : fleet.machines) broken += machine.broken;
   kit::fleet::PrintOutcome("kit_fleet: " + std::to_string(fleet.machines.size()) + " machines, " + std::to_string(broken) +
                            " with something broken, " + std::to_string(fleet.unreadable.size()) + " reports not read; " +
-                           Text(out / "fleet.html"));
+                           Text(page));
   return 0;
 }
 
 }  // namespace
 
 #ifdef _WIN32
-int wmain(int argc, wchar_t** argv) { return Run(std::vector<fs::path>(argv + 1, argv + argc)); }
+int wmain(int argc, wchar_t** argv) { return Run(std::vector<DiskPath>(argv + 1, argv + argc)); }
 #else
-int main(int argc, char** argv) { return Run(std::vector<fs::path>(argv + 1, argv + argc)); }
+int main(int argc, char** argv) { return Run(std::vector<DiskPath>(argv + 1, argv + argc)); }
 #endif

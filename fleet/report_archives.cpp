@@ -10,12 +10,9 @@
 
 #include <algorithm>
 #include <map>
-#include <system_error>
 
 namespace kit::fleet {
 namespace {
-
-namespace fs = std::filesystem;
 
 // The zip format's mark of names written in UTF-8; without it a name is in the DOS code page.
 constexpr std::uint16_t kFlagUtf8Names = 0x0800;
@@ -48,7 +45,7 @@ std::wstring NameText(std::string_view name, std::uint16_t flags) {
 // their reads; freed with the last of its reports.
 class Archive {
 public:
-  Archive(fs::path file, std::shared_ptr<const ZipReader> kept) : m_file(std::move(file)), m_zip(std::move(kept)) {}
+  Archive(DiskPath file, std::shared_ptr<const ZipReader> kept) : m_file(std::move(file)), m_zip(std::move(kept)) {}
 
   // Null when the archive can no longer be read.
   const ZipReader* Zip() const {
@@ -61,7 +58,7 @@ public:
   }
 
 private:
-  fs::path m_file;
+  DiskPath m_file;
   mutable std::shared_ptr<const ZipReader> m_zip;
   mutable bool m_readAgain = false;
 };
@@ -100,18 +97,24 @@ private:
   std::vector<ReportEntry> m_entries;
 };
 
+// The archive's name without ".zip": the name of a report zipped from inside its folder.
+std::wstring ArchiveStem(const DiskPath& archive) {
+  const std::wstring name = PathText(LastName(archive));
+  return name.substr(0, name.size() - 4);
+}
+
 bool IsReportFile(const std::wstring& lowerName) {
   return std::ranges::any_of(kReportMarks, [&](const char* mark) { return lowerName == FromUtf8(mark); });
 }
 
 }  // namespace
 
-bool IsZipArchive(const fs::path& file) { return Lower(file.extension().wstring()) == L".zip"; }
+bool IsZipArchive(const DiskPath& file) { return Lower(PathText(LastName(file))).ends_with(L".zip"); }
 
-void FindArchiveReports(const fs::path& archive, std::wstring link, FoundReports& found, std::uint64_t& keepable) {
+void FindArchiveReports(const DiskPath& archive, std::wstring link, FoundReports& found, std::uint64_t& keepable) {
   auto zip = std::make_shared<const ZipReader>(ZipReader::FromFile(archive));
   if (!zip->Error().empty()) {
-    found.problems.emplace_back(archive.wstring(), FromUtf8(zip->Error()));
+    found.problems.emplace_back(PathText(archive), FromUtf8(zip->Error()));
     return;
   }
   // The archive's folders by their names as stored, with '\' read as '/' (some tools write it), and
@@ -126,12 +129,12 @@ void FindArchiveReports(const fs::path& archive, std::wstring link, FoundReports
     folders[slash == std::string::npos ? std::string() : name.substr(0, slash)].push_back(i);
   }
 
-  std::error_code error;
-  const std::uint64_t size = fs::file_size(archive, error);
-  const bool keep = !error && size <= keepable;
-  if (keep) keepable -= size;
+  const std::optional<std::uint64_t> size = FileSize(archive);
+  const bool keep = size && *size <= keepable;
+  if (keep) keepable -= *size;
   const auto shared = std::make_shared<const Archive>(archive, keep ? zip : nullptr);
-  constexpr wchar_t kSeparator = fs::path::preferred_separator;
+  constexpr wchar_t kSeparator = kPathSeparator;
+  const std::wstring archiveText = PathText(archive);
   std::size_t reports = 0;
   for (const auto& [folder, indices] : folders) {
     std::vector<ReportEntry> files;
@@ -148,9 +151,9 @@ void FindArchiveReports(const fs::path& archive, std::wstring link, FoundReports
     // The report's place shown as the system shows a folder inside an archive.
     std::wstring inside = NameText(folder, entries[indices.front()].flags);
     std::ranges::replace(inside, L'/', kSeparator);
-    const std::wstring where = inside.empty() ? archive.wstring() : archive.wstring() + kSeparator + inside;
+    const std::wstring where = inside.empty() ? archiveText : archiveText + kSeparator + inside;
     const std::size_t last = inside.rfind(kSeparator);
-    std::wstring name = inside.empty() ? archive.stem().wstring() : inside.substr(last == std::wstring::npos ? 0 : last + 1);
+    std::wstring name = inside.empty() ? ArchiveStem(archive) : inside.substr(last == std::wstring::npos ? 0 : last + 1);
     // A report whose CSV cannot be read is listed with kit_zip's reason (encrypted, damaged, a
     // method it does not read) rather than as a report without one.
     const auto csv = std::ranges::find(files, std::wstring(L"report.csv"), &ReportEntry::file);
@@ -162,9 +165,10 @@ void FindArchiveReports(const fs::path& archive, std::wstring link, FoundReports
     found.reports.push_back(std::make_unique<ArchiveReport>(shared, where, std::move(name), link, std::move(files)));
   }
   if (reports == 0) {
-    found.problems.emplace_back(archive.wstring(), entries.empty() ? L"an empty archive"
-                                                                   : L"holds no survey report (" + FromUtf8(std::to_string(entries.size())) +
-                                                                         L" entries, none a report.csv, machine.txt or report.html)");
+    const std::wstring count = entries.size() == 1 ? L"1 entry" : FromUtf8(std::to_string(entries.size())) + L" entries";
+    found.problems.emplace_back(archiveText, entries.empty() ? L"an empty archive"
+                                                             : L"holds no survey report (" + count +
+                                                                   L": no report.csv, machine.txt or report.html in any folder)");
   }
 }
 

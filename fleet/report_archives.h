@@ -8,7 +8,6 @@
 #include "fleet/report_folders.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 namespace kit::fleet {
@@ -19,7 +18,7 @@ namespace kit::fleet {
 inline constexpr std::uint64_t kKeptArchiveBytes = 128ull << 20;
 
 // ".zip" in any letter case (a mail gateway's ".ZIP" included).
-bool IsZipArchive(const std::filesystem::path& file);
+bool IsZipArchive(const DiskPath& file);
 
 // The reports in `archive` added to `found`, in the order of their folders' names; an archive
 // that cannot be read, or holds no report, and a report whose report.csv cannot be read, are
@@ -27,7 +26,7 @@ bool IsZipArchive(const std::filesystem::path& file);
 // `keepable`: the bytes of archives that may still be kept in memory until their reports are read;
 // an archive kept is taken off it. The reports of one archive share it: read them from one thread
 // at a time.
-void FindArchiveReports(const std::filesystem::path& archive, std::wstring link, FoundReports& found,
+void FindArchiveReports(const DiskPath& archive, std::wstring link, FoundReports& found,
                         std::uint64_t& keepable);
 
 }  // namespace kit::fleet

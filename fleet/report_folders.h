@@ -1,11 +1,11 @@
-// Portable (std::filesystem). Survey reports found below the paths kit_fleet is given (and the
-// paths themselves): every folder that holds a report.csv, a machine.txt or a report.html, every
-// report in a zip archive (fleet/report_archives.h), and the problems met on the way.
+// Portable. Survey reports found below the paths kit_fleet is given (and the paths themselves):
+// every folder that holds a report.csv, a machine.txt or a report.html, every report in a zip
+// archive (fleet/report_archives.h), and the problems met on the way.
 #pragma once
 
+#include "fleet/fleet_disk.h"
 #include "fleet/report_files.h"
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,8 +18,8 @@ struct FoundReports {
 };
 
 // `pageFolder`: where fleet.html will lie, for the links to each report's page.
-FoundReports FindReports(const std::vector<std::filesystem::path>& paths, const std::filesystem::path& pageFolder);
+FoundReports FindReports(const std::vector<DiskPath>& paths, const DiskPath& pageFolder);
 
-bool WriteFile(const std::filesystem::path& path, const std::string& bytes);
+bool WriteFile(const DiskPath& path, const std::string& bytes);
 
 }  // namespace kit::fleet

@@ -5,7 +5,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <fstream>
 
 namespace kit::fleet {
 namespace {
@@ -40,13 +39,6 @@ std::uint32_t Get32(std::string_view bytes, std::size_t at) {
 
 // True when [at, at + length) lies within `size` bytes, without overflow.
 bool Within(std::uint64_t at, std::uint64_t length, std::size_t size) { return at <= size && length <= size - at; }
-
-// A path in messages: as UTF-8, which holds any name (the narrow form on Windows, the ANSI code
-// page, holds only some).
-std::string Shown(const std::filesystem::path& file) {
-  const std::u8string text = file.u8string();
-  return std::string(text.begin(), text.end());
-}
 
 std::optional<std::string> Inflate(std::string_view data, std::uint32_t size, std::string& error) {
   z_stream stream{};
@@ -90,27 +82,17 @@ ZipReader::ZipReader(std::string bytes) : m_bytes(std::move(bytes)) {
   if (!m_error.empty()) m_entries.clear();
 }
 
-ZipReader ZipReader::FromFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary | std::ios::ate);
-  if (!in) {
-    ZipReader none{std::string()};
-    none.m_error = "cannot open " + Shown(file);
-    return none;
-  }
-  const std::streamoff length = in.tellg();
-  if (length < 0 || static_cast<std::uint64_t>(length) > kMaxZipArchiveSize) {
-    ZipReader none{std::string()};
-    none.m_error = Shown(file) + " is larger than an archive of reports may be";
-    return none;
-  }
-  std::string bytes(static_cast<std::size_t>(length), '\0');
-  in.seekg(0);
-  if (!in.read(bytes.data(), length)) {
-    ZipReader none{std::string()};
-    none.m_error = "cannot read " + Shown(file);
-    return none;
-  }
-  return ZipReader(std::move(bytes));
+ZipReader ZipReader::FromFile(const DiskPath& file) {
+  // A path in messages as UTF-8, which holds any name.
+  const std::optional<std::uint64_t> size = FileSize(file);
+  std::optional<std::string> bytes;
+  if (size && *size <= kMaxZipArchiveSize) bytes = ReadFileBytes(file, kMaxZipArchiveSize);
+  if (bytes) return ZipReader(std::move(*bytes));
+  ZipReader none{std::string()};
+  none.m_error = !size ? "cannot open " + PathUtf8(file)
+                       : *size > kMaxZipArchiveSize ? PathUtf8(file) + " is larger than an archive of reports may be"
+                                                    : "cannot read " + PathUtf8(file);
+  return none;
 }
 
 std::string ZipReader::ReadDirectory() {

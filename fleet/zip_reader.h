@@ -6,8 +6,9 @@
 // an entry may go is its caller's judgement.
 #pragma once
 
+#include "fleet/fleet_disk.h"
+
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,7 +37,7 @@ public:
   explicit ZipReader(std::string bytes);
   // The archive file read whole; a file that cannot be read, or larger than kMaxZipArchiveSize, is
   // an error like a damaged archive.
-  static ZipReader FromFile(const std::filesystem::path& file);
+  static ZipReader FromFile(const DiskPath& file);
 
   // Empty when the directory was read: then Entries() lists it, in the archive's order.
   const std::string& Error() const { return m_error; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Static check of every program of a build: a GUI-subsystem executable for the build's machine
-# that imports only DLLs Windows always takes from its own folder, its known DLLs (and what they
-# depend on), whatever lies beside the program. Any other system library (version.dll,
+# Static check of every program of a build: an executable for the build's machine, of the GUI
+# subsystem (the console's for a program whose row has the trait "console"), that imports only
+# DLLs Windows always takes from its own folder, its known DLLs (and what they depend on),
+# whatever lies beside the program. Any other system library (version.dll,
 # comctl32.dll, ...) would be looked for in the program's folder first at start; a program binds
 # such a library at run time from the system folder instead. The stand-ins and fixture libraries
 # of the same build are held to the same list. A program also imports nothing from kernel32 that
@@ -19,13 +20,15 @@ for build in "$@"; do
   libraries=$(find "$build/bin" -maxdepth 1 -type f \( -iname '*.dll' -o -iname '*.ocx' \) | sort)
   while read -r exe; do
     checked=$((checked + 1))
+    subsystem=00000002
+    grep -qE "^$(basename "$exe" .exe)\|.*\|.*\|(.* )?console( .*)?$" "$list" && subsystem=00000003
     if [ ! -f "$exe" ]; then echo "FAIL $exe: missing"; failures=$((failures + 1)); continue; fi
     dump=$("$objdump" -p "$exe" 2>&1)
     if ! grep -q "file format $format" <<<"$dump"; then
       echo "FAIL $exe: not $format"; failures=$((failures + 1))
     fi
-    if [[ "$exe" == *.exe ]] && ! grep -qE 'Subsystem[[:space:]]+00000002' <<<"$dump"; then
-      echo "FAIL $exe: not a GUI-subsystem program"; failures=$((failures + 1))
+    if [[ "$exe" == *.exe ]] && ! grep -qE "Subsystem[[:space:]]+$subsystem" <<<"$dump"; then
+      echo "FAIL $exe: not of subsystem $subsystem (2 GUI, 3 console)"; failures=$((failures + 1))
     fi
     while read -r dll; do
       if ! grep -qiE "$allowed" <<<"$dll"; then

@@ -1,0 +1,15 @@
+// Win32-only. Lines on a program's standard output or error, for the kit's console programs: a
+// console is written in UTF-16, which it shows whatever its code page; a file or a pipe gets UTF-8.
+#pragma once
+
+#include <string_view>
+
+namespace kit {
+
+// True when the program was linked for the console subsystem (its own image says).
+bool IsConsoleProgram();
+
+// The text and a line end; nothing when the stream is closed.
+void WriteStandardLine(bool error, std::wstring_view text);
+
+}  // namespace kit
