@@ -134,6 +134,12 @@ Fleet MergeFleet(std::vector<MachineReport> reports, TextPool texts, std::wstrin
     std::ranges::stable_sort(indices, [&](std::size_t a, std::size_t b) {
       return fleet.reports[a].facts.surveyed < fleet.reports[b].facts.surveyed;
     });
+    // Copies of one report (its folder and the same report zipped beside it) are one survey: the
+    // first found stands, and no copy is taken for the previous report.
+    const auto copies = std::ranges::unique(indices, [&](std::size_t a, std::size_t b) {
+      return !fleet.reports[a].facts.surveyed.empty() && fleet.reports[a].facts.surveyed == fleet.reports[b].facts.surveyed;
+    });
+    indices.erase(copies.begin(), copies.end());
     FleetMachine machine;
     machine.report = indices.back();
     const MachineReport& latest = fleet.reports[machine.report];

@@ -1,6 +1,7 @@
 // Portable. Writing fleet.csv and fleet.html from the merged view.
 #include "fleet/fleet_page.h"
 
+#include "common/letter_case.h"
 #include "common/number_text.h"
 #include "common/utf8_text.h"
 #include "report/csv_rows.h"
@@ -78,7 +79,9 @@ std::string MachineLink(const Fleet& fleet, std::size_t m) {
   const FleetMachine& machine = fleet.machines[m];
   const std::wstring& link = fleet.reports[machine.report].link;
   if (link.empty()) return EscapeHtml(machine.name);
-  return "<a href=\"" + Href(link) + "\">" + EscapeHtml(machine.name) + "</a>";
+  // A report inside an archive has no page a browser opens: the link is to the archive, and says so.
+  const bool zipped = Lower(link).ends_with(L".zip");
+  return "<a href=\"" + Href(link) + "\">" + EscapeHtml(machine.name) + "</a>" + (zipped ? " (zip)" : "");
 }
 
 template <typename Name>

@@ -3,6 +3,7 @@
 // sizes and offsets, huge declarations, zip64, split, encrypted, unknown methods, cut short at any
 // byte) is an error value, never a crash, and nothing is read past the cap.
 #include "fleet/zip_reader.h"
+#include "tests/unit/zip_maker.h"
 
 #include <zlib.h>
 
@@ -60,73 +61,13 @@ TEST(ZipReader, ReadsAReportFolderAsAnotherToolZippedIt) {
   EXPECT_TRUE(missing.Entries().empty());
 }
 
-// Archives written byte by byte, so that each field can be made to lie.
-void Put16(std::string& bytes, std::size_t at, std::uint16_t value) {
-  bytes[at] = static_cast<char>(value & 0xFF);
-  bytes[at + 1] = static_cast<char>(value >> 8);
-}
-void Put32(std::string& bytes, std::size_t at, std::uint32_t value) {
-  Put16(bytes, at, static_cast<std::uint16_t>(value & 0xFFFF));
-  Put16(bytes, at + 2, static_cast<std::uint16_t>(value >> 16));
-}
-std::string Le16(std::uint16_t value) {
-  std::string bytes(2, '\0');
-  Put16(bytes, 0, value);
-  return bytes;
-}
-std::string Le32(std::uint32_t value) {
-  std::string bytes(4, '\0');
-  Put32(bytes, 0, value);
-  return bytes;
-}
-
-std::string RawDeflate(const std::string& data) {
-  z_stream stream{};
-  EXPECT_EQ(deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  stream.avail_in = static_cast<uInt>(data.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
-}
-
-struct Built {
-  std::string bytes;
-  std::vector<std::size_t> local, central;
-  std::size_t end = 0;
-};
+using kit::test::Le32;
+using kit::test::Put16;
+using kit::test::Put32;
+using Built = kit::test::MadeZip;
 
 // Two entries, "a.txt" stored and "b.txt" deflated, and the archive's end record.
-Built Build() {
-  const std::pair<std::string, std::uint16_t> members[] = {{"a.txt", 0}, {"b.txt", 8}};
-  const std::string contents[] = {"stored text", std::string(5000, 'b') + "end"};
-  Built built;
-  std::string directory;
-  for (int i = 0; i < 2; ++i) {
-    const std::string& data = contents[i];
-    const std::string packed = members[i].second == 8 ? RawDeflate(data) : data;
-    const auto crc = static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
-    const std::string common = Le16(members[i].second) + Le32(0) + Le32(crc) + Le32(static_cast<std::uint32_t>(packed.size())) +
-                               Le32(static_cast<std::uint32_t>(data.size())) + Le16(static_cast<std::uint16_t>(members[i].first.size())) + Le16(0);
-    built.local.push_back(built.bytes.size());
-    built.central.push_back(directory.size());
-    directory += Le32(0x02014B50) + Le16(20) + Le16(20) + Le16(0) + common + Le16(0) + Le16(0) + Le16(0) + Le32(0) +
-                 Le32(static_cast<std::uint32_t>(built.bytes.size())) + members[i].first;
-    built.bytes += Le32(0x04034B50) + Le16(20) + Le16(0) + common + members[i].first + packed;
-  }
-  const auto directoryAt = static_cast<std::uint32_t>(built.bytes.size());
-  for (std::size_t& at : built.central) at += directoryAt;
-  built.bytes += directory;
-  built.end = built.bytes.size();
-  built.bytes += Le32(0x06054B50) + Le16(0) + Le16(0) + Le16(2) + Le16(2) + Le32(static_cast<std::uint32_t>(directory.size())) +
-                 Le32(directoryAt) + Le16(0);
-  return built;
-}
+Built Build() { return kit::test::MakeZip({{"a.txt", "stored text"}, {"b.txt", std::string(5000, 'b') + "end", true}}); }
 
 TEST(ZipReader, ABuiltArchiveReads) {
   const ZipReader zip(Build().bytes);
