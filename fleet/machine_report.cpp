@@ -31,19 +31,6 @@ bool AllDigits(std::wstring_view text) {
   return !text.empty();
 }
 
-bool IsUtf8(std::string_view bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-    if (length == 0 || i + length > bytes.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += length;
-  }
-  return true;
-}
-
 // The verifiers write their logs in the surveyed machine's ANSI code page, which a reader on
 // another machine cannot know: UTF-8 where the bytes are UTF-8, else each byte as its Latin-1
 // character (file names, versions and sizes are ASCII in practice).
