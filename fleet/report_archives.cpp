@@ -129,10 +129,7 @@ void FindArchiveReports(const DiskPath& archive, std::wstring link, FoundReports
     folders[slash == std::string::npos ? std::string() : name.substr(0, slash)].push_back(i);
   }
 
-  const std::optional<std::uint64_t> size = FileSize(archive);
-  const bool keep = size && *size <= keepable;
-  if (keep) keepable -= *size;
-  const auto shared = std::make_shared<const Archive>(archive, keep ? zip : nullptr);
+  std::shared_ptr<const Archive> shared;  // made with the first report, kept in memory while the budget allows
   constexpr wchar_t kSeparator = kPathSeparator;
   const std::wstring archiveText = PathText(archive);
   std::size_t reports = 0;
@@ -161,6 +158,12 @@ void FindArchiveReports(const DiskPath& archive, std::wstring link, FoundReports
     if (csv != files.end() && !zip->Read(entries[csv->index], why)) {
       found.problems.emplace_back(where, FromUtf8(why));
       continue;
+    }
+    if (!shared) {
+      const std::optional<std::uint64_t> size = FileSize(archive);
+      const bool keep = size && *size <= keepable;
+      if (keep) keepable -= *size;
+      shared = std::make_shared<const Archive>(archive, keep ? zip : nullptr);
     }
     found.reports.push_back(std::make_unique<ArchiveReport>(shared, where, std::move(name), link, std::move(files)));
   }
