@@ -3,7 +3,7 @@
 # own (so the stand-ins registered here never leak into the other tests' prefix).
 #   tools/survey_kit.sh [--build DIR] [--home DIR] [--wine32] [--bare] [--mode M] [--control-fail F]
 #                       [--treat-as CLSID=REAL]... [--program EXE] [--stand-for PROGRAM=EXE]...
-#                       [--beside EXE]... -- [kit_survey options]
+#                       [--beside EXE]... [--put NAME=FILE]... -- [kit_survey options]
 # The kit folder HOME/kit (HOME is DIR/survey unless --home says otherwise; the prefix lies there
 # too) holds every program of the build, kit_survey, VELutil32.dll and a
 # copy of the native-library stand-in as VEL_Intel_Win32.dll. Without --bare every stand-in COM
@@ -13,8 +13,10 @@
 # a TreatAs key for this run only. --wine32 runs the survey under 32-bit Wine (the win32 build, in
 # the test machine). --program runs EXE (copied into the kit folder) instead of kit_survey, with the
 # same setting (the benchmark's floor). --stand-for puts EXE in the kit folder as PROGRAM.exe for this
-# run (the folder is laid anew each run). --beside starts EXE in the prefix before the survey, outside
-# its job, as another program of the desktop, and ends it after the survey if it is still running.
+# run (the folder is laid anew each run); --put puts FILE there as NAME (a library the programs find
+# beside them, in place of the stand-in of that name). --beside starts EXE in the prefix before the
+# survey, outside its job, as another program of the desktop, and ends it after the survey if it is
+# still running.
 # Ends with kit_survey's exit code (the number of components found broken).
 # KIT_SURVEY_TIME_FILE, when set, receives the start and end of kit_survey's run (for the benchmark).
 set -euo pipefail
@@ -29,6 +31,7 @@ treat_as=()
 instead=""
 stand_for=()
 beside=()
+put=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$(cd "$2" && pwd); shift 2 ;;
@@ -40,6 +43,7 @@ while [ $# -gt 0 ]; do
     --treat-as) treat_as+=("$2"); shift 2 ;;
     --program) instead=$2; shift 2 ;;
     --stand-for) stand_for+=("$2"); shift 2 ;;
+    --put) put+=("$2"); shift 2 ;;
     --beside) beside+=("$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"); shift 2 ;;
     --) shift; break ;;
     *) echo "survey_kit: unknown option $1" >&2; exit 2 ;;
@@ -60,6 +64,9 @@ cp "$bin/VELutil32.dll" "$kit/"
 [ $bare -eq 1 ] || cp "$bin/standin_vel_intel.dll" "$kit/VEL_Intel_Win32.dll"
 for pair in "${stand_for[@]}"; do
   cp "${pair#*=}" "$kit/${pair%%=*}.exe"
+done
+for pair in "${put[@]}"; do
+  cp "${pair#*=}" "$kit/${pair%%=*}"
 done
 run="$kit/kit_survey.exe"
 if [ -n "$instead" ]; then
