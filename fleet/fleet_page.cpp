@@ -181,7 +181,10 @@ std::string RenderFleetHtml(const Fleet& fleet) {
       }
       html += "<tr><td>" + EscapeHtml(spread.file) + "</td><td>" + EscapeHtml(spread.attribute) + "</td><td>" + values +
               "</td><td>" + NameList(spread.differing.size(), [&](std::size_t i) {
-                return MachineLink(fleet, spread.differing[i].first) + " (" + EscapeHtml(spread.differing[i].second) + ")";
+                // "(not located)" and "(no version)" come in parentheses of their own.
+                const std::wstring& value = spread.differing[i].second;
+                const std::string shown = EscapeHtml(value);
+                return MachineLink(fleet, spread.differing[i].first) + " " + (value.starts_with(L'(') ? shown : "(" + shown + ")");
               }) + "</td></tr>\n";
     }
     html += "</table>\n";

@@ -274,6 +274,10 @@ for source, text in (("fleet.html", written), ("Chromium's DOM", dom)):
     check(graph.get("cause") == "crashed (0xC0000005, access violation) at start" and not graph.get("apart")
           and graph.get("machines") == "PC-SALES-03",
           f"{source}: the machine broken otherwise, by its message, nothing set apart: {graph}")
+    spread = {(row[0], row[1]): row for row in rows_of(page, "spread")[1:]}
+    check(spread.get(("VELcdg.dll", "version"), [""] * 4)[2:] == ["2.1.0.7: 4\n1.0.3.2: 2", "PC-LAB-07 (1.0.3.2), PC-LAB-09 (1.0.3.2)"]
+          and spread.get(("VEL_Intel_Win32.dll", "location"), [""] * 4)[3] == "PC-LAB-07 (not located), PC-LAB-09 (not located)",
+          f"{source}: the component files' spread, the two machines unlike the majority: {list(spread.values())}")
     listed = {row[0]: row for row in rows_of(page, "machines")[1:]}
     check(sorted(listed) == ["PC-LAB-07", "PC-LAB-09", "PC-SALES-03"] and
           [listed[m][4] for m in sorted(listed)] == ["probe_VELUtils broken"] * 2 + ["probe_graph32 broken"] and
