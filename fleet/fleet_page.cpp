@@ -24,12 +24,13 @@ constexpr std::size_t kMostTroubled = 2000;
 constexpr std::size_t kMostUnusual = 100;
 constexpr std::size_t kMostUnusualNamed = 3;
 
+// A machine's name (a link) is never broken at its hyphens.
 constexpr char kStyle[] =
     "body{font-family:sans-serif;margin:1.5em;color:#222}"
     "table{border-collapse:collapse;margin:.5em 0 1.5em}"
     "td,th{border:1px solid #bbb;padding:.25em .6em;text-align:left;vertical-align:top}"
     "th{background:#eee}td.failing{background:#f6c6c6;font-weight:bold}"
-    "section{border-top:1px solid #ccc;margin-top:1em}";
+    "section{border-top:1px solid #ccc;margin-top:1em}a{white-space:nowrap}";
 
 // Counts as a reader takes them in at a glance: "10,662".
 std::string Number(std::size_t value) {

@@ -296,7 +296,7 @@ for source, text in (("fleet.html", written), ("Chromium's DOM", dom)):
           f"{source}: {len(links)} links, each relative, each to its machine's own page, which is there: {bad[:3]}")
 
 shot = os.path.join(out, "fleet.png")
-chromium("--window-size=1000,900", "--hide-scrollbars", f"--screenshot={shot}", "file://" + os.path.join(out, "fleet.html"))
+chromium("--window-size=1000,2100", "--hide-scrollbars", f"--screenshot={shot}", "file://" + os.path.join(out, "fleet.html"))
 check(os.path.exists(shot) and os.path.getsize(shot) > 10000, f"a screenshot of the page: {shot}")
 
 print(f"fleet_e2e: {len(failures)} failures")
