@@ -21,31 +21,14 @@ import re
 import shutil
 import subprocess
 import sys
-import tempfile
 import urllib.parse
 
 ROOT, BUILD = sys.argv[1], sys.argv[2]
 HOME = os.path.join(BUILD, "fleet")  # the kit folder and the Wine prefix of these surveys
 WORK = os.path.join(HOME, "tests")
 FIXTURES = os.path.join(BUILD, "bin", "fleet_fixtures")
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
-
-
-def wine_path(path):
-    return "Z:" + path.replace("/", "\\")
-
-
-def run(command, env=None):
-    code = subprocess.run(command, env=env).returncode
-    if code == 120:  # the harness found no display answering (another harness starting on it): once more
-        code = subprocess.run(command, env=env).returncode
-    return code
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from e2e_checks import chromium, check, failures, run, wine_path  # noqa: E402
 
 
 def survey(name, cdg_release, *setup):
@@ -101,18 +84,6 @@ def fleet(out, *paths):
         return subprocess.run([native, "--out", out, *paths]).returncode
     return run([os.path.join(ROOT, "tools", "wine_harness.sh"), "--build", HOME, "--timeout", "120", "--",
                 os.path.join(BUILD, "bin", "kit_fleet.exe"), "--out", wine_path(out), *map(wine_path, paths)])
-
-
-def chromium(*arguments):
-    profile = tempfile.mkdtemp(prefix="fleet-chromium-")
-    try:
-        return subprocess.run(
-            ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-             "--disable-background-networking", "--disable-component-update", "--disable-sync",
-             f"--user-data-dir={profile}", *arguments],
-            capture_output=True, text=True, timeout=120)
-    finally:
-        shutil.rmtree(profile, ignore_errors=True)
 
 
 class Node:

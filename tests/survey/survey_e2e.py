@@ -19,24 +19,14 @@ import re
 import shutil
 import subprocess
 import sys
-import tempfile
 import threading
 import time
 
 ROOT, BUILD = sys.argv[1], sys.argv[2]
 HERE = os.path.dirname(os.path.abspath(__file__))
 WORK = os.path.join(BUILD, "survey", "tests")
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
-
-
-def wine_path(path):
-    return "Z:" + path.replace("/", "\\")
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+from e2e_checks import chromium, check, failures, run, wine_path  # noqa: E402
 
 
 def survey(name, *options, setup=(), env=None):
@@ -58,13 +48,6 @@ def kit_survey(script, *arguments):
     return done.returncode, done.stdout + done.stderr
 
 
-def run(command, env=None):
-    code = subprocess.run(command, env=env).returncode
-    if code == 120:  # the harness found no display answering (another harness starting on it): once more
-        code = subprocess.run(command, env=env).returncode
-    return code
-
-
 def rows(report):
     # The survey marks its CSV as UTF-8 (a byte-order mark); a reader takes it with or without one.
     with open(os.path.join(report, "report.csv"), encoding="utf-8-sig", newline="") as f:
@@ -84,18 +67,6 @@ def expect_rows(report, expected_file):
     for want, line in zip(expected, got):
         same = re.fullmatch(want[1:], line) if want.startswith("~") else want == line
         check(bool(same), f"{expected_file}: row {line!r}" + ("" if same else f", expected {want!r}"))
-
-
-def chromium(*arguments):
-    profile = tempfile.mkdtemp(prefix="survey-chromium-")
-    try:
-        return subprocess.run(
-            ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-             "--disable-background-networking", "--disable-component-update", "--disable-sync",
-             f"--user-data-dir={profile}", *arguments],
-            capture_output=True, text=True, timeout=120)
-    finally:
-        shutil.rmtree(profile, ignore_errors=True)
 
 
 def check_page(report, programs):
