@@ -72,7 +72,8 @@ int Run(const std::vector<DiskPath>& args) {
   std::size_t broken = 0;
   for (const auto& machine : fleet.machines) broken += machine.broken;
   kit::fleet::PrintOutcome("kit_fleet: " + std::to_string(fleet.machines.size()) + " machines, " + std::to_string(broken) +
-                           " with something broken, " + std::to_string(fleet.unreadable.size()) + " reports not read; " +
+                           " with something broken, " + std::to_string(fleet.unreadable.size()) +
+                           (fleet.unreadable.size() == 1 ? " report" : " reports") + " not read; " +
                            Text(page));
   return 0;
 }

@@ -42,12 +42,11 @@ std::wstring Architecture(std::wstring_view text) {
   return L"";
 }
 
-std::pair<std::wstring, int> MostCommon(const Counts& counts, const TextPool& texts, TextId except) {
-  std::pair<std::wstring, int> best{L"", 0};
+std::pair<TextId, int> MostCommon(const Counts& counts, const TextPool& texts, TextId except) {
+  std::pair<TextId, int> best{kNoText, 0};
   for (const auto& [value, count] : counts) {
     if (value == except || count <= 0) continue;
-    const std::wstring& text = texts.Text(value);
-    if (count > best.second || (count == best.second && text < best.first)) best = {text, count};
+    if (count > best.second || (count == best.second && texts.Text(value) < texts.Text(best.first))) best = {value, count};
   }
   return best;
 }
@@ -78,6 +77,7 @@ std::wstring ReducePaths(std::wstring_view text) {
     const std::size_t lastSeparator = text.substr(0, stop).find_last_of(L"\\/");
     std::size_t nameEnd = lastSeparator + 1;
     while (nameEnd < stop && !std::iswspace(text[nameEnd])) ++nameEnd;
+    out += L"\u2026\\";  // the folder left out, and said to be
     out += text.substr(lastSeparator + 1, nameEnd - lastSeparator - 1);
     at = nameEnd;
   }
@@ -250,6 +250,11 @@ Fleet MergeFleet(std::vector<MachineReport> reports, TextPool texts, std::wstrin
   std::vector<std::size_t> peerOf(fleet.machines.size());
   std::vector<std::unordered_map<int, Counts>> peerCounts;  // by peer: slot -> counts
   std::vector<std::vector<int>> fileOf(fleet.machines.size());  // each component's file id
+  // A place is compared in lower case and shown as the first report that names it spells it.
+  std::unordered_map<TextId, TextId> shownPlace;
+  const auto shown = [&](int attribute, TextId value) -> const std::wstring& {
+    return text.Text(attribute == 0 ? shownPlace.at(value) : value);
+  };
   for (std::size_t m = 0; m < fleet.machines.size(); ++m) {
     const MachineReport& report = fleet.reports[fleet.machines[m].report];
     const auto [peer, added] = peerAt.try_emplace(report.facts.build + L'\n' + Architecture(report.facts.architecture), peerCounts.size());
@@ -262,6 +267,7 @@ Fleet MergeFleet(std::vector<MachineReport> reports, TextPool texts, std::wstrin
         fleetCounts.resize(fileNames.size() * kAttributeCount);
       }
       fileOf[m].push_back(at->second);
+      shownPlace.try_emplace(component.place, component.shownPlace);
       for (int a = 0; a < kAttributeCount; ++a) {
         const TextId value = Value(component, a);
         if (value == kNoText) continue;
@@ -333,12 +339,18 @@ Fleet MergeFleet(std::vector<MachineReport> reports, TextPool texts, std::wstrin
         const int same = working.contains(value.first) ? working.at(value.first) : 0;
         if (listing == 0 || same * 4 >= listing) continue;
         const auto [otherValue, otherCount] = MostCommon(working, text, value.first);
-        group.apart.push_back({text.Text(fileNames[static_cast<std::size_t>(slot / kAttributeCount)]), kAttributes[slot % kAttributeCount],
-                               text.Text(value.first), listing, same, otherValue, otherCount});
+        const int attribute = slot % kAttributeCount;
+        group.apart.push_back({text.Text(fileNames[static_cast<std::size_t>(slot / kAttributeCount)]), kAttributes[attribute],
+                               shown(attribute, value.first), listing, same,
+                               otherValue == kNoText ? std::wstring() : shown(attribute, otherValue), otherCount});
       }
-      std::ranges::sort(group.apart, [](const SetApart& a, const SetApart& b) {
+      // The cleanest separation first; of equals, a version before a place before a size (which
+      // mostly follows the version).
+      const auto rank = [](const std::wstring& attribute) { return attribute == L"version" ? 0 : attribute == L"location" ? 1 : 2; };
+      std::ranges::sort(group.apart, [&](const SetApart& a, const SetApart& b) {
         if (a.workingSame * b.working != b.workingSame * a.working) return a.workingSame * b.working < b.workingSame * a.working;
-        return std::tie(a.file, a.attribute) < std::tie(b.file, b.attribute);
+        const int first = rank(a.attribute), second = rank(b.attribute);
+        return std::tie(first, a.file) < std::tie(second, b.file);
       });
       if (group.apart.size() > kMostSetApart) group.apart.resize(kMostSetApart);
     }
@@ -350,7 +362,7 @@ Fleet MergeFleet(std::vector<MachineReport> reports, TextPool texts, std::wstrin
   for (std::size_t slot = 0; slot < fleetCounts.size(); ++slot) {
     if (fleetCounts[slot].size() < 2) continue;
     ComponentSpread spread{text.Text(fileNames[slot / kAttributeCount]), kAttributes[slot % kAttributeCount], {}, {}};
-    for (const auto& [value, count] : fleetCounts[slot]) spread.values.emplace_back(text.Text(value), count);
+    for (const auto& [value, count] : fleetCounts[slot]) spread.values.emplace_back(shown(static_cast<int>(slot % kAttributeCount), value), count);
     std::ranges::sort(spread.values, [](const auto& a, const auto& b) { return a.second != b.second ? a.second > b.second : a.first < b.first; });
     spreadAt[slot] = fleet.spread.size();
     fleet.spread.push_back(std::move(spread));
@@ -371,9 +383,9 @@ Fleet MergeFleet(std::vector<MachineReport> reports, TextPool texts, std::wstrin
         const int slot = fileOf[m][c] * kAttributeCount + a;
         const auto most = majority.find(slot);
         if (value == kNoText || most == majority.end() || most->second == value) continue;
-        fleet.spread[spreadAt[static_cast<std::size_t>(slot)]].differing.emplace_back(m, text.Text(value));
+        fleet.spread[spreadAt[static_cast<std::size_t>(slot)]].differing.emplace_back(m, shown(a, value));
         unusual.emplace_back(peerCounts[peerOf[m]][slot][value], text.Text(fileNames[static_cast<std::size_t>(fileOf[m][c])]) + L" " +
-                                                                     kAttributes[a] + L" " + text.Text(value));
+                                                                     kAttributes[a] + L" " + shown(a, value));
       }
     }
     std::ranges::sort(unusual);

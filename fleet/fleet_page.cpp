@@ -30,7 +30,7 @@ constexpr char kStyle[] =
     "table{border-collapse:collapse;margin:.5em 0 1.5em}"
     "td,th{border:1px solid #bbb;padding:.25em .6em;text-align:left;vertical-align:top}"
     "th{background:#eee}td.failing{background:#f6c6c6;font-weight:bold}"
-    "section{border-top:1px solid #ccc;margin-top:1em}a{white-space:nowrap}";
+    "section{border-top:1px solid #ccc;margin-top:1em}a,.when{white-space:nowrap}";
 
 // Counts as a reader takes them in at a glance: "10,662".
 std::string Number(std::size_t value) {
@@ -131,8 +131,17 @@ std::string RenderFleetHtml(const Fleet& fleet) {
   if (!fleet.unreadable.empty()) html += "; " + Plural(fleet.unreadable.size(), "report", "reports") + " not read (listed at the end)";
   html += ".</p>\n";
 
+  // The programs that fail somewhere, or are not found or licensed somewhere, in the table; those
+  // that work on every machine in one line under it.
   html += "<h2>Programs</h2>\n<table id=\"programs\"><tr><th>program</th><th>machines by verdict</th></tr>\n";
+  std::string everywhere;
+  std::size_t workingEverywhere = 0;
   for (const ProgramCount& program : fleet.programs) {
+    if (program.verdicts.size() == 1 && program.verdicts.front().first == L"works") {
+      everywhere += (everywhere.empty() ? "" : ", ") + EscapeHtml(program.program);
+      ++workingEverywhere;
+      continue;
+    }
     std::string counts;
     for (const auto& [verdict, count] : program.verdicts) {
       counts += (counts.empty() ? "" : ", ") + EscapeHtml(verdict) + " " + Number(static_cast<std::size_t>(count));
@@ -141,6 +150,10 @@ std::string RenderFleetHtml(const Fleet& fleet) {
             "</td><td>" + counts + "</td></tr>\n";
   }
   html += "</table>\n";
+  if (workingEverywhere) {
+    html += "<p id=\"working-everywhere\">" + std::string(workingEverywhere == 1 ? "Works" : "Work") + " on every machine that ran " +
+            (workingEverywhere == 1 ? "it" : "them") + " (" + Plural(workingEverywhere, "program", "programs") + "): " + everywhere + ".</p>\n";
+  }
 
   if (!fleet.groups.empty()) {
     html += "<h2>What the broken machines share</h2>\n";
@@ -151,7 +164,8 @@ std::string RenderFleetHtml(const Fleet& fleet) {
               NameList(group.machines.size(), [&](std::size_t i) { return MachineLink(fleet, group.machines[i]); }) + "</p>\n";
       if (!group.apart.empty()) html += "<ul class=\"apart\">\n";
       for (const SetApart& apart : group.apart) {
-        html += "<li>" + std::string(group.machines.size() == 1 ? "the broken machine has " : "all " + Number(group.machines.size()) + " broken machines have ") +
+        const std::size_t count = group.machines.size();
+        html += "<li>" + std::string(count == 1 ? "the broken machine has " : count == 2 ? "both broken machines have " : "all " + Number(count) + " broken machines have ") +
                 EscapeHtml(apart.file) + " " + EscapeHtml(apart.attribute) + " " + EscapeHtml(apart.groupValue) + "; " +
                 Number(static_cast<std::size_t>(apart.workingValueCount)) + " working " +
                 (apart.workingValueCount == 1 ? "one on the same Windows has " : "ones on the same Windows have ") + EscapeHtml(apart.workingValue);
@@ -164,7 +178,7 @@ std::string RenderFleetHtml(const Fleet& fleet) {
   }
 
   if (!fleet.spread.empty()) {
-    html += "<h2>Component files that differ across the fleet</h2>\n<table id=\"spread\"><tr><th>file</th><th>"
+    html += "<h2>Component files that differ across the fleet</h2>\n<table id=\"spread\"><tr><th>file</th><th>what"
             "</th><th>machines by value</th><th>machines unlike the majority</th></tr>\n";
     for (const ComponentSpread& spread : fleet.spread) {
       std::string values;
@@ -226,7 +240,7 @@ std::string RenderFleetHtml(const Fleet& fleet) {
       odd += (odd.empty() ? "" : "<br>") + EscapeHtml(machine.unusual[i]);
     }
     if (machine.unusual.size() > kMostUnusualNamed) odd += "<br>and " + Number(machine.unusual.size() - kMostUnusualNamed) + " more";
-    html += "<tr><td>" + MachineLink(fleet, m) + "</td><td>" + EscapeHtml(report.facts.windows) + "</td><td>" +
+    html += "<tr><td>" + MachineLink(fleet, m) + "</td><td>" + EscapeHtml(report.facts.windows) + "</td><td class=\"when\">" +
             EscapeHtml(report.facts.surveyed) + "</td><td>" + EscapeHtml(report.facts.kit) + "</td><td>" + failing +
             "</td><td>" + changes + "</td><td>" + odd + "</td></tr>\n";
   };

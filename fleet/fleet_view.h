@@ -74,8 +74,8 @@ struct Fleet {
   std::vector<ComponentSpread> spread;
 };
 
-// A cause or message with every path in it reduced to the file's name, so that machines with the
-// component in another folder group together.
+// A cause or message with every path in it reduced to "…\" and the file's name, so that machines
+// with the component in another folder group together.
 std::wstring ReducePaths(std::wstring_view text);
 
 // `since`: an ISO 8601 date or time; reports surveyed earlier are left out ("" keeps all, and a

@@ -172,9 +172,10 @@ MachineReport ReadMachineReport(const ReportFiles& files, TextPool& texts) {
     for (const report::VerifierLogRow& row : report::ParseVerifierLog(LogText(*bytes)).rows) {
       const TextId key = texts.Id(Lower(row.name));
       if (!seen.insert(key).second) continue;
-      ReportComponent component{texts.Id(row.name), key, texts.Id(kNotLocated), kNoText, kNoText};
+      ReportComponent component{texts.Id(row.name), key, texts.Id(kNotLocated), texts.Id(kNotLocated), kNoText, kNoText};
       if (row.located) {
         component.place = texts.Id(report::ComponentPlace(row.file));
+        component.shownPlace = texts.Id(report::ShownComponentPlace(row.file));
         component.version = texts.Id(row.version.empty() ? std::wstring_view(kNoVersion) : row.version);
         component.size = texts.Id(row.size);
       }

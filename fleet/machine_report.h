@@ -31,6 +31,7 @@ struct ReportComponent {
   TextId name;     // as the first log that lists it spells it
   TextId key;      // the name in lower case
   TextId place;    // report::ComponentPlace of the path; kNotLocated
+  TextId shownPlace;  // the same as the path spells it (report::ShownComponentPlace); kNotLocated
   TextId version;  // kNoVersion for a file without one; kNoText when not located
   TextId size;     // "<n> bytes"; kNoText when not located
 };

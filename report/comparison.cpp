@@ -42,8 +42,11 @@ std::wstring MdacText(const VerifierLog& log) { return log.complete ? L"MDAC," +
 
 }  // namespace
 
+namespace {
+constexpr std::wstring_view kSystemFolder = L"<system folder>\\";
+}  // namespace
+
 std::wstring ComponentPlace(std::wstring_view file) {
-  constexpr std::wstring_view kSystemFolder = L"<system folder>\\";
   constexpr std::wstring_view kTwins[] = {L"system32\\", L"syswow64\\"};
   std::wstring place = Lower(file);
   std::replace(place.begin(), place.end(), L'/', L'\\');
@@ -54,6 +57,15 @@ std::wstring ComponentPlace(std::wstring_view file) {
     if (inWindows.starts_with(twin)) return std::wstring(kSystemFolder).append(inWindows.substr(twin.size()));
   }
   return place;
+}
+
+std::wstring ShownComponentPlace(std::wstring_view file) {
+  // Lower case keeps each character where it was: the compared place's tail is the path's own.
+  const std::wstring place = ComponentPlace(file);
+  std::wstring shown(file);
+  std::replace(shown.begin(), shown.end(), L'/', L'\\');
+  if (!place.starts_with(kSystemFolder) || place.size() - kSystemFolder.size() > shown.size()) return shown;
+  return std::wstring(kSystemFolder).append(shown.substr(shown.size() - (place.size() - kSystemFolder.size())));
 }
 
 std::vector<Difference> CompareRows(const std::vector<CsvRow>& earlier, const std::vector<CsvRow>& now) {

@@ -20,6 +20,9 @@ struct Difference {
 // SysWOW64 (where 32-bit programs on 64-bit Windows find the same system files) as one place, under
 // any drive and Windows folder ("C:\\Windows", "D:\\WINNT").
 std::wstring ComponentPlace(std::wstring_view file);
+// The same place as the file's own path spells it, for showing ("<system folder>\\MSCOMCTL.OCX",
+// "D:\\Apps\\Sales\\VELcdg.dll").
+std::wstring ShownComponentPlace(std::wstring_view file);
 
 // Programs present in both reports whose verdict or message differ, and programs in only one.
 std::vector<Difference> CompareRows(const std::vector<CsvRow>& earlier, const std::vector<CsvRow>& now);

@@ -35,7 +35,7 @@ using namespace kit::diagnosis;
 
 constexpr wchar_t kTitle[] = L"kit_survey";
 constexpr wchar_t kUsage[] =
-    L"kit_survey [--report FOLDER] [--only PROGRAM,...] [--compare EARLIER\\report.csv] [--timeout SECONDS] "
+    L"kit_survey [--report FOLDER | --reports-in FOLDER] [--only PROGRAM,...] [--compare EARLIER\\report.csv] [--timeout SECONDS] "
     L"[--no-window]\n"
     L"kit_survey --explain FILE [--report FOLDER] [--no-window]";
 // No crash-report window and no critical-error box (a missing DLL, an empty drive) may wait for a
@@ -83,12 +83,20 @@ void Tell(const SurveyOptions& options, const std::wstring& text, UINT icon) {
   if (options.window) MessageBoxW(nullptr, text.c_str(), kTitle, MB_OK | icon);
 }
 
-// The report folder: the one asked for; else one in the kit's folder, else in the engineer's
-// documents, else in the temporary folder (a kit run from a stick that is write-protected, or
-// from a folder the engineer may not write). Empty when none could be made.
+// The report folder: the one asked for; else one of its usual name in the folder asked for (a share
+// that collects many machines' reports: there and nowhere else, so that a management tool sees the
+// failure); else in the kit's folder, else in the engineer's documents, else in the temporary folder
+// (a kit run from a stick that is write-protected, or from a folder the engineer may not write).
+// Empty when none could be made.
 std::wstring MakeReportFolder(const SurveyOptions& options, const std::wstring& name, std::wstring& note) {
   if (!options.reportFolder.empty()) {
     const std::wstring folder = FullPath(options.reportFolder);
+    return MakeFolders(folder) ? folder : std::wstring();
+  }
+  if (!options.reportParent.empty()) {
+    std::wstring parent = FullPath(options.reportParent);
+    if (!parent.empty() && (parent.back() == L'\\' || parent.back() == L'/')) parent.pop_back();
+    const std::wstring folder = parent + L"\\" + name;
     return MakeFolders(folder) ? folder : std::wstring();
   }
   std::vector<std::wstring> parents{kit::ProgramFolder()};
@@ -210,7 +218,9 @@ int Survey(HINSTANCE instance, const SurveyOptions& options) {
       MakeReportFolder(options, L"kit_survey_" + machine + Stamp(now, true), note);
   if (reportFolder.empty()) {
     RemoveTree(scratchRoot);
-    Tell(options, L"Cannot create a report folder (tried the kit's folder, your documents and the temporary folder).",
+    const std::wstring& asked = options.reportFolder.empty() ? options.reportParent : options.reportFolder;
+    Tell(options, asked.empty() ? L"Cannot create a report folder (tried the kit's folder, your documents and the temporary folder)."
+                                : L"Cannot create a report folder in " + asked + L".",
          MB_ICONEXCLAMATION);
     return kExitReportNotWritten;
   }

@@ -12,13 +12,15 @@ SurveyOptions ParseOptions(const std::vector<std::wstring>& arguments) {
     const bool hasValue = i + 1 < arguments.size();
     if (argument == L"--no-window") {
       options.window = false;
-    } else if ((argument == L"--report" || argument == L"--only" || argument == L"--compare" ||
+    } else if ((argument == L"--report" || argument == L"--reports-in" || argument == L"--only" || argument == L"--compare" ||
                 argument == L"--timeout" || argument == L"--explain" || argument == L"--diagnose" ||
                 argument == L"--diagnose-file" || argument == L"--into") &&
                !hasValue) {
       options.error = argument + L" needs a value";
     } else if (argument == L"--report") {
       options.reportFolder = arguments[++i];
+    } else if (argument == L"--reports-in") {
+      options.reportParent = arguments[++i];
     } else if (argument == L"--explain") {
       options.explain = arguments[++i];
     } else if (argument == L"--diagnose") {
@@ -57,6 +59,9 @@ SurveyOptions ParseOptions(const std::vector<std::wstring>& arguments) {
     } else {
       options.error = L"unknown option \"" + argument + L"\"";
     }
+  }
+  if (options.error.empty() && !options.reportFolder.empty() && !options.reportParent.empty()) {
+    options.error = L"--report and --reports-in cannot go together";
   }
   const bool childWork = !options.diagnoseProgram.empty() || !options.diagnoseFile.empty();
   if (options.error.empty() && childWork == options.into.empty()) {

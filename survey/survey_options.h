@@ -2,6 +2,8 @@
 //   --report FOLDER   write the report there (default: kit_survey_<machine>_<date>_<time>, or
 //                     kit_survey_explain_<date>_<time>, in the kit's folder where kit_survey.exe lies;
 //                     where that cannot be written, in the engineer's Documents, else in the temporary folder)
+//   --reports-in FOLDER  make the report's usual folder (kit_survey_<machine>_<date>_<time>) inside
+//                     FOLDER, made where missing: one share collects the reports of many machines
 //   --only A,B,...    survey only these programs
 //   --compare CSV     open the report with the differences from an earlier report's CSV
 //   --timeout SECONDS the bound to a program's first window (default 30; an action gets half of it,
@@ -20,6 +22,7 @@ namespace kit::survey {
 
 struct SurveyOptions {
   std::wstring reportFolder;
+  std::wstring reportParent;  // --reports-in
   std::vector<std::wstring> only;
   std::wstring compareWith;
   unsigned timeoutSeconds = 30;

@@ -4,6 +4,7 @@
 // page names), archives that cannot be read (listed with kit_zip's reason, the merge going on), a
 // report and its zipped copy counted once, and one reading of an archive shared by its reports.
 #include "fleet/fleet_page.h"
+#include "fleet/fleet_read.h"
 #include "fleet/report_archives.h"
 #include "tests/unit/zip_maker.h"
 
@@ -62,11 +63,7 @@ protected:
   }
 
   Fleet Merge(const std::vector<fs::path>& paths, const fs::path& out) {
-    FoundReports found = FindReports(std::vector<DiskPath>(paths.begin(), paths.end()), out);
-    std::vector<MachineReport> reports;
-    for (const auto& [where, why] : found.problems) reports.push_back({where, L"", {}, {}, {}, why});
-    for (const auto& files : found.reports) reports.push_back(ReadMachineReport(*files));
-    return MergeFleet(std::move(reports), {});
+    return ReadFleet(FindReports(std::vector<DiskPath>(paths.begin(), paths.end()), out), {});
   }
 
   fs::path m_root;
@@ -133,7 +130,8 @@ TEST_F(FleetArchiveTest, ArchivesAsToolsMakeThemAreReadAsTheirReports) {
       EXPECT_EQ(files.Name(), expected[i].name);
       EXPECT_EQ(files.Where(), where);
       EXPECT_EQ(files.PageLink(), L"../in/" + kit::FromUtf8(c.archive)) << "the archive itself, relative to the page";
-      const MachineReport report = ReadMachineReport(files);
+      TextPool texts;
+      const MachineReport report = ReadMachineReport(files, texts);
       EXPECT_EQ(report.problem, L"");
       EXPECT_EQ(report.facts.machine, expected[i].machine);
       EXPECT_EQ(report.rows.size(), 1u);

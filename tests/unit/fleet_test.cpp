@@ -4,12 +4,14 @@
 // cannot be used, the latest report per machine, the page's links and escaping, the CSV.
 #include "fleet/fleet_page.h"
 #include "fleet/fleet_read.h"
+#include "report/comparison.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 namespace {
 using namespace kit::fleet;
@@ -92,7 +94,7 @@ TEST_F(FleetTest, BrokenMachinesGroupByCauseAndTheTellingComponentVersionIsNamed
   ASSERT_EQ(fleet.groups.size(), 2u);
   const CauseGroup& shared = fleet.groups[0];  // probe_mscomctl: the paths differ, the cause is one
   EXPECT_EQ(shared.program, L"probe_mscomctl");
-  EXPECT_EQ(shared.cause, L"MSCOMCTL.OCX needs COMCTL32.dll 6.0");
+  EXPECT_EQ(shared.cause, L"\u2026\\MSCOMCTL.OCX needs COMCTL32.dll 6.0");
   ASSERT_EQ(shared.machines.size(), 2u);
   EXPECT_EQ(fleet.machines[shared.machines[0]].name, L"BAD1");
   EXPECT_EQ(fleet.machines[shared.machines[1]].name, L"BAD2");
@@ -213,7 +215,7 @@ TEST_F(FleetTest, ThePageLinksEachRemarkableMachineAndEscapesEveryText) {
   EXPECT_EQ(html.find("<script"), std::string::npos);
   EXPECT_NE(html.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
   EXPECT_NE(html.find("<a href=\"../in/b/kit_survey_BAD2_2026-12-10_090000/report.html\">BAD2</a>"), std::string::npos) << html;
-  EXPECT_NE(html.find("all 2 broken machines have MSCOMCTL.OCX version 6.1.97.82; 5 working ones on the same Windows have 6.1.98.39"), std::string::npos);
+  EXPECT_NE(html.find("both broken machines have MSCOMCTL.OCX version 6.1.97.82; 5 working ones on the same Windows have 6.1.98.39"), std::string::npos);
   // In the machine table: the three broken machines only; the six others counted.
   const std::string table = html.substr(html.find("<table id=\"machines\">"));
   EXPECT_EQ(table.find(">GOOD1<"), std::string::npos);
@@ -237,12 +239,27 @@ TEST_F(FleetTest, TheCsvHasARowPerMachineAndProgramGuardedAsTheReportIs) {
 
 TEST(FleetCause, PathsAreReducedToFileNames) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-      {L"C:\\Program Files\\App\\x.dll needs C:\\Windows\\y.dll", L"x.dll needs y.dll"},
-      {L"the ProgID A.B is not registered (C:\\WINDOWS\\system32\\a.ocx)", L"the ProgID A.B is not registered (a.ocx)"},
-      {L"\\\\server\\share\\z.ocx: bad image", L"z.ocx: bad image"},
+      {L"C:\\Program Files\\App\\x.dll needs C:\\Windows\\y.dll", L"\u2026\\x.dll needs \u2026\\y.dll"},
+      {L"the ProgID A.B is not registered (C:\\WINDOWS\\system32\\a.ocx)", L"the ProgID A.B is not registered (\u2026\\a.ocx)"},
+      {L"\\\\server\\share\\z.ocx: bad image", L"\u2026\\z.ocx: bad image"},
+      {L"VELcdg.dll 1.0.3.2 at D:\\Apps\\VELcdg.dll lacks vel_cdg_grid", L"VELcdg.dll 1.0.3.2 at \u2026\\VELcdg.dll lacks vel_cdg_grid"},
       {L"no path here: 1:2", L"no path here: 1:2"},
   };
   for (const auto& [text, reduced] : cases) EXPECT_EQ(ReducePaths(text), reduced) << text;
+}
+
+// A place is compared in lower case, System32 and SysWOW64 as one, and shown as the log spells it.
+TEST(FleetCause, PlacesAreComparedWithoutCaseAndShownAsSpelt) {
+  const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {
+      {L"C:\\WINDOWS\\SysWOW64\\MSCOMCTL.OCX", L"<system folder>\\mscomctl.ocx", L"<system folder>\\MSCOMCTL.OCX"},
+      {L"D:\\WinNT\\system32\\Sub/Vel.dll", L"<system folder>\\sub\\vel.dll", L"<system folder>\\Sub\\Vel.dll"},
+      {L"D:\\Apps\\Sales\\VELcdg.dll", L"d:\\apps\\sales\\velcdg.dll", L"D:\\Apps\\Sales\\VELcdg.dll"},
+      {L"\\\\server\\share\\X.ocx", L"\\\\server\\share\\x.ocx", L"\\\\server\\share\\X.ocx"},
+  };
+  for (const auto& [file, compared, shown] : cases) {
+    EXPECT_EQ(kit::report::ComponentPlace(file), compared) << file;
+    EXPECT_EQ(kit::report::ShownComponentPlace(file), shown) << file;
+  }
 }
 
 }  // namespace
