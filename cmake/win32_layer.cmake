@@ -22,7 +22,8 @@ set(KIT_WIN32_LAYER
   "cmdlg_e2e|*"
   "cmdlg_windows_unit|*"
   "survey_win32|*"
-  "survey_windows|*")
+  "survey_windows|*"
+  "fleet_windows|*")
 
 # Called by add_wine_test for each test of the 32-bit build: labels a selected test and sets its
 # filter.
