@@ -52,8 +52,9 @@ std::string PathUtf8(const DiskPath& path);
 std::wstring PathText(const DiskPath& path);
 // The last name of the path ("C:\a\b.zip": "b.zip"), separators at its end passed over.
 DiskPath LastName(const DiskPath& path);
-// From `folder` to `target`, both made absolute, in '/' form ("../in/PC7/report.html"); the
-// absolute target when they share no root.
-std::wstring RelativeLink(const DiskPath& target, const DiskPath& folder);
+// From `absoluteFolder` to `absoluteTarget` (both made absolute by AbsolutePath, once for the
+// thousands of reports below one path: each resolving asks the disk about every folder on the
+// way), in '/' form ("../in/PC7/report.html"); the absolute target when they share no root.
+std::wstring LinkBetween(const DiskPath& absoluteTarget, const DiskPath& absoluteFolder);
 
 }  // namespace kit::fleet

@@ -70,10 +70,9 @@ DiskPath LastName(const DiskPath& path) {
   return path.substr(start, end - start);
 }
 
-std::wstring RelativeLink(const DiskPath& target, const DiskPath& folder) {
-  const DiskPath absolute = AbsolutePath(target);
+std::wstring LinkBetween(const DiskPath& absolute, const DiskPath& absoluteFolder) {
   const std::vector<DiskPath> to = Names(absolute);
-  const std::vector<DiskPath> from = Names(AbsolutePath(folder));
+  const std::vector<DiskPath> from = Names(absoluteFolder);
   std::size_t shared = 0;
   while (shared < to.size() && shared < from.size() && SameName(to[shared], from[shared])) ++shared;
   if (shared == 0 && !kOneRoot) return PathText(absolute);

@@ -41,11 +41,13 @@ std::optional<std::uint64_t> FileSize(const DiskPath& file) {
 }
 
 std::optional<std::string> ReadFileBytes(const DiskPath& file, std::uint64_t limit) {
-  const std::optional<std::uint64_t> size = FileSize(file);
-  if (!size) return std::nullopt;
-  std::ifstream in(file, std::ios::binary);
+  // The size from the open file, not from its path: a fleet is thousands of folders, and each
+  // lookup of a path costs more than the small file's bytes.
+  std::ifstream in(file, std::ios::binary | std::ios::ate);
   if (!in) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(std::min(*size, limit)), '\0');
+  const std::streamoff size = in.tellg();
+  if (size < 0 || !in.seekg(0)) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(std::min(static_cast<std::uint64_t>(size), limit)), '\0');
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (in.bad()) return std::nullopt;
   bytes.resize(static_cast<std::size_t>(in.gcount()));

@@ -60,9 +60,17 @@ void Walk(const DiskPath& folder, std::vector<Place>& places, FoundReports& foun
 
 FoundReports FindReports(const std::vector<DiskPath>& paths, const DiskPath& pageFolder) {
   FoundReports found;
+  const DiskPath base = AbsolutePath(pageFolder);
   std::uint64_t keepable = kKeptArchiveBytes;
   for (const DiskPath& path : paths) {
     const DiskKind kind = KindOf(path);
+    // Each place found below the path is the path and a tail of names the walk added to it.
+    const DiskPath root = AbsolutePath(path);
+    const auto link = [&](const DiskPath& place) {
+      DiskPath tail = place.substr(path.size());
+      while (!tail.empty() && (tail.front() == kPathSeparator || tail.front() == '/')) tail.erase(0, 1);
+      return LinkBetween(tail.empty() ? root : JoinPath(root, tail), base);
+    };
     std::vector<Place> places;
     if (kind == DiskKind::Folder) {
       Walk(path, places, found);
@@ -76,9 +84,9 @@ FoundReports FindReports(const std::vector<DiskPath>& paths, const DiskPath& pag
     std::ranges::sort(places, {}, &Place::path);
     for (const Place& place : places) {
       if (place.isArchive) {
-        FindArchiveReports(place.path, RelativeLink(place.path, pageFolder), found, keepable);
+        FindArchiveReports(place.path, link(place.path), found, keepable);
       } else {
-        found.reports.push_back(std::make_unique<ReportFolder>(place.path, RelativeLink(JoinPath(place.path, PathFromUtf8("report.html")), pageFolder)));
+        found.reports.push_back(std::make_unique<ReportFolder>(place.path, link(JoinPath(place.path, PathFromUtf8("report.html")))));
       }
     }
   }

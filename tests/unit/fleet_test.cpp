@@ -215,6 +215,10 @@ TEST_F(FleetTest, ThePageLinksEachRemarkableMachineAndEscapesEveryText) {
   EXPECT_EQ(html.find("<script"), std::string::npos);
   EXPECT_NE(html.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
   EXPECT_NE(html.find("<a href=\"../in/b/kit_survey_BAD2_2026-12-10_090000/report.html\">BAD2</a>"), std::string::npos) << html;
+  // The same links whatever way the path is written.
+  const std::string given = (m_root / "in" / "b" / ".." / "").string();
+  const std::string again = RenderFleetHtml(ReadFleet(FindReports({given}, (m_root / "out").string()), {}));
+  EXPECT_NE(again.find("<a href=\"../in/b/kit_survey_BAD2_2026-12-10_090000/report.html\">BAD2</a>"), std::string::npos);
   EXPECT_NE(html.find("both broken machines have MSCOMCTL.OCX version 6.1.97.82; 5 working ones on the same Windows have 6.1.98.39"), std::string::npos);
   // In the machine table: the three broken machines only; the six others counted.
   const std::string table = html.substr(html.find("<table id=\"machines\">"));
