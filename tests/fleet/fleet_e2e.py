@@ -221,8 +221,8 @@ check(old and all(row[1] == windows and row[5] == "" for row in old),
 # fleet.html as written, then as Chromium parses it.
 with open(os.path.join(out, "fleet.html"), encoding="utf-8") as f:
     written = f.read()
-check("<script" not in written and "Z:\\" not in written.split("<h2>Component files")[0],
-      "the page holds no script, and no surveyed path before the component files' spread")
+check("<script" not in written and "Z:\\" not in written.split("<h2>What the broken machines share")[0],
+      "the page holds no script, and no surveyed path in its summary")
 dom = chromium("--dump-dom", "file://" + os.path.join(out, "fleet.html")).stdout
 for source, text in (("fleet.html", written), ("Chromium's DOM", dom)):
     page = Page(text)
