@@ -179,7 +179,7 @@ std::string RenderFleetHtml(const Fleet& fleet) {
 
   if (!fleet.spread.empty()) {
     html += "<h2>Component files that differ across the fleet</h2>\n<table id=\"spread\"><tr><th>file</th><th>what"
-            "</th><th>machines by value</th><th>machines unlike the majority</th></tr>\n";
+            "</th><th>machines by value</th><th>machines unlike most on their Windows</th></tr>\n";
     for (const ComponentSpread& spread : fleet.spread) {
       std::string values;
       std::size_t rest = 0;
