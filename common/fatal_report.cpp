@@ -3,10 +3,14 @@
 
 #include "common/error_text.h"
 #include "common/module_path.h"
-#include "common/standard_output.h"
 #include "common/win32.h"
 
 namespace kit {
+namespace {
+
+void (*g_writeFatal)(std::wstring_view line) = nullptr;
+
+}  // namespace
 
 std::wstring ProgramTitle() {
   const std::wstring path = ModulePath(nullptr);
@@ -28,10 +32,11 @@ void ReportFatalError(std::uint32_t code, std::wstring_view description) {
   ReportFatalText(FormatErrorReport(code, description));
 }
 
+void SendFatalReportsTo(void (*write)(std::wstring_view line)) { g_writeFatal = write; }
+
 void ReportFatalText(std::wstring_view text) {
-  // A console program may run where nobody would answer a message box (a server's scheduled task).
-  if (IsConsoleProgram()) {
-    WriteStandardLine(true, ProgramTitle() + L": " + std::wstring(text));
+  if (g_writeFatal) {
+    g_writeFatal(ProgramTitle() + L": " + std::wstring(text));
   } else {
     ShowMessage(nullptr, text);
   }

@@ -16,6 +16,11 @@ std::wstring ProgramTitle();
 // A message box with only an OK button and no icon, owned by `owner` (may be null).
 void ShowMessage(void* owner, std::wstring_view text);
 
+// A console program's fatal reports go to `write` (its standard error: nobody may be there to answer
+// a message box, as in a server's scheduled task) instead of a message box. Set once at its start;
+// the window programs never link the console's writing.
+void SendFatalReportsTo(void (*write)(std::wstring_view line));
+
 [[noreturn]] void ReportFatalError(std::uint32_t code, std::wstring_view description);
 // The same end with a report already worded in full (one that names what failed first).
 [[noreturn]] void ReportFatalText(std::wstring_view text);

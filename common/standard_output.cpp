@@ -8,13 +8,6 @@
 
 namespace kit {
 
-bool IsConsoleProgram() {
-  const auto* image = reinterpret_cast<const BYTE*>(GetModuleHandleW(nullptr));
-  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(image + dos->e_lfanew);
-  return nt->OptionalHeader.Subsystem == IMAGE_SUBSYSTEM_WINDOWS_CUI;
-}
-
 void WriteStandardLine(bool error, std::wstring_view text) {
   const HANDLE handle = GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;

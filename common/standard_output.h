@@ -6,9 +6,6 @@
 
 namespace kit {
 
-// True when the program was linked for the console subsystem (its own image says).
-bool IsConsoleProgram();
-
 // The text and a line end; nothing when the stream is closed.
 void WriteStandardLine(bool error, std::wstring_view text);
 

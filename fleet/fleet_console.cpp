@@ -14,6 +14,7 @@ void Line(std::FILE* stream, std::string_view utf8) {
 
 }  // namespace
 
+void PrepareConsole() {}  // the runtime's own reports go to standard error already
 void PrintOutcome(std::string_view utf8) { Line(stdout, utf8); }
 void PrintError(std::string_view utf8) { Line(stderr, utf8); }
 

@@ -7,6 +7,8 @@
 
 namespace kit::fleet {
 
+// At the program's start: what ends it on a fault is said on standard error, not in a window.
+void PrepareConsole();
 void PrintOutcome(std::string_view utf8);
 void PrintError(std::string_view utf8);
 

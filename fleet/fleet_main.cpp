@@ -81,7 +81,13 @@ int Run(const std::vector<DiskPath>& args) {
 }  // namespace
 
 #ifdef _WIN32
-int wmain(int argc, wchar_t** argv) { return Run(std::vector<DiskPath>(argv + 1, argv + argc)); }
+int wmain(int argc, wchar_t** argv) {
+  kit::fleet::PrepareConsole();
+  return Run(std::vector<DiskPath>(argv + 1, argv + argc));
+}
 #else
-int main(int argc, char** argv) { return Run(std::vector<DiskPath>(argv + 1, argv + argc)); }
+int main(int argc, char** argv) {
+  kit::fleet::PrepareConsole();
+  return Run(std::vector<DiskPath>(argv + 1, argv + argc));
+}
 #endif
