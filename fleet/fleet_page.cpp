@@ -63,17 +63,7 @@ std::string Href(const std::wstring& link) {
       out += c;
     }
   }
-  std::string escaped;
-  for (char c : out) {
-    switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
-      default: escaped += c;
-    }
-  }
-  return escaped;
+  return EscapeHtml(FromUtf8(out));
 }
 
 std::string MachineLink(const Fleet& fleet, std::size_t m) {
